@@ -1,0 +1,27 @@
+// Time, behind one seam. Production code asks Clock::current(); tests install
+// a ManualClock (see ManualClock.h) and drive it.
+#pragma once
+
+#include <memory>
+
+namespace platform {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+
+  // Wall time in seconds since 1970-01-01 UTC.
+  virtual double now() const = 0;
+  // Monotonic seconds since an arbitrary origin; never goes backwards.
+  virtual double uptime() const = 0;
+  // True for a clock that tests advance by hand.
+  virtual bool isManual() const { return false; }
+
+  // The process-wide clock every queue, timer and formatter uses.
+  // Defaults to the wall clock.
+  static Clock& current();
+  static std::shared_ptr<Clock> currentShared();
+  static void setCurrent(std::shared_ptr<Clock> clock);
+};
+
+}  // namespace platform
