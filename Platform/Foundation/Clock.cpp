@@ -4,6 +4,8 @@
 #include <chrono>
 #include <mutex>
 
+#include "Platform/Foundation/TaskQueueRegistry.h"
+
 namespace platform {
 namespace {
 
@@ -39,8 +41,31 @@ Clock& Clock::current() {
 }
 
 void Clock::setCurrent(std::shared_ptr<Clock> clock) {
-  std::lock_guard<std::mutex> lock(g_mu);
-  Slot() = clock ? std::move(clock) : std::make_shared<WallClock>();
+  std::shared_ptr<Clock> previous;  // released outside the lock
+  {
+    std::lock_guard<std::mutex> lock(g_mu);
+    previous = std::move(Slot());
+    Slot() = clock ? std::move(clock) : std::make_shared<WallClock>();
+  }
+  TaskQueueRegistry::shared().wakeAll();
+}
+
+bool WaitOnClock(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                 double timeoutSeconds, const std::function<bool()>& ready) {
+  if (timeoutSeconds < 0) {
+    cv.wait(lock, ready);
+    return true;
+  }
+  std::shared_ptr<Clock> clock = Clock::currentShared();
+  const double deadline = clock->uptime() + timeoutSeconds;
+  while (!ready()) {
+    const double left = deadline - clock->uptime();
+    if (left <= 0) return ready();
+    // A manual clock moves without notifying our cv, so look again soon.
+    const double slice = clock->isManual() ? 0.002 : left;
+    cv.wait_for(lock, std::chrono::duration<double>(slice));
+  }
+  return true;
 }
 
 }  // namespace platform

@@ -2,7 +2,10 @@
 // a ManualClock (see ManualClock.h) and drive it.
 #pragma once
 
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 namespace platform {
 
@@ -21,7 +24,14 @@ class Clock {
   // Defaults to the wall clock.
   static Clock& current();
   static std::shared_ptr<Clock> currentShared();
+  // Installing a clock wakes every queue so pending delays are re-timed.
   static void setCurrent(std::shared_ptr<Clock> clock);
 };
+
+// Waits on cv (lock held) until ready() holds or timeoutSeconds pass on the
+// current clock (negative: no limit). On a manual clock the timeout runs out
+// only when the clock is advanced. Returns ready().
+bool WaitOnClock(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                 double timeoutSeconds, const std::function<bool()>& ready);
 
 }  // namespace platform

@@ -1,0 +1,43 @@
+// Every live TaskQueue, so the manual clock can wake them all, find the next
+// due block anywhere, and tell when the whole process has settled. Internal.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <set>
+
+namespace platform {
+
+class TaskQueue;
+
+class TaskQueueRegistry {
+ public:
+  static TaskQueueRegistry& shared();
+
+  void add(TaskQueue* queue);
+  void remove(TaskQueue* queue);
+
+  void wakeAll();
+  bool allIdle() const;
+  std::optional<double> earliestDue() const;
+
+  // Bumped whenever a block is queued or finishes; lets a driver tell that
+  // "all idle" held across a whole check.
+  std::uint64_t generation() const { return generation_.load(); }
+  void noteActivity();
+  // Waits until the generation moves past seen or maxWallSeconds pass.
+  void waitForActivity(std::uint64_t seen, double maxWallSeconds);
+
+ private:
+  mutable std::mutex mu_;
+  std::set<TaskQueue*> queues_;
+  std::atomic<std::uint64_t> generation_{0};
+  std::atomic<int> waiters_{0};  // skip the notify on the hot path when nobody waits
+  std::mutex activityMu_;
+  std::condition_variable activityCv_;
+};
+
+}  // namespace platform
