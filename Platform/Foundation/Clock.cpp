@@ -23,8 +23,10 @@ class WallClock final : public Clock {
 
 std::mutex g_mu;
 std::shared_ptr<Clock>& Slot() {
-  static std::shared_ptr<Clock> clock = std::make_shared<WallClock>();
-  return clock;
+  // Never destroyed: queue threads that outlive static destruction still ask
+  // for the clock on their way out.
+  static auto* clock = new std::shared_ptr<Clock>(std::make_shared<WallClock>());
+  return *clock;
 }
 
 }  // namespace

@@ -1,0 +1,128 @@
+#include "Analytics/Engine/APMDecimalNumber.h"
+
+#include <cstdlib>
+
+#include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
+#include "Analytics/Engine/Monitor/APMMonitor.h"
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool APMIsDecimalNumberString(std::string_view text) {
+  if (text.empty()) return false;
+  size_t i = 0;
+  if (text[0] == '+' || text[0] == '-') i = 1;
+  size_t intStart = i;
+  while (i < text.size() && IsDigit(text[i])) ++i;
+  size_t intDigits = i - intStart;
+  if (i == text.size()) return intDigits > 0;
+  if (text[i] != '.') return false;
+  ++i;
+  size_t fracStart = i;
+  while (i < text.size() && IsDigit(text[i])) ++i;
+  if (i != text.size()) return false;
+  size_t fracDigits = i - fracStart;
+  // "5." or ".5" / "5.5"; a lone point is no number.
+  return intDigits > 0 || fracDigits > 0;
+}
+
+std::optional<APMDecimalNumber> APMDecimalNumber::fromString(std::string_view text) {
+  if (!APMIsDecimalNumberString(text)) return std::nullopt;
+  APMDecimalNumber number;
+  size_t i = 0;
+  if (text[0] == '+' || text[0] == '-') {
+    number.negative_ = text[0] == '-';
+    i = 1;
+  }
+  std::string all;
+  int64_t pointPosition = -1;
+  for (; i < text.size(); ++i) {
+    if (text[i] == '.') {
+      pointPosition = static_cast<int64_t>(all.size());
+    } else {
+      all.push_back(text[i]);
+    }
+  }
+  int64_t fractionDigits = pointPosition < 0 ? 0 : static_cast<int64_t>(all.size()) - pointPosition;
+  size_t first = all.find_first_not_of('0');
+  if (first == std::string::npos) return number;  // zero
+  all.erase(0, first);
+  int64_t exponent = -fractionDigits;
+  while (!all.empty() && all.back() == '0') {
+    all.pop_back();
+    ++exponent;
+  }
+  if (all.size() > static_cast<size_t>(kMaxDigits)) {
+    exponent += static_cast<int64_t>(all.size()) - kMaxDigits;
+    all.resize(kMaxDigits);
+    while (!all.empty() && all.back() == '0') {
+      all.pop_back();
+      ++exponent;
+    }
+  }
+  number.digits_ = all;
+  number.exponent_ = exponent;
+  return number;
+}
+
+std::string APMDecimalNumber::stringValue() const {
+  if (isZero()) return "0";
+  std::string out = negative_ ? "-" : "";
+  int64_t count = static_cast<int64_t>(digits_.size());
+  if (exponent_ >= 0) {
+    out += digits_;
+    out.append(static_cast<size_t>(exponent_), '0');
+  } else if (-exponent_ >= count) {
+    out += "0.";
+    out.append(static_cast<size_t>(-exponent_ - count), '0');
+    out += digits_;
+  } else {
+    size_t integerDigits = static_cast<size_t>(count + exponent_);
+    out += digits_.substr(0, integerDigits) + "." + digits_.substr(integerDigits);
+  }
+  return out;
+}
+
+APMDecimalNumber APMDecimalNumber::negated() const {
+  APMDecimalNumber copy = *this;
+  if (!isZero()) copy.negative_ = !negative_;
+  return copy;
+}
+
+double APMDecimalNumber::doubleValue() const { return std::strtod(stringValue().c_str(), nullptr); }
+
+std::optional<APMDecimalNumber> APMDecimalNumberFromString(std::string_view text) {
+  APMMonitor& monitor = APMMeasurementMonitor();
+  if (!APMIsDecimalNumberString(text)) {
+    monitor.logWithLevel(2, 26001, "String value does not represent a numeric value. Value", std::string(text));
+    return std::nullopt;
+  }
+  auto number = APMDecimalNumber::fromString(text);
+  if (!number) {
+    monitor.logWithLevel(2, 26002, "Unable to create a NSDecimalNumber from string value. Value",
+                         std::string(text));
+    return std::nullopt;
+  }
+  std::string check(text);
+  if (check.rfind("+.", 0) == 0 || check.rfind("-.", 0) == 0 || check.rfind(".", 0) == 0) {
+    std::string replaced;
+    for (char c : check) {
+      if (c == '.') {
+        replaced += "0.";
+      } else {
+        replaced.push_back(c);
+      }
+    }
+    check = replaced;
+  }
+  std::string canonical = number->isNegative() ? number->negated().stringValue() : number->stringValue();
+  if (check.find(canonical) == std::string::npos) {
+    monitor.logWithLevel(2, 26003, "Unable to create a NSDecimalNumber from string value: loss of precision. Value",
+                         check);
+    return std::nullopt;
+  }
+  return number;
+}

@@ -1,0 +1,46 @@
+// Seams through which the storage and utility layers reach engine services
+// that are built later (the facade, the engine's remote configuration, the
+// screen reporter and the core library's start). Each hook has a safe
+// default until the engine installs its own.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Analytics/Storage/APMEvent.h"
+
+class APMRemoteConfig;
+
+class APMEngineHooks {
+ public:
+  using InternalEventLogger =
+      std::function<void(const std::string& origin, const std::string& name, const APMEvent::Parameters& parameters)>;
+
+  // The facade's internal event entry (error events); default drops them.
+  static void setInternalEventLogger(InternalEventLogger logger);
+  static void logInternalEvent(const std::string& origin, const std::string& name,
+                               const APMEvent::Parameters& parameters);
+
+  // The engine's remote configuration; default: one with no configured settings.
+  static void setRemoteConfigProvider(std::function<std::shared_ptr<APMRemoteConfig>()> provider);
+  static std::shared_ptr<APMRemoteConfig> remoteConfig();
+  // True once the engine installed its remote configuration.
+  static bool hasRemoteConfigProvider();
+
+  // The screen reporter's app state; default: not active.
+  static void setAppActiveProvider(std::function<bool()> provider);
+  static bool isAppActive();
+
+  // Whether persisted configuration lives under Application Support (default off).
+  static void setPersistentConfigInApplicationSupportEnabled(bool enabled);
+  static bool persistentConfigInApplicationSupportEnabled();
+
+  // The core library's start of the analytics interface; set by the engine.
+  using StartHandler = std::function<void(const std::string& appID, bool collectionEnabled)>;
+  static void setStartHandler(StartHandler handler);
+  static bool start(const std::string& appID, bool collectionEnabled);
+
+  // Back to the defaults (tests).
+  static void reset();
+};
