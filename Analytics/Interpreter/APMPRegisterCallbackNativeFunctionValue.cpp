@@ -1,0 +1,46 @@
+#include "Analytics/Interpreter/APMPRegisterCallbackNativeFunctionValue.h"
+
+#include "Analytics/Interpreter/APMPEditingCallbackHandler.h"
+#include "Analytics/Interpreter/APMPEvaluator.h"
+#include "Analytics/Interpreter/APMPHeap.h"
+#include "Analytics/Interpreter/APMPMapValue.h"
+
+namespace {
+
+APMPRuntimeValue fail(APMPExec& x, int32_t code) {
+  x.fail(code);
+  return APMPRuntimeValue();
+}
+
+}  // namespace
+
+APMPRuntimeValue APMPRegisterCallbackNativeFunctionValue::invoke(APMPValueSpan raw, APMPScope* scope, APMPExec& x) {
+  APMPArgs args;
+  APMPEvaluateArguments(raw, scope, x, &args);
+  if (x.failed()) return APMPRuntimeValue();
+  return invokeEvaluated(args, x);
+}
+
+APMPRuntimeValue APMPRegisterCallbackNativeFunctionValue::invokeEvaluated(APMPValueSpan args, APMPExec& x) {
+  if (args.size() != 3) return fail(x, kAPMPErrArgumentCount);
+  if (!args[1].isFunction() || !args[2].isMap()) return fail(x, kAPMPErrArgumentKind);
+  const APMPPropertyMap& options = args[2].asMap()->properties();
+  const APMPPropertyMap::Entry* type = options.find(APMPHeap::current()->intern(u"type"));
+  if (!type) {
+    x.failWith(APMPError::editing(2));
+    return APMPRuntimeValue();
+  }
+  std::u16string typeText = type->value.stringValue(x);
+  if (x.failed()) return APMPRuntimeValue();
+  int64_t priority = 1000;
+  if (const APMPPropertyMap::Entry* p = options.find(APMPHeap::current()->intern(u"priority"))) {
+    double d = p->value.doubleValue(x);
+    if (x.failed()) return APMPRuntimeValue();
+    priority = APMPToInt32(d);
+  }
+  APMPEditingCallbackHandler::RuleType ruleType = typeText == u"create" ? APMPEditingCallbackHandler::RuleType::kCreate
+                                                  : typeText == u"edit" ? APMPEditingCallbackHandler::RuleType::kEdit
+                                                                        : APMPEditingCallbackHandler::RuleType::kOther;
+  callbackHandler_->registerWithPriority(priority, args[1], ruleType, x);
+  return APMPRuntimeValue();
+}

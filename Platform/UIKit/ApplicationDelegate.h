@@ -1,0 +1,60 @@
+// The application's delegate: launch, scene configuration, remote
+// notifications and URLs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Platform/UIKit/SceneConfiguration.h"
+
+namespace uikit {
+
+class Application;
+class SceneSession;
+struct SceneConnectionOptions;
+
+using LaunchOptions = std::map<std::string, std::string>;
+using RemoteNotification = std::map<std::string, std::string>;
+
+enum class BackgroundFetchResult { kNewData, kNoData, kFailed };
+
+class ApplicationDelegate {
+ public:
+  virtual ~ApplicationDelegate() = default;
+  virtual bool applicationDidFinishLaunchingWithOptions(Application& app, const LaunchOptions& options) {
+    (void)app, (void)options;
+    return true;
+  }
+  virtual SceneConfiguration applicationConfigurationForConnectingSceneSessionOptions(
+      Application& app, SceneSession& session, const SceneConnectionOptions& options);
+  virtual void applicationDidDiscardSceneSessions(Application& app,
+                                                  const std::vector<std::shared_ptr<SceneSession>>& sessions) {
+    (void)app, (void)sessions;
+  }
+  virtual void applicationDidRegisterForRemoteNotificationsWithDeviceToken(Application& app,
+                                                                          const std::vector<std::uint8_t>& token) {
+    (void)app, (void)token;
+  }
+  virtual void applicationDidFailToRegisterForRemoteNotificationsWithError(Application& app, const std::string& error) {
+    (void)app, (void)error;
+  }
+  virtual void applicationDidReceiveRemoteNotification(Application& app, const RemoteNotification& userInfo) {
+    (void)app, (void)userInfo;
+  }
+  virtual void applicationDidReceiveRemoteNotificationFetchCompletionHandler(
+      Application& app, const RemoteNotification& userInfo, std::function<void(BackgroundFetchResult)> handler) {
+    (void)app, (void)userInfo;
+    if (handler) handler(BackgroundFetchResult::kNoData);
+  }
+  virtual bool applicationOpenURLOptions(Application& app, const std::string& url,
+                                         const std::map<std::string, std::string>& options) {
+    (void)app, (void)url, (void)options;
+    return false;
+  }
+};
+
+}  // namespace uikit

@@ -1,0 +1,328 @@
+#include "Platform/UIKit/Console/ConsoleDriver.h"
+
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+
+#include "Platform/Foundation/RunLoop.h"
+#include "Platform/UIKit/AlertController.h"
+#include "Platform/UIKit/Application.h"
+#include "Platform/UIKit/Button.h"
+#include "Platform/UIKit/CollectionView.h"
+#include "Platform/UIKit/Console/ScreenPrinter.h"
+#include "Platform/UIKit/GestureRecognizer.h"
+#include "Platform/UIKit/Label.h"
+#include "Platform/UIKit/NavigationController.h"
+#include "Platform/UIKit/TabBarController.h"
+#include "Platform/UIKit/TableView.h"
+#include "Platform/UIKit/TextField.h"
+#include "Platform/UIKit/TextView.h"
+#include "Platform/UIKit/Window.h"
+
+namespace uikit {
+
+namespace {
+
+std::string trim(const std::string& s) {
+  std::size_t b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return "";
+  std::size_t e = s.find_last_not_of(" \t\r\n");
+  return s.substr(b, e - b + 1);
+}
+
+// Splits "word rest of line".
+std::pair<std::string, std::string> head(const std::string& s) {
+  std::string t = trim(s);
+  std::size_t sp = t.find(' ');
+  if (sp == std::string::npos) return {t, ""};
+  return {t.substr(0, sp), trim(t.substr(sp + 1))};
+}
+
+// Depth-first search of the visible subtree, in subview order.
+std::shared_ptr<View> findView(const std::shared_ptr<View>& root, const std::function<bool(View&)>& match) {
+  if (!root || root->isHidden() || root->alpha() <= 0.01) return nullptr;
+  if (match(*root)) return root;
+  for (const auto& s : root->subviews()) {
+    if (auto f = findView(s, match)) return f;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<ViewController> shownController(const std::shared_ptr<ViewController>& screen) {
+  auto shown = screen;
+  while (shown) {
+    if (auto nav = std::dynamic_pointer_cast<NavigationController>(shown); nav && nav->topViewController()) {
+      shown = nav->topViewController();
+    } else if (auto tab = std::dynamic_pointer_cast<TabBarController>(shown); tab && tab->selectedViewController()) {
+      shown = tab->selectedViewController();
+    } else {
+      break;
+    }
+  }
+  return shown;
+}
+
+std::string labelText(View& v) {
+  if (auto l = dynamic_cast<Label*>(&v)) return l->text().value_or("");
+  return "";
+}
+
+}  // namespace
+
+ConsoleDriver::ConsoleDriver(std::ostream& out, std::shared_ptr<Window> window,
+                             std::shared_ptr<platform::ManualClock> clock)
+    : out_(out), window_(std::move(window)), clock_(std::move(clock)) {}
+
+std::shared_ptr<Window> ConsoleDriver::window() const {
+  return window_ ? window_ : Application::shared().keyWindow();
+}
+
+void ConsoleDriver::fail(const std::string& message) {
+  ++failures_;
+  out_ << "error: " << message << "\n";
+}
+
+void ConsoleDriver::settle() {
+  if (clock_) {
+    clock_->runUntilIdle();
+  } else {
+    platform::RunLoop::main().runUntilIdle();
+  }
+}
+
+void ConsoleDriver::wait(double seconds) {
+  if (clock_) {
+    clock_->runFor(seconds);
+  } else {
+    platform::RunLoop::main().runUntil([] { return false; }, seconds);
+  }
+}
+
+std::string ConsoleDriver::dump() const {
+  auto w = window();
+  return w ? ScreenPrinter::print(*w) : std::string("screen: none\n");
+}
+
+bool ConsoleDriver::execute(const std::string& line) {
+  auto [command, rest] = head(line);
+  if (command.empty() || command[0] == '#') return true;
+  bool ok = true;
+  if (command == "quit") {
+    return false;
+  } else if (command == "dump") {
+    out_ << dump();
+  } else if (command == "tap") {
+    ok = tap(rest);
+  } else if (command == "type") {
+    auto [field, text] = head(rest);
+    ok = type(field, text);
+  } else if (command == "select") {
+    auto [list, row] = head(rest);
+    ok = select(list, row);
+  } else if (command == "alert") {
+    ok = pressAlert(rest);
+  } else if (command == "wait") {
+    char* end = nullptr;
+    double s = std::strtod(rest.c_str(), &end);
+    if (rest.empty() || end == rest.c_str() || *end != '\0' || !(s >= 0) || s > 3600) {
+      fail("wait needs a number of seconds between 0 and 3600");
+      return true;
+    }
+    wait(s);
+    return true;
+  } else {
+    fail("unknown command \"" + command + "\"");
+    return true;
+  }
+  (void)ok;
+  settle();
+  return true;
+}
+
+int ConsoleDriver::run(std::istream& in) {
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!execute(line)) break;
+  }
+  return failures_;
+}
+
+bool ConsoleDriver::tap(const std::string& target) {
+  auto w = window();
+  if (!w) {
+    fail("no window");
+    return false;
+  }
+  if (target.empty()) {
+    fail("tap needs a label or id");
+    return false;
+  }
+  if (ScreenPrinter::visibleAlert(*w)) {
+    fail("an alert is on screen; use alert <action title>");
+    return false;
+  }
+  auto screen = ScreenPrinter::visibleScreen(*w);
+  auto shown = shownController(screen);
+  if (!shown) {
+    fail("no screen");
+    return false;
+  }
+  // Navigation bar: back and bar button items.
+  if (auto nav = shown->navigationController()) {
+    if (target == "Back" && nav->viewControllers().size() > 1) return nav->tapBackButton();
+    auto& item = shown->navigationItem();
+    std::vector<BarButtonItemPtr> items = item.leftBarButtonItems();
+    for (const auto& r : item.rightBarButtonItems()) items.push_back(r);
+    for (const auto& i : items) {
+      if (!i) continue;
+      if (i->title == target && i->press()) return true;
+      if (i->customView) {
+        auto found = findView(i->customView, [&](View& v) {
+          auto b = dynamic_cast<Button*>(&v);
+          return b && (v.accessibilityIdentifier() == target || b->currentTitle().value_or("") == target ||
+                       (b->currentImage() && b->currentImage()->name() == target));
+        });
+        if (auto b = std::dynamic_pointer_cast<Button>(found)) {
+          if (b->tap()) return true;
+          fail("\"" + target + "\" is not enabled");
+          return false;
+        }
+      }
+    }
+  }
+  auto root = shown->view();
+  // Controls by identifier, then buttons by title.
+  auto control = findView(root, [&](View& v) { return dynamic_cast<Control*>(&v) && v.accessibilityIdentifier() == target; });
+  if (!control) {
+    control = findView(root, [&](View& v) {
+      auto b = dynamic_cast<Button*>(&v);
+      return b && b->currentTitle().value_or("") == target;
+    });
+  }
+  if (auto c = std::dynamic_pointer_cast<Control>(control)) {
+    if (c->tap()) return true;
+    fail("\"" + target + "\" is not enabled");
+    return false;
+  }
+  // Views with a tap recogniser, by identifier or text.
+  auto tappable = findView(root, [&](View& v) {
+    bool hasTap = false;
+    for (const auto& g : v.gestureRecognizers()) hasTap |= dynamic_cast<TapGestureRecognizer*>(g.get()) != nullptr;
+    return hasTap && (v.accessibilityIdentifier() == target || labelText(v) == target);
+  });
+  if (tappable) {
+    for (const auto& g : tappable->gestureRecognizers()) {
+      if (auto t = std::dynamic_pointer_cast<TapGestureRecognizer>(g); t && t->fire()) return true;
+    }
+  }
+  // Cells by their text.
+  auto cell = findView(root, [&](View& v) {
+    if (!dynamic_cast<TableViewCell*>(&v) && !dynamic_cast<CollectionViewCell*>(&v)) return false;
+    return v.accessibilityIdentifier() == target ||
+           findView(v.sharedAs<View>(), [&](View& inner) { return labelText(inner) == target; }) != nullptr;
+  });
+  if (cell) {
+    auto parent = cell->superview();
+    if (auto table = std::dynamic_pointer_cast<TableView>(parent)) {
+      if (auto p = table->indexPathForCell(static_cast<TableViewCell&>(*cell))) return table->userSelectRow(*p);
+    }
+    if (auto grid = std::dynamic_pointer_cast<CollectionView>(parent)) {
+      if (auto p = grid->indexPathForCell(static_cast<CollectionViewCell&>(*cell))) return grid->userSelectItem(*p);
+    }
+  }
+  fail("nothing to tap named \"" + target + "\"");
+  return false;
+}
+
+bool ConsoleDriver::type(const std::string& field, const std::string& text) {
+  auto w = window();
+  auto shown = w ? shownController(ScreenPrinter::visibleScreen(*w)) : nullptr;
+  if (!shown) {
+    fail("no screen");
+    return false;
+  }
+  auto found = findView(shown->view(), [&](View& v) {
+    if (auto f = dynamic_cast<TextField*>(&v)) return v.accessibilityIdentifier() == field || f->placeholder() == field;
+    if (dynamic_cast<TextView*>(&v)) return v.accessibilityIdentifier() == field;
+    return false;
+  });
+  if (auto f = std::dynamic_pointer_cast<TextField>(found)) {
+    if (!f->isEnabled()) {
+      fail("field \"" + field + "\" is not enabled");
+      return false;
+    }
+    f->typeText(text);
+    return true;
+  }
+  if (auto tv = std::dynamic_pointer_cast<TextView>(found)) {
+    tv->typeText(text);
+    return true;
+  }
+  fail("no text field named \"" + field + "\"");
+  return false;
+}
+
+bool ConsoleDriver::select(const std::string& list, const std::string& row) {
+  auto w = window();
+  auto shown = w ? shownController(ScreenPrinter::visibleScreen(*w)) : nullptr;
+  if (!shown) {
+    fail("no screen");
+    return false;
+  }
+  auto found = findView(shown->view(), [&](View& v) {
+    return (dynamic_cast<TableView*>(&v) || dynamic_cast<CollectionView*>(&v)) && v.accessibilityIdentifier() == list;
+  });
+  if (!found) {
+    fail("no list named \"" + list + "\"");
+    return false;
+  }
+  IndexPath path;
+  bool parsed = false;
+  if (!row.empty() && row.find_first_not_of("0123456789.") == std::string::npos) {
+    std::size_t dot = row.find('.');
+    try {
+      if (dot == std::string::npos) {
+        path = {0, std::stol(row)};
+      } else {
+        path = {std::stol(row.substr(0, dot)), std::stol(row.substr(dot + 1))};
+      }
+      parsed = true;
+    } catch (...) {
+      parsed = false;
+    }
+  }
+  if (auto table = std::dynamic_pointer_cast<TableView>(found)) {
+    if (!parsed) {
+      for (const auto& c : table->visibleCells()) {
+        if (findView(c, [&](View& inner) { return labelText(inner) == row; })) {
+          if (auto p = table->indexPathForCell(*c)) {
+            path = *p;
+            parsed = true;
+            break;
+          }
+        }
+      }
+    }
+    if (parsed && table->userSelectRow(path)) return true;
+  } else if (auto grid = std::dynamic_pointer_cast<CollectionView>(found)) {
+    if (parsed && grid->userSelectItem(path)) return true;
+  }
+  fail("no row \"" + row + "\" to select in \"" + list + "\"");
+  return false;
+}
+
+bool ConsoleDriver::pressAlert(const std::string& title) {
+  auto w = window();
+  auto alert = w ? std::dynamic_pointer_cast<AlertController>(ScreenPrinter::visibleAlert(*w)) : nullptr;
+  if (!alert) {
+    fail("no alert on screen");
+    return false;
+  }
+  if (!alert->pressActionWithTitle(title)) {
+    fail("the alert has no action \"" + title + "\" to press now");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace uikit

@@ -1,0 +1,19 @@
+// A section and a row (or item) of a list.
+#pragma once
+
+#include <compare>
+#include <string>
+
+namespace uikit {
+
+struct IndexPath {
+  long section = 0;
+  long row = 0;
+  long item() const { return row; }
+  static IndexPath forRow(long row, long section) { return {section, row}; }
+  static IndexPath forItem(long item, long section) { return {section, item}; }
+  std::string description() const { return "[" + std::to_string(section) + ", " + std::to_string(row) + "]"; }
+  friend auto operator<=>(const IndexPath&, const IndexPath&) = default;
+};
+
+}  // namespace uikit

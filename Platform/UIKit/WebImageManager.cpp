@@ -1,0 +1,38 @@
+#include "Platform/UIKit/WebImageManager.h"
+
+#include <memory>
+
+#include "Platform/Foundation/RunLoop.h"
+
+namespace uikit {
+
+WebImageManager& WebImageManager::shared() {
+  static WebImageManager manager;
+  return manager;
+}
+
+void WebImageManager::load(const std::string& url, Done done) {
+  requested_.push_back(url);
+  auto once = std::make_shared<bool>(false);
+  Done guarded = [once, done](ImagePtr image, const std::string& error) {
+    if (*once) return;
+    *once = true;
+    if (done) done(std::move(image), error);
+  };
+  if (url.empty()) {
+    platform::RunLoop::main().async([guarded] { guarded(nullptr, "invalid URL"); });
+    return;
+  }
+  if (!loader_) {
+    platform::RunLoop::main().async([guarded] { guarded(nullptr, "no image loader"); });
+    return;
+  }
+  loader_(url, guarded);
+}
+
+void WebImageManager::reset() {
+  loader_ = nullptr;
+  requested_.clear();
+}
+
+}  // namespace uikit

@@ -1,0 +1,184 @@
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Platform/UIKit/CollectionView.h"
+#include "Platform/UIKit/InfiniteScrollingView.h"
+#include "Platform/UIKit/PullToRefreshView.h"
+#include "Platform/UIKit/TableView.h"
+#include "tests/Platform/UIKit/UIKitFixture.h"
+
+namespace uikit::testing {
+namespace {
+
+class CheckCell : public TableViewCell {
+ public:
+  using TableViewCell::TableViewCell;
+  void prepareForReuse() override { ++prepared; }
+  bool checked = false;  // state the data source must reset itself
+  int prepared = 0;
+};
+
+class Rows : public TableViewDataSource, public TableViewDelegate {
+ public:
+  explicit Rows(long n) : count(n) {}
+  long tableViewNumberOfRowsInSection(TableView&, long) override { return count; }
+  std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView& t, const IndexPath& p) override {
+    auto cell = std::dynamic_pointer_cast<CheckCell>(t.dequeueReusableCellWithIdentifier("Check", p));
+    cell->textLabel()->setText("Row " + std::to_string(p.row));
+    if (p.row == 0) cell->checked = true;  // only row 0 sets it; nothing clears it
+    ++asked;
+    return cell;
+  }
+  void tableViewDidSelectRowAtIndexPath(TableView&, const IndexPath& p) override { selected.push_back(p.row); }
+  void tableViewDidDeselectRowAtIndexPath(TableView&, const IndexPath& p) override { deselected.push_back(p.row); }
+  long count;
+  int asked = 0;
+  std::vector<long> selected, deselected;
+};
+
+class ListTest : public UIKitFixture {
+ protected:
+  std::shared_ptr<TableView> makeTable(const std::shared_ptr<Rows>& rows, double height) {
+    auto table = std::make_shared<TableView>(Rect(0, 0, 390, height), TableViewStyle::kPlain);
+    table->registerClass("Check", [] { return std::make_shared<CheckCell>(TableViewCellStyle::kDefault, "Check"); });
+    table->setDataSource(rows);
+    table->setDelegate(rows);
+    return table;
+  }
+};
+
+TEST_F(ListTest, DequeueHandsBackRecycledCellsWithTheirStaleState) {
+  auto rows = std::make_shared<Rows>(100);
+  auto table = makeTable(rows, 440);  // ten rows of 44
+  auto first = table->visibleCells();
+  ASSERT_EQ(first.size(), 10u);
+  EXPECT_EQ(table->reusePool().createdCount(), 10);
+  auto row0 = table->cellForRowAtIndexPath({0, 0});
+  ASSERT_TRUE(row0);
+  // Scrolling a whole screen down recycles the first screen's cells.
+  table->userScroll({0, 440});
+  EXPECT_EQ(table->cellForRowAtIndexPath({0, 0}), nullptr);
+  auto row10 = std::dynamic_pointer_cast<CheckCell>(table->cellForRowAtIndexPath({0, 10}));
+  ASSERT_TRUE(row10);
+  EXPECT_EQ(table->reusePool().createdCount(), 10) << "no new cells: all recycled";
+  EXPECT_EQ(row10->reuseCount(), 1);
+  EXPECT_EQ(row10->prepared, 1);
+  bool someStale = false;
+  for (const auto& c : table->visibleCells()) someStale |= std::dynamic_pointer_cast<CheckCell>(c)->checked;
+  EXPECT_TRUE(someStale) << "row 0's check mark travelled with its recycled cell";
+  EXPECT_EQ(*row10->textLabel()->text(), "Row 10");
+}
+
+TEST_F(ListTest, ReloadRecyclesEveryVisibleCell) {
+  auto rows = std::make_shared<Rows>(3);
+  auto table = makeTable(rows, 440);
+  auto before = table->visibleCells();
+  ASSERT_EQ(before.size(), 3u);
+  rows->count = 2;
+  table->reloadData();
+  auto after = table->visibleCells();
+  ASSERT_EQ(after.size(), 2u);
+  for (const auto& c : after) {
+    EXPECT_NE(std::find(before.begin(), before.end(), c), before.end()) << "the same cell objects come back";
+  }
+  EXPECT_EQ(table->reusePool().waitingCount("Check"), 1u);
+  EXPECT_EQ(table->numberOfRowsInSection(0), 2);
+}
+
+TEST_F(ListTest, UnregisteredIdentifierGivesNoCell) {
+  auto table = std::make_shared<TableView>();
+  EXPECT_EQ(table->dequeueReusableCellWithIdentifier("Nope"), nullptr);
+}
+
+TEST_F(ListTest, SelectionFollowsTapsAndUpdates) {
+  auto rows = std::make_shared<Rows>(20);
+  auto table = makeTable(rows, 220);
+  EXPECT_TRUE(table->userSelectRow({0, 2}));
+  EXPECT_TRUE(table->cellForRowAtIndexPath({0, 2})->isSelected());
+  EXPECT_TRUE(table->userSelectRow({0, 15})) << "off screen: scrolled into view first";
+  EXPECT_NE(table->cellForRowAtIndexPath({0, 15}), nullptr);
+  EXPECT_EQ(rows->selected, (std::vector<long>{2, 15}));
+  EXPECT_EQ(rows->deselected, std::vector<long>{2});
+  EXPECT_EQ(table->indexPathForSelectedRow(), (IndexPath{0, 15}));
+  EXPECT_FALSE(table->userSelectRow({0, 99}));
+  EXPECT_FALSE(table->userSelectRow({3, 0}));
+  // Inserting above the selection moves it down.
+  rows->count = 21;
+  table->insertRowsAtIndexPaths({{0, 0}}, TableViewRowAnimation::kAutomatic);
+  EXPECT_EQ(table->indexPathForSelectedRow(), (IndexPath{0, 16}));
+  rows->count = 20;
+  table->deleteRowsAtIndexPaths({{0, 16}}, TableViewRowAnimation::kFade);
+  EXPECT_EQ(table->indexPathForSelectedRow(), std::nullopt);
+}
+
+TEST_F(ListTest, BatchUpdatesCompleteInALaterTurn) {
+  auto rows = std::make_shared<Rows>(2);
+  auto table = makeTable(rows, 440);
+  table->visibleCells();
+  bool done = false;
+  table->performBatchUpdates([&] {
+    rows->count = 4;
+    table->insertRowsAtIndexPaths({{0, 2}, {0, 3}}, TableViewRowAnimation::kAutomatic);
+  }, [&](bool finished) { done = finished; });
+  EXPECT_EQ(table->visibleCells().size(), 4u);
+  EXPECT_FALSE(done);
+  runUntilIdle();
+  EXPECT_TRUE(done);
+}
+
+TEST_F(ListTest, PullToRefreshAndInfiniteScrollingTriggers) {
+  auto rows = std::make_shared<Rows>(30);
+  auto table = makeTable(rows, 440);
+  int refreshes = 0, pages = 0;
+  table->addPullToRefreshWithActionHandler([&] { ++refreshes; });
+  table->addInfiniteScrollingWithActionHandler([&] { ++pages; });
+  table->visibleCells();
+  table->userScroll({0, -80});
+  EXPECT_EQ(refreshes, 1);
+  table->userScroll({0, -80});
+  EXPECT_EQ(refreshes, 1) << "still loading";
+  table->pullToRefreshView()->stopAnimating();
+  table->triggerPullToRefresh();
+  EXPECT_EQ(refreshes, 2);
+  table->userScroll({0, 30 * 44 - 440});
+  EXPECT_EQ(pages, 1);
+  table->showsInfiniteScrolling = false;
+  table->infiniteScrollingView()->stopAnimating();
+  table->triggerInfiniteScrolling();
+  EXPECT_EQ(pages, 1);
+}
+
+class Grid : public CollectionViewDataSource, public CollectionViewDelegate {
+ public:
+  long collectionViewNumberOfItemsInSection(CollectionView&, long) override { return 60; }
+  std::shared_ptr<CollectionViewCell> collectionViewCellForItemAtIndexPath(CollectionView& v,
+                                                                           const IndexPath& p) override {
+    auto cell = v.dequeueReusableCellWithReuseIdentifier("Photo", p);
+    cell->setTag(p.item());
+    return cell;
+  }
+};
+
+TEST_F(ListTest, CollectionViewLaysOutAGridAndRecyclesCells) {
+  CollectionViewFlowLayout layout;
+  layout.itemSize = {90, 90};
+  layout.minimumInteritemSpacing = 10;
+  layout.minimumLineSpacing = 10;
+  auto grid = std::make_shared<CollectionView>(Rect(0, 0, 390, 400), layout);
+  grid->registerClass("Photo", nullptr);
+  auto ds = std::make_shared<Grid>();
+  grid->setDataSource(ds);
+  grid->setDelegate(ds);
+  EXPECT_EQ(grid->frameForItemAtIndexPath({0, 4}), Rect(0, 100, 90, 90)) << "four per line";
+  auto visible = grid->visibleCells();
+  EXPECT_EQ(visible.size(), 16u);
+  int created = grid->reusePool().createdCount();
+  grid->userScroll({0, 800});
+  EXPECT_EQ(grid->reusePool().createdCount(), created) << "recycled while scrolling";
+  EXPECT_TRUE(grid->userSelectItem({0, 35}));
+  EXPECT_EQ(grid->indexPathsForSelectedItems(), (std::vector<IndexPath>{IndexPath{0, 35}}));
+}
+
+}  // namespace
+}  // namespace uikit::testing
