@@ -1,10 +1,29 @@
-#include <cstdio>
+// The Facility program: launches the app on the console driver. The screen
+// tree is printed once the first screen is up; commands then come from
+// standard input (see ConsoleDriver) until "quit" or its end.
+#include <iostream>
+#include <memory>
 
-#include "Platform/Foundation/Clock.h"
-#include "Platform/Foundation/Log.h"
+#include "Facility/AppDelegate.h"
+#include "Facility/PlaceholderScreen.h"
+#include "Facility/SceneDelegate.h"
+#include "Platform/Foundation/DataRoot.h"
+#include "Platform/Foundation/RunLoop.h"
+#include "Platform/UIKit/Application.h"
+#include "Platform/UIKit/Console/ConsoleDriver.h"
 
 int main() {
-  platform::Log(platform::LogLevel::kInfo, "Facility: platform booted");
-  std::printf("Facility: ok\n");
-  return 0;
+  (void)platform::DataRoot::createDirectories();
+  PlaceholderScreen::registerMissingScenes();
+  auto& app = uikit::Application::shared();
+  app.registerSceneConfiguration(AppDelegate::kSceneConfigurationName,
+                                 [] { return std::make_shared<SceneDelegate>(); });
+  app.setDelegate(std::make_shared<AppDelegate>());
+  if (!app.launch()) return 1;
+  platform::RunLoop::main().runUntilIdle();
+
+  uikit::ConsoleDriver driver(std::cout);
+  std::cout << driver.dump() << std::flush;
+  int failures = driver.run(std::cin);
+  return failures == 0 ? 0 : 2;
 }

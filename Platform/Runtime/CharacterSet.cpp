@@ -2,6 +2,8 @@
 
 #include <unicode/uchar.h>
 
+#include "Platform/Foundation/Utf8.h"
+
 namespace platform {
 namespace {
 
@@ -89,23 +91,7 @@ size_t CharacterSet::utf16Length(std::string_view utf8) {
 
 std::string CharacterSet::toUtf8(const std::vector<char32_t>& codePoints) {
   std::string out;
-  for (char32_t cp : codePoints) {
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
+  for (char32_t cp : codePoints) Utf8::appendCodePoint(out, cp);
   return out;
 }
 

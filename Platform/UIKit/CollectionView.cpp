@@ -50,17 +50,10 @@ void CollectionView::registerNib(const std::shared_ptr<Nib>& nib, const std::str
 
 std::shared_ptr<CollectionViewCell> CollectionView::dequeueReusableCellWithReuseIdentifier(
     const std::string& identifier, const IndexPath& indexPath) {
-  bool recycled = pool_.waitingCount(identifier) > 0;
-  auto cell = std::dynamic_pointer_cast<CollectionViewCell>(pool_.dequeue(identifier));
+  auto cell = ListCells<CollectionViewCell>::dequeue(pool_, identifier);
   if (!cell) {
     platform::LogError("unable to dequeue a cell with identifier " + identifier + " at " + indexPath.description() +
                        ": no class or nib is registered for it");
-    return nullptr;
-  }
-  if (cell->reuseIdentifier().empty()) cell->setReuseIdentifier(identifier);
-  if (recycled) {
-    cell->noteReused();
-    cell->prepareForReuse();
   }
   return cell;
 }
@@ -72,11 +65,13 @@ Rect CollectionView::viewport() const {
 }
 
 void CollectionView::refreshCounts() {
-  counts_.clear();
   auto ds = dataSource();
-  if (!ds) return;
-  long sections = std::max(0L, ds->numberOfSectionsInCollectionView(*this));
-  for (long s = 0; s < sections; ++s) counts_.push_back(std::max(0L, ds->collectionViewNumberOfItemsInSection(*this, s)));
+  if (!ds) {
+    cells_.clearCounts();
+    return;
+  }
+  cells_.setCounts(ds->numberOfSectionsInCollectionView(*this),
+                   [&](long s) { return ds->collectionViewNumberOfItemsInSection(*this, s); });
 }
 
 void CollectionView::computeItems() {
@@ -87,14 +82,14 @@ void CollectionView::computeItems() {
   double extent = vertical ? vp.width() : vp.height();
   double pos = 0;  // along the scroll axis
   double maxCross = 0;
-  for (long s = 0; s < static_cast<long>(counts_.size()); ++s) {
+  for (long s = 0; s < cells_.numberOfSections(); ++s) {
     const EdgeInsets& in = layout_.sectionInset;
     pos += vertical ? in.top + layout_.headerReferenceSize.height : in.left + layout_.headerReferenceSize.width;
     double crossStart = vertical ? in.left : in.top;
     double crossLimit = extent - (vertical ? in.right : in.bottom);
     double cross = crossStart;
     double lineThickness = 0;
-    for (long i = 0; i < counts_[static_cast<std::size_t>(s)]; ++i) {
+    for (long i = 0; i < cells_.numberOfItemsInSection(s); ++i) {
       IndexPath p{s, i};
       Size size = d ? d->collectionViewLayoutSizeForItemAtIndexPath(*this, p) : Size{-1, -1};
       if (size.width < 0 || size.height < 0) size = layout_.itemSize;
@@ -126,22 +121,15 @@ void CollectionView::ensureLoaded() {
   layoutCells();
 }
 
-void CollectionView::recycle(const IndexPath& path) {
-  auto it = visible_.find(path);
-  if (it == visible_.end()) return;
-  auto cell = it->second;
-  visible_.erase(it);
-  cell->removeFromSuperview();
-  cell->setSelected(false);
-  if (auto d = delegate()) d->collectionViewDidEndDisplayingCellForItemAtIndexPath(*this, *cell, path);
-  pool_.enqueue(cell->reuseIdentifier(), cell);
+ListCells<CollectionViewCell>::CellCallback CollectionView::didEndDisplaying() {
+  return [this](CollectionViewCell& cell, const IndexPath& path) {
+    if (auto d = delegate()) d->collectionViewDidEndDisplayingCellForItemAtIndexPath(*this, cell, path);
+  };
 }
 
-void CollectionView::recycleAll() {
-  std::vector<IndexPath> paths;
-  for (const auto& [p, c] : visible_) paths.push_back(p);
-  for (const auto& p : paths) recycle(p);
-}
+void CollectionView::recycle(const IndexPath& path) { cells_.recycle(path, pool_, didEndDisplaying()); }
+
+void CollectionView::recycleAll() { cells_.recycleAll(pool_, didEndDisplaying()); }
 
 void CollectionView::layoutCells() {
   if (inLayout_) return;
@@ -160,25 +148,19 @@ void CollectionView::layoutCells() {
       toPrefetch.push_back(it.path);
     }
   }
-  std::vector<IndexPath> gone;
-  for (const auto& [p, c] : visible_) {
-    if (!wanted.count(p)) gone.push_back(p);
-  }
-  for (const auto& p : gone) recycle(p);
+  cells_.recycleAllBut(wanted, pool_, didEndDisplaying());
   auto ds = dataSource();
+  auto willDisplay = [this](CollectionViewCell& cell, const IndexPath& path) {
+    if (auto d = delegate()) d->collectionViewWillDisplayCellForItemAtIndexPath(*this, cell, path);
+  };
   for (const auto& it : items_) {
-    if (!wanted.count(it.path) || visible_.count(it.path) || !ds) continue;
+    if (!wanted.count(it.path) || cells_.isVisible(it.path) || !ds) continue;
     auto cell = ds->collectionViewCellForItemAtIndexPath(*this, it.path);
     if (!cell) {
       platform::LogError("collection view data source returned no cell for " + it.path.description());
       continue;
     }
-    cell->setFrame(it.rect);
-    cell->setSelected(selected_.count(it.path) > 0);
-    visible_[it.path] = cell;
-    if (auto d = delegate()) d->collectionViewWillDisplayCellForItemAtIndexPath(*this, *cell, it.path);
-    addSubview(cell);
-    cell->layoutIfNeeded();
+    cells_.show(*this, it.path, it.rect, cell, willDisplay);
   }
   if (isPrefetchingEnabled && !toPrefetch.empty()) {
     if (auto pf = prefetchDataSource()) {
@@ -206,7 +188,7 @@ void CollectionView::reloadData() {
   loaded_ = true;
   ++reloads_;
   recycleAll();
-  selected_.clear();
+  cells_.clearSelection();
   prefetched_.clear();
   refreshCounts();
   computeItems();
@@ -215,24 +197,19 @@ void CollectionView::reloadData() {
 
 long CollectionView::numberOfSections() {
   ensureLoaded();
-  return static_cast<long>(counts_.size());
+  return cells_.numberOfSections();
 }
 
 long CollectionView::numberOfItemsInSection(long section) {
   ensureLoaded();
-  if (section < 0 || section >= static_cast<long>(counts_.size())) return 0;
-  return counts_[static_cast<std::size_t>(section)];
+  return cells_.numberOfItemsInSection(section);
 }
 
 void CollectionView::relayoutAfterUpdate() {
   if (updateDepth_ > 0) return;
   recycleAll();
   refreshCounts();
-  for (auto it = selected_.begin(); it != selected_.end();) {
-    bool inside = it->section < static_cast<long>(counts_.size()) &&
-                  it->row < counts_[static_cast<std::size_t>(it->section)];
-    it = inside ? std::next(it) : selected_.erase(it);
-  }
+  cells_.dropSelectionOutsideCounts();
   computeItems();
   layoutCells();
 }
@@ -247,28 +224,12 @@ void CollectionView::performBatchUpdates(const std::function<void()>& updates, s
 }
 
 void CollectionView::insertItemsAtIndexPaths(const std::vector<IndexPath>& paths) {
-  std::set<IndexPath> moved;
-  for (IndexPath s : selected_) {
-    for (const auto& p : paths) {
-      if (p.section == s.section && p.row <= s.row) ++s.row;
-    }
-    moved.insert(s);
-  }
-  selected_ = moved;
+  cells_.shiftSelectionForInsert(paths);
   relayoutAfterUpdate();
 }
 
 void CollectionView::deleteItemsAtIndexPaths(const std::vector<IndexPath>& paths) {
-  std::set<IndexPath> moved;
-  for (IndexPath s : selected_) {
-    if (std::find(paths.begin(), paths.end(), s) != paths.end()) continue;
-    IndexPath n = s;
-    for (const auto& p : paths) {
-      if (p.section == s.section && p.row < s.row) --n.row;
-    }
-    moved.insert(n);
-  }
-  selected_ = moved;
+  cells_.shiftSelectionForDelete(paths);
   relayoutAfterUpdate();
 }
 
@@ -284,48 +245,33 @@ void CollectionView::insertSections(const std::vector<long>& sections) {
 }
 
 void CollectionView::deleteSections(const std::vector<long>& sections) {
-  for (auto it = selected_.begin(); it != selected_.end();) {
-    bool hit = std::find(sections.begin(), sections.end(), it->section) != sections.end();
-    it = hit ? selected_.erase(it) : std::next(it);
-  }
+  cells_.dropSelectionInSections(sections);
   relayoutAfterUpdate();
 }
 
 void CollectionView::reloadSections(const std::vector<long>& sections) {
   ensureLoaded();
-  std::vector<IndexPath> paths;
-  for (const auto& [p, c] : visible_) {
-    if (std::find(sections.begin(), sections.end(), p.section) != sections.end()) paths.push_back(p);
-  }
-  for (const auto& p : paths) recycle(p);
+  cells_.recycleSections(sections, pool_, didEndDisplaying());
   relayoutAfterUpdate();
 }
 
 std::shared_ptr<CollectionViewCell> CollectionView::cellForItemAtIndexPath(const IndexPath& indexPath) {
   ensureLoaded();
-  auto it = visible_.find(indexPath);
-  return it == visible_.end() ? nullptr : it->second;
+  return cells_.cellAt(indexPath);
 }
 
 std::vector<std::shared_ptr<CollectionViewCell>> CollectionView::visibleCells() {
   ensureLoaded();
-  std::vector<std::shared_ptr<CollectionViewCell>> out;
-  for (const auto& [p, c] : visible_) out.push_back(c);
-  return out;
+  return cells_.cells();
 }
 
 std::vector<IndexPath> CollectionView::indexPathsForVisibleItems() {
   ensureLoaded();
-  std::vector<IndexPath> out;
-  for (const auto& [p, c] : visible_) out.push_back(p);
-  return out;
+  return cells_.paths();
 }
 
 std::optional<IndexPath> CollectionView::indexPathForCell(const CollectionViewCell& cell) {
-  for (const auto& [p, c] : visible_) {
-    if (c.get() == &cell) return p;
-  }
-  return std::nullopt;
+  return cells_.pathOf(cell);
 }
 
 Rect CollectionView::frameForItemAtIndexPath(const IndexPath& indexPath) {
@@ -364,41 +310,30 @@ void CollectionView::selectItemAtIndexPath(const std::optional<IndexPath>& index
                                            CollectionViewScrollPosition position) {
   ensureLoaded();
   if (!indexPath) {
-    for (auto p : std::set<IndexPath>(selected_)) deselectItemAtIndexPath(p, animated);
+    cells_.deselectAll(animated);
     return;
   }
-  if (!allowsMultipleSelection) {
-    for (auto p : std::set<IndexPath>(selected_)) {
-      if (p != *indexPath) deselectItemAtIndexPath(p, animated);
-    }
-  }
-  selected_.insert(*indexPath);
-  if (auto c = cellForItemAtIndexPath(*indexPath)) c->setSelected(true);
+  if (!allowsMultipleSelection) cells_.deselectAllBut(*indexPath, animated, nullptr);
+  cells_.select(*indexPath, animated);
   if (position != CollectionViewScrollPosition::kNone) scrollToItemAtIndexPath(*indexPath, position, animated);
 }
 
 void CollectionView::deselectItemAtIndexPath(const IndexPath& indexPath, bool animated) {
-  (void)animated;
-  selected_.erase(indexPath);
-  auto it = visible_.find(indexPath);
-  if (it != visible_.end()) it->second->setSelected(false);
+  cells_.deselect(indexPath, animated);
 }
 
 std::vector<IndexPath> CollectionView::indexPathsForSelectedItems() const {
-  return std::vector<IndexPath>(selected_.begin(), selected_.end());
+  return cells_.selectedPaths();
 }
 
 bool CollectionView::userSelectItem(const IndexPath& indexPath) {
   ensureLoaded();
   if (!allowsSelection || !isUserInteractionEnabled()) return false;
-  if (indexPath.section < 0 || indexPath.section >= static_cast<long>(counts_.size()) || indexPath.row < 0 ||
-      indexPath.row >= counts_[static_cast<std::size_t>(indexPath.section)]) {
-    return false;
-  }
+  if (!cells_.contains(indexPath)) return false;
   auto keep = sharedAs<CollectionView>();
   scrollToItemAtIndexPath(indexPath, CollectionViewScrollPosition::kNone, false);
   auto d = delegate();
-  if (allowsMultipleSelection && selected_.count(indexPath)) {
+  if (allowsMultipleSelection && cells_.isSelected(indexPath)) {
     if (d && !d->collectionViewShouldDeselectItemAtIndexPath(*this, indexPath)) return false;
     deselectItemAtIndexPath(indexPath, true);
     if (d) d->collectionViewDidDeselectItemAtIndexPath(*this, indexPath);
@@ -406,14 +341,11 @@ bool CollectionView::userSelectItem(const IndexPath& indexPath) {
   }
   if (d && !d->collectionViewShouldSelectItemAtIndexPath(*this, indexPath)) return false;
   if (!allowsMultipleSelection) {
-    for (auto p : std::set<IndexPath>(selected_)) {
-      if (p == indexPath) continue;
-      deselectItemAtIndexPath(p, true);
+    cells_.deselectAllBut(indexPath, true, [&](const IndexPath& p) {
       if (d) d->collectionViewDidDeselectItemAtIndexPath(*this, p);
-    }
+    });
   }
-  selected_.insert(indexPath);
-  if (auto c = cellForItemAtIndexPath(indexPath)) c->setSelected(true);
+  cells_.select(indexPath, true);
   if (d) d->collectionViewDidSelectItemAtIndexPath(*this, indexPath);
   return true;
 }

@@ -13,6 +13,7 @@
 #include "Platform/UIKit/CollectionViewCell.h"
 #include "Platform/UIKit/CollectionViewFlowLayout.h"
 #include "Platform/UIKit/IndexPath.h"
+#include "Platform/UIKit/ListCells.h"
 #include "Platform/UIKit/ReusePool.h"
 #include "Platform/UIKit/ScrollView.h"
 
@@ -143,6 +144,7 @@ class CollectionView : public ScrollView {
   void layoutCells();
   void recycle(const IndexPath& path);
   void recycleAll();
+  ListCells<CollectionViewCell>::CellCallback didEndDisplaying();
   Rect viewport() const;
   void relayoutAfterUpdate();
 
@@ -151,10 +153,8 @@ class CollectionView : public ScrollView {
   std::weak_ptr<CollectionViewDelegate> delegate_;
   std::weak_ptr<CollectionViewDataSourcePrefetching> prefetch_;
   ReusePool pool_;
-  std::vector<long> counts_;
   std::vector<Item> items_;
-  std::map<IndexPath, std::shared_ptr<CollectionViewCell>> visible_;
-  std::set<IndexPath> selected_;
+  ListCells<CollectionViewCell> cells_;
   std::set<IndexPath> prefetched_;
   bool loaded_ = false;
   int updateDepth_ = 0;

@@ -40,15 +40,7 @@ void TableView::registerNib(const std::shared_ptr<Nib>& nib, const std::string& 
 }
 
 std::shared_ptr<TableViewCell> TableView::dequeueReusableCellWithIdentifier(const std::string& identifier) {
-  bool recycled = pool_.waitingCount(identifier) > 0;
-  auto cell = std::dynamic_pointer_cast<TableViewCell>(pool_.dequeue(identifier));
-  if (!cell) return nullptr;
-  if (cell->reuseIdentifier().empty()) cell->setReuseIdentifier(identifier);
-  if (recycled) {
-    cell->noteReused();
-    cell->prepareForReuse();
-  }
-  return cell;
+  return ListCells<TableViewCell>::dequeue(pool_, identifier);
 }
 
 std::shared_ptr<TableViewCell> TableView::dequeueReusableCellWithIdentifier(const std::string& identifier,
@@ -90,11 +82,13 @@ Rect TableView::viewport() const {
 }
 
 void TableView::refreshCounts() {
-  rowCounts_.clear();
   auto ds = dataSource();
-  if (!ds) return;
-  long sections = std::max(0L, ds->numberOfSectionsInTableView(*this));
-  for (long s = 0; s < sections; ++s) rowCounts_.push_back(std::max(0L, ds->tableViewNumberOfRowsInSection(*this, s)));
+  if (!ds) {
+    cells_.clearCounts();
+    return;
+  }
+  cells_.setCounts(ds->numberOfSectionsInTableView(*this),
+                   [&](long s) { return ds->tableViewNumberOfRowsInSection(*this, s); });
 }
 
 void TableView::computeRows() {
@@ -104,7 +98,7 @@ void TableView::computeRows() {
   if (header_) header_->setFrame(Rect(0, 0, width, header_->frame().height()));
   auto d = delegate();
   auto ds = dataSource();
-  for (long s = 0; s < static_cast<long>(rowCounts_.size()); ++s) {
+  for (long s = 0; s < cells_.numberOfSections(); ++s) {
     double hh = d ? d->tableViewHeightForHeaderInSection(*this, s) : -1;
     if (hh < 0) {
       bool titled = ds && ds->tableViewTitleForHeaderInSection(*this, s).has_value();
@@ -112,7 +106,7 @@ void TableView::computeRows() {
       hh = (titled || custom) ? sectionHeaderHeight : 0;
     }
     y += hh;
-    for (long r = 0; r < rowCounts_[static_cast<std::size_t>(s)]; ++r) {
+    for (long r = 0; r < cells_.numberOfItemsInSection(s); ++r) {
       IndexPath p{s, r};
       double h = d ? d->tableViewHeightForRowAtIndexPath(*this, p) : -1;
       if (h < 0) h = rowHeight >= 0 ? rowHeight : (estimatedRowHeight > 0 ? estimatedRowHeight : 44);
@@ -136,22 +130,15 @@ void TableView::ensureLoaded() {
   layoutCells();
 }
 
-void TableView::recycle(const IndexPath& path) {
-  auto it = visible_.find(path);
-  if (it == visible_.end()) return;
-  auto cell = it->second;
-  visible_.erase(it);
-  cell->removeFromSuperview();
-  cell->setSelected(false, false);
-  if (auto d = delegate()) d->tableViewDidEndDisplayingCellForRowAtIndexPath(*this, *cell, path);
-  pool_.enqueue(cell->reuseIdentifier(), cell);
+ListCells<TableViewCell>::CellCallback TableView::didEndDisplaying() {
+  return [this](TableViewCell& cell, const IndexPath& path) {
+    if (auto d = delegate()) d->tableViewDidEndDisplayingCellForRowAtIndexPath(*this, cell, path);
+  };
 }
 
-void TableView::recycleAll() {
-  std::vector<IndexPath> paths;
-  for (const auto& [p, c] : visible_) paths.push_back(p);
-  for (const auto& p : paths) recycle(p);
-}
+void TableView::recycle(const IndexPath& path) { cells_.recycle(path, pool_, didEndDisplaying()); }
+
+void TableView::recycleAll() { cells_.recycleAll(pool_, didEndDisplaying()); }
 
 void TableView::layoutCells() {
   if (inLayout_) return;
@@ -162,25 +149,19 @@ void TableView::layoutCells() {
   for (const auto& row : rows_) {
     if (row.rect.maxY() > vp.minY() && row.rect.minY() < vp.maxY()) wanted.insert(row.path);
   }
-  std::vector<IndexPath> gone;
-  for (const auto& [p, c] : visible_) {
-    if (!wanted.count(p)) gone.push_back(p);
-  }
-  for (const auto& p : gone) recycle(p);
+  cells_.recycleAllBut(wanted, pool_, didEndDisplaying());
   auto ds = dataSource();
+  auto willDisplay = [this](TableViewCell& cell, const IndexPath& path) {
+    if (auto d = delegate()) d->tableViewWillDisplayCellForRowAtIndexPath(*this, cell, path);
+  };
   for (const auto& row : rows_) {
-    if (!wanted.count(row.path) || visible_.count(row.path) || !ds) continue;
+    if (!wanted.count(row.path) || cells_.isVisible(row.path) || !ds) continue;
     auto cell = ds->tableViewCellForRowAtIndexPath(*this, row.path);
     if (!cell) {
       platform::LogError("table view data source returned no cell for " + row.path.description());
       continue;
     }
-    cell->setFrame(row.rect);
-    cell->setSelected(selected_.count(row.path) > 0, false);
-    visible_[row.path] = cell;
-    if (auto d = delegate()) d->tableViewWillDisplayCellForRowAtIndexPath(*this, *cell, row.path);
-    addSubview(cell);
-    cell->layoutIfNeeded();
+    cells_.show(*this, row.path, row.rect, cell, willDisplay);
   }
   inLayout_ = false;
 }
@@ -199,7 +180,7 @@ void TableView::reloadData() {
   loaded_ = true;
   ++reloads_;
   recycleAll();
-  selected_.clear();
+  cells_.clearSelection();
   refreshCounts();
   computeRows();
   layoutCells();
@@ -207,25 +188,19 @@ void TableView::reloadData() {
 
 long TableView::numberOfSections() {
   ensureLoaded();
-  return static_cast<long>(rowCounts_.size());
+  return cells_.numberOfSections();
 }
 
 long TableView::numberOfRowsInSection(long section) {
   ensureLoaded();
-  if (section < 0 || section >= static_cast<long>(rowCounts_.size())) return 0;
-  return rowCounts_[static_cast<std::size_t>(section)];
+  return cells_.numberOfItemsInSection(section);
 }
 
 void TableView::relayoutAfterUpdate() {
   if (updateDepth_ > 0) return;
   recycleAll();
   refreshCounts();
-  // Selections outside the new data are dropped.
-  for (auto it = selected_.begin(); it != selected_.end();) {
-    bool inside = it->section < static_cast<long>(rowCounts_.size()) &&
-                  it->row < rowCounts_[static_cast<std::size_t>(it->section)];
-    it = inside ? std::next(it) : selected_.erase(it);
-  }
+  cells_.dropSelectionOutsideCounts();
   computeRows();
   layoutCells();
 }
@@ -250,30 +225,13 @@ void TableView::performBatchUpdates(const std::function<void()>& updates, std::f
 
 void TableView::insertRowsAtIndexPaths(const std::vector<IndexPath>& paths, TableViewRowAnimation animation) {
   (void)animation;
-  // Rows at or after an inserted row move down, and so does their selection.
-  std::set<IndexPath> moved;
-  for (IndexPath s : selected_) {
-    for (const auto& p : paths) {
-      if (p.section == s.section && p.row <= s.row) ++s.row;
-    }
-    moved.insert(s);
-  }
-  selected_ = moved;
+  cells_.shiftSelectionForInsert(paths);
   relayoutAfterUpdate();
 }
 
 void TableView::deleteRowsAtIndexPaths(const std::vector<IndexPath>& paths, TableViewRowAnimation animation) {
   (void)animation;
-  std::set<IndexPath> moved;
-  for (IndexPath s : selected_) {
-    if (std::find(paths.begin(), paths.end(), s) != paths.end()) continue;
-    IndexPath n = s;
-    for (const auto& p : paths) {
-      if (p.section == s.section && p.row < s.row) --n.row;
-    }
-    moved.insert(n);
-  }
-  selected_ = moved;
+  cells_.shiftSelectionForDelete(paths);
   relayoutAfterUpdate();
 }
 
@@ -291,49 +249,34 @@ void TableView::insertSections(const std::vector<long>& sections, TableViewRowAn
 
 void TableView::deleteSections(const std::vector<long>& sections, TableViewRowAnimation animation) {
   (void)animation;
-  for (auto it = selected_.begin(); it != selected_.end();) {
-    bool hit = std::find(sections.begin(), sections.end(), it->section) != sections.end();
-    it = hit ? selected_.erase(it) : std::next(it);
-  }
+  cells_.dropSelectionInSections(sections);
   relayoutAfterUpdate();
 }
 
 void TableView::reloadSections(const std::vector<long>& sections, TableViewRowAnimation animation) {
   (void)animation;
   ensureLoaded();
-  std::vector<IndexPath> paths;
-  for (const auto& [p, c] : visible_) {
-    if (std::find(sections.begin(), sections.end(), p.section) != sections.end()) paths.push_back(p);
-  }
-  for (const auto& p : paths) recycle(p);
+  cells_.recycleSections(sections, pool_, didEndDisplaying());
   relayoutAfterUpdate();
 }
 
 std::shared_ptr<TableViewCell> TableView::cellForRowAtIndexPath(const IndexPath& indexPath) {
   ensureLoaded();
-  auto it = visible_.find(indexPath);
-  return it == visible_.end() ? nullptr : it->second;
+  return cells_.cellAt(indexPath);
 }
 
 std::vector<std::shared_ptr<TableViewCell>> TableView::visibleCells() {
   ensureLoaded();
-  std::vector<std::shared_ptr<TableViewCell>> out;
-  for (const auto& [p, c] : visible_) out.push_back(c);
-  return out;
+  return cells_.cells();
 }
 
 std::vector<IndexPath> TableView::indexPathsForVisibleRows() {
   ensureLoaded();
-  std::vector<IndexPath> out;
-  for (const auto& [p, c] : visible_) out.push_back(p);
-  return out;
+  return cells_.paths();
 }
 
 std::optional<IndexPath> TableView::indexPathForCell(const TableViewCell& cell) {
-  for (const auto& [p, c] : visible_) {
-    if (c.get() == &cell) return p;
-  }
-  return std::nullopt;
+  return cells_.pathOf(cell);
 }
 
 Rect TableView::rectForRowAtIndexPath(const IndexPath& indexPath) {
@@ -374,46 +317,36 @@ void TableView::selectRowAtIndexPath(const std::optional<IndexPath>& indexPath, 
                                      TableViewScrollPosition position) {
   ensureLoaded();
   if (!indexPath) {
-    for (auto p : std::set<IndexPath>(selected_)) deselectRowAtIndexPath(p, animated);
+    cells_.deselectAll(animated);
     return;
   }
-  if (!allowsMultipleSelection) {
-    for (auto p : std::set<IndexPath>(selected_)) {
-      if (p != *indexPath) deselectRowAtIndexPath(p, animated);
-    }
-  }
-  selected_.insert(*indexPath);
-  if (auto c = cellForRowAtIndexPath(*indexPath)) c->setSelected(true, animated);
+  if (!allowsMultipleSelection) cells_.deselectAllBut(*indexPath, animated, nullptr);
+  cells_.select(*indexPath, animated);
   if (position != TableViewScrollPosition::kNone) scrollToRowAtIndexPath(*indexPath, position, animated);
 }
 
 void TableView::deselectRowAtIndexPath(const IndexPath& indexPath, bool animated) {
-  selected_.erase(indexPath);
-  auto it = visible_.find(indexPath);
-  if (it != visible_.end()) it->second->setSelected(false, animated);
+  cells_.deselect(indexPath, animated);
 }
 
 std::optional<IndexPath> TableView::indexPathForSelectedRow() const {
-  if (selected_.empty()) return std::nullopt;
-  return *selected_.begin();
+  if (cells_.selected().empty()) return std::nullopt;
+  return *cells_.selected().begin();
 }
 
 std::vector<IndexPath> TableView::indexPathsForSelectedRows() const {
-  return std::vector<IndexPath>(selected_.begin(), selected_.end());
+  return cells_.selectedPaths();
 }
 
 bool TableView::userSelectRow(const IndexPath& indexPath) {
   ensureLoaded();
   if (!allowsSelection || !isUserInteractionEnabled()) return false;
-  if (indexPath.section < 0 || indexPath.section >= static_cast<long>(rowCounts_.size()) || indexPath.row < 0 ||
-      indexPath.row >= rowCounts_[static_cast<std::size_t>(indexPath.section)]) {
-    return false;
-  }
+  if (!cells_.contains(indexPath)) return false;
   auto keep = sharedAs<TableView>();
   scrollToRowAtIndexPath(indexPath, TableViewScrollPosition::kNone, false);
   auto d = delegate();
   if (d && !d->tableViewShouldHighlightRowAtIndexPath(*this, indexPath)) return false;
-  if (allowsMultipleSelection && selected_.count(indexPath)) {
+  if (allowsMultipleSelection && cells_.isSelected(indexPath)) {
     deselectRowAtIndexPath(indexPath, true);
     if (d) d->tableViewDidDeselectRowAtIndexPath(*this, indexPath);
     return false;
@@ -421,14 +354,11 @@ bool TableView::userSelectRow(const IndexPath& indexPath) {
   std::optional<IndexPath> target = d ? d->tableViewWillSelectRowAtIndexPath(*this, indexPath) : indexPath;
   if (!target) return false;
   if (!allowsMultipleSelection) {
-    for (auto p : std::set<IndexPath>(selected_)) {
-      if (p == *target) continue;
-      deselectRowAtIndexPath(p, true);
+    cells_.deselectAllBut(*target, true, [&](const IndexPath& p) {
       if (d) d->tableViewDidDeselectRowAtIndexPath(*this, p);
-    }
+    });
   }
-  selected_.insert(*target);
-  if (auto c = cellForRowAtIndexPath(*target)) c->setSelected(true, true);
+  cells_.select(*target, true);
   if (d) d->tableViewDidSelectRowAtIndexPath(*this, *target);
   return true;
 }

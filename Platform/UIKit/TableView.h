@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Platform/UIKit/IndexPath.h"
+#include "Platform/UIKit/ListCells.h"
 #include "Platform/UIKit/ReusePool.h"
 #include "Platform/UIKit/ScrollView.h"
 #include "Platform/UIKit/TableViewCell.h"
@@ -177,6 +178,7 @@ class TableView : public ScrollView {
   void layoutCells();
   void recycle(const IndexPath& path);
   void recycleAll();
+  ListCells<TableViewCell>::CellCallback didEndDisplaying();
   Rect viewport() const;
   void relayoutAfterUpdate();
 
@@ -184,10 +186,8 @@ class TableView : public ScrollView {
   std::weak_ptr<TableViewDataSource> dataSource_;
   std::weak_ptr<TableViewDelegate> delegate_;
   ReusePool pool_;
-  std::vector<long> rowCounts_;
   std::vector<Row> rows_;
-  std::map<IndexPath, std::shared_ptr<TableViewCell>> visible_;
-  std::set<IndexPath> selected_;
+  ListCells<TableViewCell> cells_;
   std::shared_ptr<View> header_;
   std::shared_ptr<View> footer_;
   std::shared_ptr<View> background_;

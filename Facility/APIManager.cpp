@@ -1,0 +1,162 @@
+#include "Facility/APIManager.h"
+
+#include <cctype>
+
+#include "Facility/ExchangeLog.h"
+#include "Facility/HTTPSession.h"
+#include "Facility/LocalStorage.h"
+#include "Facility/NetworkReachability.h"
+#include "Facility/URLEncoding.h"
+#include "Facility/Widgets/AppLoader.h"
+#include "Platform/Foundation/Log.h"
+#include "Platform/Foundation/RunLoop.h"
+
+namespace {
+
+bool isBlank(const std::string& s) {
+  for (unsigned char c : s) {
+    if (!std::isspace(c)) return false;
+  }
+  return true;
+}
+
+void showSorry(std::optional<std::string> message) {
+  if (auto top = LocalStorage::topViewControllerOfSceneWindow()) {
+    AlertPresenter::showAlert(*top, "Sorry", std::move(message), uikit::AlertControllerStyle::kAlert, {AAction::Ok});
+  }
+}
+
+}  // namespace
+
+APIManager& APIManager::shared() {
+  static APIManager* manager = new APIManager();
+  return *manager;
+}
+
+std::optional<APIManager::RequestHandle> APIManager::sendIfReachableExchange(const APIRequestPtr& request,
+                                                                             ExchangeHandler completion,
+                                                                             NotDelivered notDelivered) {
+  if (!NetworkReachability::shared().isNetworkReachable) {
+    AppLoader::shared().hide();
+    showSorry(kOfflineMessage);
+    if (notDelivered) platform::RunLoop::main().async(std::move(notDelivered));
+    return std::nullopt;
+  }
+  return shared().request(request, [request, completion = std::move(completion),
+                                    notDelivered = std::move(notDelivered)](const HTTPExchange& exchange) {
+    validateThenComplete(exchange, request, completion, notDelivered);
+  });
+}
+
+APIManager::Headers APIManager::headers() {
+  std::string authorization;
+  if (auto delegate = LocalStorage::currentSceneDelegate()) {
+    if (auto record = delegate->currentLoginEntity()) {
+      if (record->accesstoken && !isBlank(*record->accesstoken)) authorization = "Bearer " + *record->accesstoken;
+    }
+  }
+  return {{"Accept", "application/json"}, {"Authorization", authorization}};
+}
+
+APIManager::Prepared APIManager::prepare(const APIRequest& request) {
+  Prepared out;
+  out.url = request.apiName.urlString();
+  out.headers = headers();
+  bool inQuery = request.encodingType == RequestType::queryString ||
+                 (request.encodingType == RequestType::default_ &&
+                  (request.method == HTTPMethod::GET || request.method == HTTPMethod::HEAD ||
+                   request.method == HTTPMethod::DELETE));
+  if (request.params) {
+    std::string query = URLEncoding::query(*request.params);
+    if (inQuery) {
+      if (!query.empty()) out.url += (out.url.find('?') == std::string::npos ? "?" : "&") + query;
+    } else {
+      out.headers.emplace_back("Content-Type", "application/x-www-form-urlencoded; charset=utf-8");
+      out.body = std::move(query);
+    }
+  }
+  return out;
+}
+
+APIManager::RequestHandle APIManager::request(const APIRequestPtr& request, ExchangeHandler completion) {
+  Prepared prepared = prepare(*request);
+  HTTPTransfer transfer;
+  transfer.method = httpMethodName(request->method);
+  transfer.url = prepared.url;
+  transfer.headers = std::move(prepared.headers);
+  transfer.body = std::move(prepared.body);
+  transfer.timeoutSeconds = timeoutSeconds;
+  std::string url = prepared.url;
+  HTTPSession::shared().perform(std::move(transfer), [request, url, completion = std::move(completion)](
+                                                         HTTPExchange exchange) {
+    AppLoader::shared().hide();
+    logExchange(exchange, *request, url);
+    logRawResponse(exchange, url);
+    // The caller hears the reply in a later turn than the log.
+    platform::RunLoop::main().async([completion, exchange = std::move(exchange)] {
+      if (completion) completion(exchange);
+    });
+  });
+  return next_++;
+}
+
+std::string APIManager::describe(const HTTPExchange& exchange) {
+  if (!exchange.response) {
+    return "failure(sessionTaskFailed: " + exchange.transportError.value_or("unknown error") + ")";
+  }
+  return "[Status]: " + std::to_string(exchange.response->statusCode) + " [Body]: " + ExchangeLog::maskedReply(exchange.data);
+}
+
+void APIManager::logExchange(const HTTPExchange& exchange, const APIRequest& request, const std::string& url) {
+  platform::LogInfo(ExchangeLog::exchangeBlock(httpMethodName(request.method), url,
+                                               exchange.response ? exchange.response->statusCode : 0, request.params,
+                                               headers(), describe(exchange)));
+}
+
+void APIManager::logRawResponse(const HTTPExchange& exchange, const std::string& url) {
+  std::string raw = exchange.response ? "success(" + ExchangeLog::maskedReply(exchange.data) + ")"
+                                      : "failure(" + exchange.transportError.value_or("unknown error") + ")";
+  platform::LogInfo(ExchangeLog::rawBlock(url, raw));
+}
+
+void APIManager::validateThenComplete(const HTTPExchange& exchange, const APIRequestPtr& request,
+                                      const ExchangeHandler& completion, const NotDelivered& notDelivered) {
+  AppLoader::shared().hide();
+  if (validateResponse(exchange, completion, request)) {
+    if (completion) completion(exchange);
+  } else if (!exchange.response && notDelivered) {
+    notDelivered();
+  }
+}
+
+bool APIManager::validateResponse(const HTTPExchange& exchange, const ExchangeHandler& completion,
+                                  const APIRequestPtr& request) {
+  auto delegate = LocalStorage::currentSceneDelegate();
+  const auto apiCase = request->apiName.apiCase();
+  if (apiCase == APIName::Case::GetAccessToken && delegate) delegate->isAccessTokenApiRunning = false;
+  if (exchange.response) {
+    if (exchange.response->statusCode != 401) return true;
+    if (apiCase != APIName::Case::GetAccessToken && apiCase != APIName::Case::Logout) {
+      if (delegate) {
+        delegate->arrApiRequests.push_back(request);
+        delegate->arrResponseHandlers.push_back(completion);
+        if (!delegate->isAccessTokenApiRunning) delegate->refreshAccessToken(request);
+      }
+      return false;
+    }
+    if (delegate) delegate->clearSession();
+    return false;
+  }
+  if (exchange.transportError) showSorry(*exchange.transportError);
+  return false;
+}
+
+void showResponseErrorAlert(uikit::ViewControllerPtr on, std::optional<std::string> message,
+                            std::vector<AAction> actions, AlertPresenter::Handler handler,
+                            const std::optional<AFError>& error) {
+  auto target = on ? on : LocalStorage::topViewControllerOfSceneWindow();
+  if (!target) return;
+  if (!message && error) message = error->localizedDescription;
+  AlertPresenter::showAlert(*target, "Sorry", std::move(message), uikit::AlertControllerStyle::kAlert,
+                            std::move(actions), std::move(handler));
+}

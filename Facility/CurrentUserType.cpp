@@ -1,0 +1,41 @@
+#include "Facility/CurrentUserType.h"
+
+#include "Facility/CoreDataManager.h"
+#include "Facility/LoginEntity.h"
+#include "Facility/UserDefaultsKey.h"
+
+CurrentUserType& CurrentUserType::shared() {
+  static CurrentUserType instance;
+  return instance;
+}
+
+CurrentRole CurrentUserType::currentUser() const {
+  auto v = UserDefaultsKey::defaults().objectForKey(kMyCurrentUserKey);
+  std::int64_t stored = (v && v->isInteger()) ? *v->getInt() : 0;
+  switch (stored) {
+    case 2: return CurrentRole::kTenantAdmin;
+    case 3: return CurrentRole::kFacilityAdmin;
+    default: return CurrentRole::kUser;
+  }
+}
+
+void CurrentUserType::setCurrentUser(CurrentRole role) {
+  auto& d = UserDefaultsKey::defaults();
+  (void)d.setInteger(static_cast<int>(role), kMyCurrentUserKey);
+  d.synchronize();
+}
+
+void CurrentUserType::updateLoginType() {
+  auto empId = UserDefaultsAccess::getInt(UserDefaultsKey::empId);
+  if (!empId) return;
+  auto records = LoginEntity::fetchObjects(Predicate{{{"empid", platform::Value(*empId)}}}, std::nullopt);
+  if (!records || records->empty()) return;
+  const char* letter = "U";
+  switch (currentUser()) {
+    case CurrentRole::kTenantAdmin: letter = "T"; break;
+    case CurrentRole::kFacilityAdmin: letter = "F"; break;
+    case CurrentRole::kUser: letter = "U"; break;
+  }
+  records->front()->logintype = letter;
+  CoreDataManager::shared().mainManagedObjectContext().saveChanges();
+}

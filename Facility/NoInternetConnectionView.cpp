@@ -1,0 +1,37 @@
+#include "Facility/NoInternetConnectionView.h"
+
+#include "Platform/UIKit/Nib.h"
+
+void NoInternetConnectionView::registerNib() {
+  if (uikit::Nib::isRegistered(kNibName)) return;
+  uikit::Nib::registerNib(kNibName, [](const std::shared_ptr<uikit::Object>&) {
+    auto view = std::make_shared<NoInternetConnectionView>();
+    auto noInternet = std::make_shared<uikit::Label>();
+    noInternet->setText("No Internet");
+    auto noConnection = std::make_shared<uikit::Label>();
+    noConnection->setText("No internet connection available, Please connect to internet to proceed");
+    auto tryAgain = std::make_shared<uikit::Button>();
+    tryAgain->setTitle("Try Again");
+    view->addSubview(noInternet);
+    view->addSubview(noConnection);
+    view->addSubview(tryAgain);
+    uikit::NibContents contents;
+    contents.topLevelObjects.push_back(view);
+    std::weak_ptr<NoInternetConnectionView> weak = view;
+    contents.outlets = {
+        {"lblNoInternet", [weak, noInternet] { if (auto v = weak.lock()) v->lblNoInternet = noInternet; }},
+        {"lblNoConnection", [weak, noConnection] { if (auto v = weak.lock()) v->lblNoConnection = noConnection; }},
+        {"btnTryAgain", [weak, tryAgain] { if (auto v = weak.lock()) v->btnTryAgain = tryAgain; }},
+    };
+    return contents;
+  });
+}
+
+std::shared_ptr<NoInternetConnectionView> NoInternetConnectionView::loadFromNib() {
+  registerNib();
+  auto nib = uikit::Nib::named(kNibName);
+  if (!nib) return nullptr;
+  auto objects = nib->instantiateWithOwner(nullptr);
+  if (objects.empty()) return nullptr;
+  return std::dynamic_pointer_cast<NoInternetConnectionView>(objects.front());
+}

@@ -1,0 +1,132 @@
+#include "Facility/SceneDelegate.h"
+
+#include "Facility/BLE+MainMethods/BLETapAndGodDefaultValue.h"
+#include "Facility/BLE+MainMethods/TarneloBLE.h"
+#include "Facility/AccessTokenRefresher.h"
+#include "Facility/AppColor.h"
+#include "Facility/CurrentUserType.h"
+#include "Facility/LocalStorage.h"
+#include "Facility/NotificationCountRefresher.h"
+#include "Facility/StoryboardName.h"
+#include "Facility/UserDefaultsKey.h"
+#include "Platform/Foundation/Log.h"
+#include "Platform/UIKit/IQKeyboardManager.h"
+#include "Platform/UIKit/NavigationController.h"
+#include "Platform/UIKit/WindowScene.h"
+
+void SceneDelegate::sceneWillConnectToSessionOptions(uikit::Scene& scene, uikit::SceneSession& session,
+                                                     const uikit::SceneConnectionOptions& options) {
+  (void)session, (void)options;
+  setupWindow(scene);
+}
+
+void SceneDelegate::sceneDidBecomeActive(uikit::Scene& scene) { (void)scene; }
+
+void SceneDelegate::sceneWillEnterForeground(uikit::Scene& scene) {
+  (void)scene;
+  NotificationCountRefresher::refreshNotificationCount();
+}
+
+void SceneDelegate::sceneWillResignActive(uikit::Scene& scene) {
+  (void)scene;
+  TarneloBLE::shared().startBeaconAdvertising();
+}
+
+void SceneDelegate::sceneDidEnterBackground(uikit::Scene& scene) {
+  (void)scene;
+  TarneloBLE::shared().startBeaconAdvertising();
+}
+
+void SceneDelegate::sceneDidDisconnect(uikit::Scene& scene) {
+  (void)scene;
+  TarneloBLE::shared().startBeaconAdvertising();
+}
+
+void SceneDelegate::setupWindow(uikit::Scene& scene) {
+  auto* windowScene = dynamic_cast<uikit::WindowScene*>(&scene);
+  if (!windowScene) return;
+  auto& keyboard = uikit::IQKeyboardManager::shared();
+  keyboard.enable = true;
+  keyboard.shouldResignOnTouchOutside = true;
+  keyboard.toolbarTintColor = AppColor::darkBlue();
+  auto w = std::make_shared<uikit::Window>(std::dynamic_pointer_cast<uikit::WindowScene>(windowScene->shared_from_this()));
+  w->makeKeyAndVisible();
+  window_ = w;
+  w->setBackgroundColor(AppColor::white());
+  setRootViewController();
+}
+
+void SceneDelegate::setRootViewController() {
+  auto show = [this](StoryboardName storyboard, const char* screen) {
+    if (!window_) return;
+    auto controller = Storyboards::instantiateScreen(storyboard, screen);
+    if (!controller) {
+      platform::LogError(std::string("Root screen could not be made: ") + screen);
+      return;
+    }
+    window_->setRootViewController(controller);
+  };
+  if (!UserDefaultsAccess::isSet(UserDefaultsKey::isUserInvited)) return show(StoryboardName::main, "InviteVC");
+  if (!UserDefaultsAccess::isSet(UserDefaultsKey::isPasswordSet)) return show(StoryboardName::main, "SetNewPasswordVC");
+
+  auto delegate = LocalStorage::currentSceneDelegate();
+  SceneDelegate* target = delegate ? delegate.get() : nullptr;
+  auto record = target ? target->currentLoginEntity() : nullptr;
+  if (target && record) {
+    if (!target->userType) {
+      platform::LogWarning("Login record without a known role (login type \"" + record->logintype.value_or("") +
+                           "\"): showing the landing screen");
+      return show(StoryboardName::main, "LandingVC");
+    }
+    StoryboardName storyboard = StoryboardName::user;
+    const char* screen = "UserDashboardVC";
+    CurrentRole role = CurrentRole::kUser;
+    switch (*target->userType) {
+      case UserType::FacilityAdmin:
+        storyboard = StoryboardName::facilityAdmin, screen = "FacilityDashoboardVC", role = CurrentRole::kFacilityAdmin;
+        break;
+      case UserType::TenantAdmin:
+        storyboard = StoryboardName::tenantAdmin, screen = "TenantDashboardVC", role = CurrentRole::kTenantAdmin;
+        break;
+      case UserType::User: break;
+    }
+    if (window_) {
+      if (auto dashboard = Storyboards::instantiateScreen(storyboard, screen)) {
+        window_->setRootViewController(uikit::NavigationController::withRoot(dashboard));
+      } else {
+        platform::LogError(std::string("Root screen could not be made: ") + screen);
+      }
+    }
+    CurrentUserType::shared().setCurrentUser(role);
+    return;
+  }
+  show(StoryboardName::main, "LandingVC");
+}
+
+std::shared_ptr<LoginEntity> SceneDelegate::currentLoginEntity() {
+  auto empId = UserDefaultsAccess::getInt(UserDefaultsKey::empId);
+  if (!empId) return nullptr;
+  auto records = LoginEntity::fetchObjects(Predicate{{{"empid", platform::Value(*empId)}}}, std::nullopt);
+  if (!records || records->empty()) return nullptr;
+  auto record = records->front();
+  if (record->logintype) {
+    if (auto type = UserTypes::fromLoginLetter(*record->logintype)) userType = type;
+  }
+  return record;
+}
+
+void SceneDelegate::clearSession() {
+  for (const char* key : {"com.facility.isUserLogin", "tanentid", "accesstoken", "empid"}) {
+    UserDefaultsAccess::remove(key);
+  }
+  BLETapAndGodDefaultValue::shared().removeTapAndGoValues();
+  // Nothing parked for this user may be replayed with the next user's token.
+  arrApiRequests.clear();
+  arrResponseHandlers.clear();
+  isAccessTokenApiRunning = false;
+  setRootViewController();
+}
+
+void SceneDelegate::refreshAccessToken(const APIRequestPtr& request) {
+  AccessTokenRefresher::shared().refreshAccessToken(*this, request);
+}

@@ -1,0 +1,10 @@
+#include "Facility/VMVerifySecurity.h"
+
+#include "Facility/ViewModelLoader.h"
+
+void VMVerifySecurity::requestVerifySecurityCode(const std::string& securityCode,
+                                                 ResponseCompletion<MDLVerifySecurity> completion,
+                                                 NotDelivered notDelivered) {
+  verifySecurityService->requestVerifySecurityCode(securityCode, ViewModelLoader::hidingBefore(std::move(completion)),
+                                                   std::move(notDelivered));
+}

@@ -1,0 +1,8 @@
+#include "Facility/Widgets/GenericView.h"
+
+#include "Facility/AppColor.h"
+
+void GenericView::awakeFromNib() {
+  uikit::View::awakeFromNib();
+  if (tag() == 0) setBackgroundColor(AppColor::midGray());
+}

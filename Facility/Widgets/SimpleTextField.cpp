@@ -1,0 +1,55 @@
+#include "Facility/Widgets/SimpleTextField.h"
+
+#include <memory>
+
+#include "Facility/AppColor.h"
+#include "Facility/Widgets/AppFont.h"
+#include "Facility/Widgets/TextFieldDecor.h"
+#include "Facility/Widgets/ViewStyle.h"
+#include "Platform/Foundation/DispatchQueue.h"
+
+void SimpleTextField::awakeFromNib() {
+  uikit::TextField::awakeFromNib();
+  applyStyle();
+}
+
+void SimpleTextField::applyStyle() {
+  long t = tag();
+  if (t >= 0 && t <= 2) {
+    setLeftView(uikit::View::make(uikit::Rect(0, 0, 15, frame().height())));
+    leftViewMode = uikit::TextFieldViewMode::kAlways;
+  }
+  switch (t) {
+    case 0:
+      setBackgroundColor(AppColor::paleGray());
+      textColor = AppColor::gray();
+      TextFieldDecor::setRightImageNamed(*this, "ddl_saffron", 10);
+      ViewStyle::setCornerRadius(*this, 5);
+      break;
+    case 1:
+      setBackgroundColor(AppColor::white());
+      textColor = AppColor::black();
+      ViewStyle::setBorderColor(*this, AppColor::gray());
+      ViewStyle::setBorderWidth(*this, 1);
+      break;
+    case 2:
+      setBackgroundColor(AppColor::white());
+      textColor = AppColor::black();
+      ViewStyle::setBorderColor(*this, AppColor::gray());
+      ViewStyle::setBorderWidth(*this, 1);
+      TextFieldDecor::setRightImageNamed(*this, "ddl_green", 10);
+      ViewStyle::setCornerRadius(*this, 5);
+      break;
+    default:
+      break;
+  }
+  std::weak_ptr<SimpleTextField> weak = sharedAs<SimpleTextField>();
+  platform::DispatchQueue::main()->async([weak] {
+    if (auto s = weak.lock()) s->applyScaledFont();
+  });
+}
+
+void SimpleTextField::applyScaledFont() {
+  font = AppFont::appScaledFont(font);
+  setNeedsDisplay();
+}

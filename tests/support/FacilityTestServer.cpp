@@ -1,0 +1,175 @@
+#include "tests/support/FacilityTestServer.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+
+namespace testsupport {
+
+namespace {
+std::string lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+  return s;
+}
+}  // namespace
+
+std::optional<std::string> FacilityTestServer::RecordedRequest::header(const std::string& name) const {
+  for (const auto& [k, v] : headers) {
+    if (lower(k) == lower(name)) return v;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::pair<std::string, std::string>> FacilityTestServer::RecordedRequest::form() const {
+  return parseForm(body);
+}
+
+std::vector<std::pair<std::string, std::string>> FacilityTestServer::RecordedRequest::query() const {
+  auto q = target.find('?');
+  return q == std::string::npos ? std::vector<std::pair<std::string, std::string>>{} : parseForm(target.substr(q + 1));
+}
+
+FacilityTestServer::FacilityTestServer() : server_(std::make_unique<httplib::Server>()) {
+  default_.status = 404;
+  default_.body = "";
+  auto record = [this](const httplib::Request& req, httplib::Response& res, const std::string& body) {
+    RecordedRequest r;
+    r.method = req.method;
+    r.path = req.path;
+    r.target = req.target;
+    for (const auto& [k, v] : req.headers) {
+      if (k == "REMOTE_ADDR" || k == "REMOTE_PORT" || k == "LOCAL_ADDR" || k == "LOCAL_PORT") continue;
+      r.headers.emplace(k, v);
+    }
+    r.body = body;
+    Reply reply = replyFor(req.method, req.path);
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      requests_.push_back(std::move(r));
+    }
+    cv_.notify_all();
+    res.status = reply.status;
+    for (const auto& [k, v] : reply.headers) res.set_header(k, v);
+    res.set_content(reply.body, reply.contentType);
+  };
+  auto withReader = [record](const httplib::Request& req, httplib::Response& res,
+                             const httplib::ContentReader& reader) {
+    std::string body;
+    reader([&](const char* data, size_t length) {
+      body.append(data, length);
+      return true;
+    });
+    record(req, res, body);
+  };
+  auto plain = [record](const httplib::Request& req, httplib::Response& res) { record(req, res, req.body); };
+  server_->Get(".*", plain);
+  server_->Post(".*", withReader);
+  server_->Put(".*", withReader);
+  server_->Patch(".*", withReader);
+  server_->Delete(".*", withReader);
+}
+
+FacilityTestServer::~FacilityTestServer() { stop(); }
+
+bool FacilityTestServer::start() {
+  port_ = server_->bind_to_any_port("127.0.0.1");
+  if (port_ <= 0) return false;
+  thread_ = std::thread([this] { server_->listen_after_bind(); });
+  // This cpp-httplib has no wait_until_ready(): poll until listening.
+  while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return true;
+}
+
+void FacilityTestServer::stop() {
+  if (thread_.joinable()) {
+    server_->stop();
+    thread_.join();
+  }
+}
+
+std::string FacilityTestServer::baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+void FacilityTestServer::setReply(const std::string& path, Reply reply) {
+  std::lock_guard<std::mutex> lock(mu_);
+  replies_[" " + path] = std::move(reply);
+}
+
+void FacilityTestServer::setReply(const std::string& method, const std::string& path, Reply reply) {
+  std::lock_guard<std::mutex> lock(mu_);
+  replies_[method + " " + path] = std::move(reply);
+}
+
+void FacilityTestServer::setJsonReply(const std::string& path, const std::string& json, int status) {
+  Reply r;
+  r.status = status;
+  r.body = json;
+  setReply(path, std::move(r));
+}
+
+void FacilityTestServer::setDefaultReply(Reply reply) {
+  std::lock_guard<std::mutex> lock(mu_);
+  default_ = std::move(reply);
+}
+
+FacilityTestServer::Reply FacilityTestServer::replyFor(const std::string& method, const std::string& path) const {
+  std::lock_guard<std::mutex> lock(mu_);
+  if (auto it = replies_.find(method + " " + path); it != replies_.end()) return it->second;
+  if (auto it = replies_.find(" " + path); it != replies_.end()) return it->second;
+  return default_;
+}
+
+std::vector<FacilityTestServer::RecordedRequest> FacilityTestServer::requests() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return requests_;
+}
+
+std::size_t FacilityTestServer::requestCount() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return requests_.size();
+}
+
+bool FacilityTestServer::waitForRequests(std::size_t n, double seconds) const {
+  std::unique_lock<std::mutex> lock(mu_);
+  return cv_.wait_for(lock, std::chrono::duration<double>(seconds), [&] { return requests_.size() >= n; });
+}
+
+void FacilityTestServer::clearRequests() {
+  std::lock_guard<std::mutex> lock(mu_);
+  requests_.clear();
+}
+
+std::string FacilityTestServer::percentDecode(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+      out.push_back(static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16)));
+      i += 2;
+    } else if (text[i] == '+') {
+      out.push_back(' ');
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+std::vector<std::pair<std::string, std::string>> FacilityTestServer::parseForm(const std::string& text) {
+  std::vector<std::pair<std::string, std::string>> out;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('&', start);
+    if (end == std::string::npos) end = text.size();
+    std::string pair = text.substr(start, end - start);
+    auto eq = pair.find('=');
+    if (!pair.empty()) {
+      out.emplace_back(percentDecode(pair.substr(0, eq)), eq == std::string::npos ? "" : percentDecode(pair.substr(eq + 1)));
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
+}  // namespace testsupport

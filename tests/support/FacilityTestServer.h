@@ -1,0 +1,88 @@
+// A stand-in for the facility web service in tests: an HTTP server on
+// 127.0.0.1 (ephemeral port) that answers scripted replies per path and
+// records every request it gets. Bodies are read through content readers,
+// so large form bodies (photo uploads) arrive whole.
+#pragma once
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+namespace testsupport {
+
+class FacilityTestServer {
+ public:
+  struct Reply {
+    Reply(int status = 200, std::string body = "", std::string contentType = "application/json")
+        : status(status), body(std::move(body)), contentType(std::move(contentType)) {}
+    int status;
+    std::string body;
+    std::string contentType;
+    std::map<std::string, std::string> headers;
+  };
+
+  struct RecordedRequest {
+    std::string method;
+    std::string path;    // without the query
+    std::string target;  // path and query as sent
+    std::multimap<std::string, std::string> headers;  // names as sent
+    std::string body;
+    // The header's value by name (any case); none when absent.
+    std::optional<std::string> header(const std::string& name) const;
+    // Decoded form pairs of the body, in order.
+    std::vector<std::pair<std::string, std::string>> form() const;
+    // Decoded query pairs of the target, in order.
+    std::vector<std::pair<std::string, std::string>> query() const;
+  };
+
+  FacilityTestServer();
+  ~FacilityTestServer();
+  FacilityTestServer(const FacilityTestServer&) = delete;
+  FacilityTestServer& operator=(const FacilityTestServer&) = delete;
+
+  // Binds an ephemeral port on 127.0.0.1 and serves on a thread of its own.
+  bool start();
+  void stop();
+  int port() const { return port_; }
+  // "http://127.0.0.1:<port>"
+  std::string baseURL() const;
+
+  // Reply for a path (any method); the method-specific reply wins.
+  void setReply(const std::string& path, Reply reply);
+  void setReply(const std::string& method, const std::string& path, Reply reply);
+  void setJsonReply(const std::string& path, const std::string& json, int status = 200);
+  // Replies for paths without a script (default 404, empty body).
+  void setDefaultReply(Reply reply);
+
+  std::vector<RecordedRequest> requests() const;
+  std::size_t requestCount() const;
+  // Waits (real time) until at least n requests arrived.
+  bool waitForRequests(std::size_t n, double seconds) const;
+  void clearRequests();
+
+  static std::string percentDecode(const std::string& text);
+  static std::vector<std::pair<std::string, std::string>> parseForm(const std::string& text);
+
+ private:
+  Reply replyFor(const std::string& method, const std::string& path) const;
+  std::unique_ptr<httplib::Server> server_;
+  std::thread thread_;
+  int port_ = 0;
+  mutable std::mutex mu_;
+  mutable std::condition_variable cv_;
+  std::map<std::string, Reply> replies_;
+  Reply default_;
+  std::vector<RecordedRequest> requests_;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,22 @@
+// Runs the real engine on the simulated radio from a JSON scenario and
+// prints every delegate call, every value written to a reader and the
+// reader's verdict, one line each, in order.
+#pragma once
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "Platform/Foundation/Status.h"
+
+class ScenarioRunner {
+ public:
+  explicit ScenarioRunner(std::ostream& out);
+  ~ScenarioRunner();
+  platform::Status run(const nlohmann::json& scenario);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
