@@ -41,3 +41,5 @@ BENCHMARK(BM_EncodeAndLogUpload)->RangeMultiplier(4)->Range(64 << 10, 1 << 20)->
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+BENCHMARK_MAIN();
