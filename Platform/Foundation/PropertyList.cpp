@@ -179,6 +179,12 @@ Result<Value> PropertyList::read(std::string_view data) {
   if (data.size() > std::numeric_limits<std::uint32_t>::max()) {
     return Status::Corruption("property list too large");
   }
+  // XML forbids NUL characters, and the parser would keep them inside text
+  // nodes whose readers then abort; refuse such text up front.
+  const bool binary = data.size() >= 8 && data.substr(0, 8) == "bplist00";
+  if (!binary && data.find('\0') != std::string_view::npos) {
+    return Status::Corruption("property list text contains a NUL character");
+  }
   plist_t root = nullptr;
   plist_from_memory(data.data(), static_cast<std::uint32_t>(data.size()), &root);
   PlistPtr owned(root);

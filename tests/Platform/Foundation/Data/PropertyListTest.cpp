@@ -116,6 +116,9 @@ TEST(PropertyListTest, GarbageIsAnError) {
       "bplist00\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff"
       "\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff",
       "{\"json\": true}",
+      // A NUL inside XML text made the parser's own string reader abort.
+      std::string("<plist version=\"1.0\"><key>a\0b</key></plist>", 43),
+      std::string("<plist version=\"1.0\"><string>a\0b</string></plist>", 49),
   };
   for (const std::string& data : cases) {
     auto v = PropertyList::read(data);
