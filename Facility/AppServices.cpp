@@ -1,30 +1,14 @@
 #include "Facility/AppServices.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "Facility/AppColor.h"
 #include "Facility/BLE+MainMethods/TarneloBLE.h"
 #include "Facility/Device.h"
 #include "Facility/NetworkReachability.h"
+#include "Facility/Widgets/AppFont.h"
 #include "Platform/QuorvaneMessaging/QRVConfigure.h"
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/IQKeyboardManager.h"
 #include "Platform/UIKit/NavigationBar.h"
-
-namespace {
-
-// The app font for a system font: the brand face of the same weight, two
-// points larger except on the 568- and 667-point screens.
-uikit::Font appScaledFont(const uikit::Font& font) {
-  std::string lower = font.fontName();
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-  std::string name = lower.find("medium") != std::string::npos ? "Gotham-Medium" : "Gotham-Book";
-  double size = font.pointSize() + ((Device::isPhoneHeight568() || Device::isPhoneHeight667()) ? 0 : 2);
-  return uikit::Font::named(name, size).value_or(uikit::Font::systemFont(size));
-}
-
-}  // namespace
 
 std::shared_ptr<AppServices>& AppServices::current() {
   static std::shared_ptr<AppServices> services = std::make_shared<AppServices>();
@@ -62,7 +46,7 @@ void AppServices::styleNavigationBars() {
   uikit::NavigationBarAppearance appearance;
   appearance.configureWithOpaqueBackground();
   appearance.titleTextAttributes.foregroundColor = AppColor::white();
-  appearance.titleTextAttributes.font = appScaledFont(uikit::Font::systemFont(15, uikit::FontWeight::kMedium));
+  appearance.titleTextAttributes.font = AppFont::appScaledFont(uikit::Font::systemFont(15, uikit::FontWeight::kMedium));
   appearance.backgroundColor = AppColor::darkBlue();
   uikit::BarButtonItemAppearance button(uikit::BarButtonItemStyle::kPlain);
   for (auto* state : {&button.normal, &button.disabled, &button.highlighted, &button.focused}) {
