@@ -3,51 +3,29 @@
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/Window.h"
 
-const uikit::DeviceProfile& Device::current() {
-  static const uikit::DeviceProfile profile = uikit::Device::current();
-  return profile;
-}
+// The phone's profile never changes while the program runs, so reading it on
+// every call costs nothing and lets tests switch profiles between cases.
+const uikit::DeviceProfile& Device::current() { return uikit::Device::current(); }
 
-const uikit::Rect& Device::screenBounds() {
-  static const uikit::Rect bounds({0, 0}, current().screenSize);
-  return bounds;
-}
+uikit::Rect Device::screenBounds() { return uikit::Rect({0, 0}, current().screenSize); }
 
-double Device::screenHeight() { return screenBounds().size.height; }
-double Device::screenWidth() { return screenBounds().size.width; }
+double Device::screenHeight() { return current().screenSize.height; }
+double Device::screenWidth() { return current().screenSize.width; }
 
-const uikit::Point& Device::screenCenter() {
-  static const uikit::Point center{screenWidth() * 0.5, screenHeight() * 0.5};
-  return center;
-}
+uikit::Point Device::screenCenter() { return uikit::Point{screenWidth() * 0.5, screenHeight() * 0.5}; }
 
 double Device::screenCenterX() { return screenCenter().x; }
 double Device::screenCenterY() { return screenCenter().y; }
 
-const std::string& Device::model() {
-  static const std::string m = current().model;
-  return m;
-}
+const std::string& Device::model() { return current().model; }
 
-bool Device::isPhone() {
-  static const bool phone = model().find("iPhone") != std::string::npos;
-  return phone;
-}
+bool Device::isPhone() { return model().find("iPhone") != std::string::npos; }
 
-bool Device::isPhoneHeight568() {
-  static const bool v = isPhone() && screenHeight() == 568.0;
-  return v;
-}
+bool Device::isPhoneHeight568() { return isPhone() && screenHeight() == 568.0; }
 
-bool Device::isPhoneHeight667() {
-  static const bool v = isPhone() && screenHeight() == 667.0;
-  return v;
-}
+bool Device::isPhoneHeight667() { return isPhone() && screenHeight() == 667.0; }
 
-bool Device::isPhoneHeightAtLeast812() {
-  static const bool v = isPhone() && screenHeight() >= 812.0;
-  return v;
-}
+bool Device::isPhoneHeightAtLeast812() { return isPhone() && screenHeight() >= 812.0; }
 
 uikit::EdgeInsets Device::safeAreaInsets() {
   auto windows = uikit::Application::shared().windows();

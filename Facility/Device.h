@@ -1,4 +1,4 @@
-// Screen and device metrics, computed once on first use and never refreshed.
+// Screen and device metrics of the phone the program runs on.
 #pragma once
 
 #include <string>
@@ -9,10 +9,10 @@
 class Device {
  public:
   static const uikit::DeviceProfile& current();
-  static const uikit::Rect& screenBounds();
+  static uikit::Rect screenBounds();
   static double screenHeight();
   static double screenWidth();
-  static const uikit::Point& screenCenter();
+  static uikit::Point screenCenter();
   static double screenCenterX();
   static double screenCenterY();
   static const std::string& model();

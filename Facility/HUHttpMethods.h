@@ -1,5 +1,6 @@
 #pragma once
-#include <string>
+#include <optional>
+#include <string_view>
 
 enum class HUHttpMethods { GET, POST, PUT, DELETE };
 
@@ -11,4 +12,12 @@ inline const char* HUHttpMethodName(HUHttpMethods method) {
     case HUHttpMethods::DELETE: return "DELETE";
   }
   return "GET";
+}
+
+// The method whose raw value is exactly `text` (case-sensitive), else none.
+inline std::optional<HUHttpMethods> HUHttpMethodFromRawValue(std::string_view text) {
+  for (auto m : {HUHttpMethods::GET, HUHttpMethods::POST, HUHttpMethods::PUT, HUHttpMethods::DELETE}) {
+    if (text == HUHttpMethodName(m)) return m;
+  }
+  return std::nullopt;
 }

@@ -35,60 +35,78 @@ std::optional<std::string> HttpUtility::authenticationToken() const {
   return authenticationToken_;
 }
 
-void HttpUtility::send(const HURequest& request, std::function<void(HUResult<RawResponse>)> completion) {
-  HUNetworkError base{.reason = std::nullopt,
-                      .httpStatusCode = std::nullopt,
-                      .requestUrl = request.url,
-                      .requestBody = request.requestBody,
-                      .serverResponse = std::nullopt};
-  if (request.method != HUHttpMethods::POST) {
-    queue_->async([completion = std::move(completion), base, method = request.method]() mutable {
-      base.reason = std::string("unsupported method ") + HUHttpMethodName(method);
-      completion(HUResult<RawResponse>{.record = std::nullopt, .failure = base});
-    });
-    return;
+void HttpUtility::setCustomJsonDecoder(std::optional<HUJsonDecoder> decoder) {
+  std::lock_guard<std::mutex> lock(mu_);
+  customJsonDecoder_ = std::move(decoder);
+}
+
+std::optional<HUJsonDecoder> HttpUtility::customJsonDecoder() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return customJsonDecoder_;
+}
+
+void HttpUtility::setTimeoutInterval(double seconds) {
+  std::lock_guard<std::mutex> lock(mu_);
+  timeoutInterval_ = seconds;
+}
+
+double HttpUtility::timeoutInterval() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return timeoutInterval_;
+}
+
+void HttpUtility::logReply(const std::string& body) {
+  auto json = nlohmann::json::parse(body, nullptr, false);
+  if (json.is_discarded()) {
+    platform::LogDebug("error: The data couldn't be read because it isn't in the correct format.");
+  } else if (json.is_object()) {
+    // Member names only: replies carry secrets (the engine's key).
+    nlohmann::json names = nlohmann::json::array();
+    for (const auto& item : json.items()) names.push_back(item.key());
+    platform::LogDebug("Json reponse is: " + names.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
   }
+}
+
+void HttpUtility::logDecodingError(const std::string& message) {
+  platform::LogDebug(nlohmann::json("deocding error =>" + message).dump(-1, ' ', false,
+                                                                         nlohmann::json::error_handler_t::replace));
+}
+
+void HttpUtility::runDataTask(const HURequest& request, std::function<void(RawResponse)> completion) {
   std::optional<std::string> token = authenticationToken();
+  long timeoutMs = static_cast<long>(timeoutInterval() * 1000);
   std::string url = request.url.absoluteString();
-  std::string body = request.requestBody.value_or("");
-  queue_->async([completion = std::move(completion), base, token, url, body]() mutable {
-    HUResult<RawResponse> out;
+  std::optional<std::string> body = request.requestBody;
+  queue_->async([completion = std::move(completion), token, url, body, timeoutMs]() mutable {
+    RawResponse out;
     CURL* curl = curl_easy_init();
     if (!curl) {
-      base.reason = "unable to start the transfer";
-      out.failure = base;
+      out.transportError = "unable to start the transfer";
       completion(std::move(out));
       return;
     }
-    std::string reply;
     curl_slist* headers = nullptr;
     if (token) headers = curl_slist_append(headers, ("authorization: " + *token).c_str());
     headers = curl_slist_append(headers, "content-type: application/json");
+    // Suppress the transfer library's own defaults so only our two headers go out.
+    headers = curl_slist_append(headers, "Accept:");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body ? body->data() : "");
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body ? body->size() : 0));
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(kTimeoutSeconds * 1000));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &out.body);
     CURLcode code = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
-    if (code != CURLE_OK) {
-      base.reason = curl_easy_strerror(code);
-      out.failure = base;
-    } else if (status < 200 || status > 299) {
-      base.httpStatusCode = status;
-      base.serverResponse = reply;
-      out.failure = base;
-    } else {
-      out.record = RawResponse{.httpStatus = status, .body = std::move(reply), .transportError = std::nullopt};
-    }
+    if (status != 0) out.httpStatus = status;
+    if (code != CURLE_OK) out.transportError = curl_easy_strerror(code);
     completion(std::move(out));
   });
 }

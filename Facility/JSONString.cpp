@@ -3,29 +3,11 @@
 #include <cstdio>
 
 #include "Platform/Foundation/Log.h"
+#include "Platform/Foundation/Utf8.h"
 
 using platform::Value;
 
 namespace {
-
-bool validUtf8(const std::string& s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    std::size_t n;
-    if (c < 0x80) n = 0;
-    else if ((c >> 5) == 0x6) n = 1;
-    else if ((c >> 4) == 0xE) n = 2;
-    else if ((c >> 3) == 0x1E) n = 3;
-    else return false;
-    if (i + n >= s.size() && n > 0) return false;
-    for (std::size_t k = 1; k <= n; ++k) {
-      if ((static_cast<unsigned char>(s[i + k]) >> 6) != 0x2) return false;
-    }
-    i += n + 1;
-  }
-  return true;
-}
 
 void writeString(const std::string& s, std::string& out) {
   out.push_back('"');
@@ -62,7 +44,7 @@ bool write(const Value& v, bool pretty, int depth, std::string& out, std::string
     case Value::Type::kInteger: out += std::to_string(*v.getInt()); return true;
     case Value::Type::kDouble: out += platform::FormatDouble(*v.getDouble()); return true;
     case Value::Type::kString:
-      if (!validUtf8(*v.getString())) {
+      if (!platform::Utf8::isValid(*v.getString())) {
         error = "Invalid UTF-8 in text";
         return false;
       }

@@ -1,41 +1,12 @@
 #include "Facility/KeychainHelper.h"
 
 #include "Platform/Foundation/Log.h"
+#include "Platform/Foundation/Utf8.h"
 #include "Platform/Security/Keychain.h"
 
 namespace {
 
-platform::Bytes Utf8(const std::string& text) { return platform::Bytes(text.begin(), text.end()); }
-
-// Decodes UTF-8, replacing every invalid sequence with U+FFFD.
-std::string SanitizeUtf8(const platform::Bytes& b) {
-  static const std::string kReplacement = "\xEF\xBF\xBD";
-  std::string out;
-  std::size_t i = 0;
-  while (i < b.size()) {
-    unsigned char c = b[i];
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    bool ok = len > 0 && i + len <= b.size();
-    for (std::size_t k = 1; ok && k < len; ++k) ok = (b[i + k] & 0xC0) == 0x80;
-    if (ok && len == 2) ok = c >= 0xC2;
-    if (ok && len == 3) {
-      unsigned cp = ((c & 0x0F) << 12) | ((b[i + 1] & 0x3F) << 6) | (b[i + 2] & 0x3F);
-      ok = cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF);
-    }
-    if (ok && len == 4) {
-      unsigned cp = ((c & 0x07) << 18) | ((b[i + 1] & 0x3F) << 12) | ((b[i + 2] & 0x3F) << 6) | (b[i + 3] & 0x3F);
-      ok = cp >= 0x10000 && cp <= 0x10FFFF;
-    }
-    if (!ok) {
-      out += kReplacement;
-      ++i;
-      continue;
-    }
-    out.append(reinterpret_cast<const char*>(&b[i]), len);
-    i += len;
-  }
-  return out;
-}
+platform::Bytes ToBytes(const std::string& text) { return platform::Bytes(text.begin(), text.end()); }
 
 }  // namespace
 
@@ -59,7 +30,7 @@ KeychainHelper::KeychainHelper()
       SecReturnAttributes(platform::kSecReturnAttributes) {}
 
 void KeychainHelper::save(const std::string& value, const std::string& key) {
-  platform::Value::Dictionary item{{SecValueData, platform::Value(Utf8(value))},
+  platform::Value::Dictionary item{{SecValueData, platform::Value(ToBytes(value))},
                                    {SecClass, SecGenericPassword},
                                    {SecAttrService, kService},
                                    {SecAttrAccount, key}};
@@ -73,7 +44,7 @@ void KeychainHelper::save(const std::string& value, const std::string& key) {
 
 bool KeychainHelper::update(const std::string& value, const std::string& key) {
   platform::Value::Dictionary query{{SecClass, SecGenericPassword}, {SecAttrService, kService}, {SecAttrAccount, key}};
-  platform::Value::Dictionary changes{{SecValueData, platform::Value(Utf8(value))}};
+  platform::Value::Dictionary changes{{SecValueData, platform::Value(ToBytes(value))}};
   return platform::Keychain::shared().update(query, changes) == platform::errSecSuccess;
 }
 
@@ -87,7 +58,7 @@ std::optional<std::string> KeychainHelper::load(const std::string& key) {
   if (platform::Keychain::shared().copyMatching(query, &result) != platform::errSecSuccess) return std::nullopt;
   const platform::Bytes* data = result.getBytes();
   if (!data) return std::nullopt;
-  return SanitizeUtf8(*data);
+  return platform::Utf8::sanitize(std::string_view(reinterpret_cast<const char*>(data->data()), data->size()));
 }
 
 bool KeychainHelper::deleteItem(const std::string& key) {

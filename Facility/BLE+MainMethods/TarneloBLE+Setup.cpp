@@ -25,7 +25,7 @@ void TarneloBLE::initSdkWithApiURL(const std::string& apiUrl, const std::string&
   }
   HURequest request{*url, HUHttpMethods::POST, wire::encode(MDLInitApiRequest{apiKey})};
   std::weak_ptr<TarneloBLE> weak = weak_from_this();
-  HttpUtility::shared().post<MDLInitApiResponse>(request, [weak](HUResult<MDLInitApiResponse> result) {
+  HttpUtility::shared().request<MDLInitApiResponse>(request, [weak](HUResult<MDLInitApiResponse> result) {
     platform::RunLoop::main().async([weak, result = std::move(result)] {
       auto self = weak.lock();
       if (!self) return;

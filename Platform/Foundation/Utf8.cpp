@@ -21,3 +21,52 @@ void Utf8::appendCodePoint(std::string& out, char32_t cp) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+std::size_t Utf8::sequenceLength(std::string_view text, std::size_t pos) {
+  auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[pos + k]); };
+  unsigned char c = at(0);
+  std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+  if (len == 0 || pos + len > text.size()) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    if ((at(k) & 0xC0) != 0x80) return 0;
+  }
+  if (len == 2 && c < 0xC2) return 0;
+  if (len == 3) {
+    unsigned cp = ((c & 0x0F) << 12) | ((at(1) & 0x3F) << 6) | (at(2) & 0x3F);
+    if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  }
+  if (len == 4) {
+    unsigned cp = ((c & 0x07) << 18) | ((at(1) & 0x3F) << 12) | ((at(2) & 0x3F) << 6) | (at(3) & 0x3F);
+    if (cp < 0x10000 || cp > 0x10FFFF) return 0;
+  }
+  return len;
+}
+
+bool Utf8::isValid(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t len = sequenceLength(text, i);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
+std::string Utf8::sanitize(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t len = sequenceLength(text, i);
+    if (len == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      out.append(text.substr(i, len));
+      i += len;
+    }
+  }
+  return out;
+}
+
+}  // namespace platform

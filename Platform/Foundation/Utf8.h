@@ -1,8 +1,11 @@
 // UTF-8 encoding of code points, shared by the text helpers that walk
-// strings by code point or by UTF-16 unit.
+// strings by code point or by UTF-16 unit, and the one well-formedness
+// check (no overlong forms, no surrogates, nothing above U+10FFFF).
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -10,6 +13,11 @@ class Utf8 {
  public:
   // Appends the UTF-8 bytes of cp (1 to 4) to out.
   static void appendCodePoint(std::string& out, char32_t cp);
+  // Length (1 to 4) of the well-formed sequence starting at text[pos], or 0.
+  static std::size_t sequenceLength(std::string_view text, std::size_t pos);
+  static bool isValid(std::string_view text);
+  // Every ill-formed byte becomes U+FFFD.
+  static std::string sanitize(std::string_view text);
 };
 
 }  // namespace platform

@@ -84,12 +84,16 @@ TEST_F(KeySetupTest, TrailingSlashStillSends) {
 }
 
 TEST_F(KeySetupTest, FailuresAre21) {
-  server_.setReply(kPath, MakeReply(500, "down", "text/plain"));
-  engine_->initSdkWithApiURL(server_.baseURL(), "k");
-  ASSERT_TRUE(waitForEvent());
-  EXPECT_EQ(delegate_->summary(), std::vector<std::string>{"initFailure:21"});
-  EXPECT_EQ(delegate_->events[0].error->errorMessage(),
-            "Error in initializing sdk: Something went wrong, Please try again");
+  // A refused reply and an empty one have no transport reason.
+  for (auto reply : {MakeReply(500, "down", "text/plain"), MakeReply(200, "")}) {
+    delegate_->events.clear();
+    server_.setReply(kPath, reply);
+    engine_->initSdkWithApiURL(server_.baseURL(), "k");
+    ASSERT_TRUE(waitForEvent());
+    EXPECT_EQ(delegate_->summary(), std::vector<std::string>{"initFailure:21"});
+    EXPECT_EQ(delegate_->events[0].error->errorMessage(),
+              "Error in initializing sdk: Something went wrong, Please try again");
+  }
 
   delegate_->events.clear();
   std::string url = server_.baseURL();
@@ -103,7 +107,7 @@ TEST_F(KeySetupTest, FailuresAre21) {
 }
 
 TEST_F(KeySetupTest, MissingNullOrEmptyKeyStoresNothingAndStaysSilent) {
-  for (const char* body : {R"({"key":null,"isSuccess":true})", R"({"key":""})", R"({})", ""}) {
+  for (const char* body : {R"({"key":null,"isSuccess":true})", R"({"key":""})", R"({})"}) {
     server_.setReply(kPath, MakeReply(200, body));
     std::size_t before = server_.requestCount();
     engine_->initSdkWithApiURL(server_.baseURL(), "k");
