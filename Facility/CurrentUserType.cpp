@@ -19,6 +19,15 @@ CurrentRole CurrentUserType::currentUser() const {
   }
 }
 
+UserType CurrentUserType::currentUserType() const {
+  switch (currentUser()) {
+    case CurrentRole::kTenantAdmin: return UserType::TenantAdmin;
+    case CurrentRole::kFacilityAdmin: return UserType::FacilityAdmin;
+    case CurrentRole::kUser: return UserType::User;
+  }
+  return UserType::User;
+}
+
 void CurrentUserType::setCurrentUser(CurrentRole role) {
   auto& d = UserDefaultsKey::defaults();
   (void)d.setInteger(static_cast<int>(role), kMyCurrentUserKey);

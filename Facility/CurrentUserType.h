@@ -2,6 +2,8 @@
 // "com.facility.myCurrentUser" (1 user, 2 tenant admin, 3 facility admin).
 #pragma once
 
+#include "Facility/UserType.h"
+
 enum class CurrentRole { kUser = 1, kTenantAdmin = 2, kFacilityAdmin = 3 };
 
 class CurrentUserType {
@@ -12,6 +14,8 @@ class CurrentUserType {
   CurrentRole currentUser() const;
   void setCurrentUser(CurrentRole role);
   CurrentRole current() const { return currentUser(); }
+  // The stored role as the user type that picks dashboards and names.
+  UserType currentUserType() const;
 
   // Rewrites the current login record's login type letter for the current
   // role and saves the store; nothing without a stored "empid".

@@ -18,6 +18,11 @@ void NoInternetConnectionView::registerNib() {
     uikit::NibContents contents;
     contents.topLevelObjects.push_back(view);
     std::weak_ptr<NoInternetConnectionView> weak = view;
+    tryAgain->addTarget(view, [weak](uikit::Control& sender) {
+      auto v = weak.lock();
+      auto* button = dynamic_cast<uikit::Button*>(&sender);
+      if (v && button) v->btnTryAgainClicked(*button);
+    }, uikit::kControlEventTouchUpInside);
     contents.outlets = {
         {"lblNoInternet", [weak, noInternet] { if (auto v = weak.lock()) v->lblNoInternet = noInternet; }},
         {"lblNoConnection", [weak, noConnection] { if (auto v = weak.lock()) v->lblNoConnection = noConnection; }},
@@ -26,6 +31,8 @@ void NoInternetConnectionView::registerNib() {
     return contents;
   });
 }
+
+void NoInternetConnectionView::btnTryAgainClicked(uikit::Button&) {}
 
 std::shared_ptr<NoInternetConnectionView> NoInternetConnectionView::loadFromNib() {
   registerNib();

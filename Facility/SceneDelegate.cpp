@@ -2,6 +2,7 @@
 
 #include "Facility/BLE+MainMethods/BLETapAndGodDefaultValue.h"
 #include "Facility/BLE+MainMethods/TarneloBLE.h"
+#include "Facility/APIManager.h"
 #include "Facility/AccessTokenRefresher.h"
 #include "Facility/AppColor.h"
 #include "Facility/CurrentUserType.h"
@@ -9,6 +10,13 @@
 #include "Facility/NotificationCountRefresher.h"
 #include "Facility/StoryboardName.h"
 #include "Facility/UserDefaultsKey.h"
+#include "Facility/VMGlobal.h"
+#include "Facility/ViewModelLoader.h"
+#include "Facility/Widgets/AAction.h"
+#include "Facility/Widgets/AlertPresenter.h"
+#include "Facility/Widgets/AppToastAlert.h"
+#include "Facility/Widgets/Confirmation.h"
+#include "Facility/Widgets/SuperNavigationController.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/UIKit/IQKeyboardManager.h"
 #include "Platform/UIKit/NavigationController.h"
@@ -92,7 +100,7 @@ void SceneDelegate::setRootViewController() {
     }
     if (window_) {
       if (auto dashboard = Storyboards::instantiateScreen(storyboard, screen)) {
-        window_->setRootViewController(uikit::NavigationController::withRoot(dashboard));
+        window_->setRootViewController(uikit::NavigationController::makeWithRoot<SuperNavigationController>(dashboard));
       } else {
         platform::LogError(std::string("Root screen could not be made: ") + screen);
       }
@@ -125,6 +133,44 @@ void SceneDelegate::clearSession() {
   arrResponseHandlers.clear();
   isAccessTokenApiRunning = false;
   setRootViewController();
+}
+
+void SceneDelegate::logout(bool withConfirmation) {
+  if (!withConfirmation) {
+    clearSession();
+    return;
+  }
+  auto top = LocalStorage::topViewController(window_ ? window_->rootViewController() : nullptr);
+  if (!top) return;
+  std::weak_ptr<SceneDelegate> weakSelf = weak_from_this();
+  AlertPresenter::showAlert(*top, "Confirm", Confirmation::logoutConfirm().prompt(),
+                            uikit::AlertControllerStyle::kAlert, {AAction::No, AAction::Yes},
+                            [weakSelf](const AAction& tapped) {
+                              if (!(tapped == AAction::Yes)) return;
+                              auto self = weakSelf.lock();
+                              if (!self) return;
+                              // One view model per request; the reply closure keeps it and the
+                              // delegate alive until the reply.
+                              auto viewModel = std::make_shared<VMGlobal>(std::make_shared<GlobalService>());
+                              ViewModelLoader::show();
+                              viewModel->requestLogout([self, viewModel](DataResponse<MDLLogout> reply) {
+                                self->handleLogoutReply(reply);
+                              });
+                            });
+}
+
+void SceneDelegate::handleLogoutReply(const DataResponse<MDLLogout>& reply) {
+  if (!reply.value) {
+    showResponseErrorAlert(nullptr, std::nullopt, {AAction::Ok}, nullptr, reply);
+    return;
+  }
+  if (reply.value->isSuccess.value_or(false)) {
+    clearSession();
+    AppToastAlert::show(ToastPosition::bottom, reply.value->message.value_or("Success"));
+    return;
+  }
+  // The server refused: its message only, never a stale transport description.
+  showResponseErrorAlert(nullptr, reply.value->message, {AAction::Ok}, nullptr, std::optional<AFError>{});
 }
 
 void SceneDelegate::refreshAccessToken(const APIRequestPtr& request) {

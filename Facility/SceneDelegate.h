@@ -11,6 +11,7 @@
 #include "Facility/APIRequest.h"
 #include "Facility/DataResponse.h"
 #include "Facility/LoginEntity.h"
+#include "Facility/Models/MDLLogout.h"
 #include "Facility/UserType.h"
 #include "Platform/UIKit/SceneDelegate.h"
 #include "Platform/UIKit/ViewController.h"
@@ -48,6 +49,12 @@ class SceneDelegate : public uikit::SceneDelegate, public std::enable_shared_fro
   // Sign-out: removes the session keys and the tap-and-go keys, forgets every
   // parked request, then chooses the root again.
   void clearSession();
+  // Signs the user out on the server (after a Yes/No question when asked to),
+  // then clears the session on success.
+  void logout(bool withConfirmation);
+  // What the logout reply does: clears the session and toasts on success,
+  // otherwise shows the server's message and keeps everything.
+  void handleLogoutReply(const DataResponse<MDLLogout>& reply);
   // Starts the access-token refresh for a parked request.
   virtual void refreshAccessToken(const APIRequestPtr& request);
 

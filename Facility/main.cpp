@@ -7,6 +7,7 @@
 #include "Facility/AppDelegate.h"
 #include "Facility/PlaceholderScreen.h"
 #include "Facility/SceneDelegate.h"
+#include "Facility/Screens/SwitchUserVC.h"
 #include "Platform/Foundation/DataRoot.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/UIKit/Application.h"
@@ -14,6 +15,7 @@
 
 int main() {
   (void)platform::DataRoot::createDirectories();
+  SwitchUserVC::registerScene();
   PlaceholderScreen::registerMissingScenes();
   auto& app = uikit::Application::shared();
   app.registerSceneConfiguration(AppDelegate::kSceneConfigurationName,

@@ -1,12 +1,32 @@
 #include "Facility/Widgets/TextFieldInput.h"
 
 #include "Facility/Widgets/AssociatedObjects.h"
+#include "Facility/Widgets/DoneAccessory.h"
+#include "Platform/TextLayout/TextLayout.h"
 #include "Platform/UIKit/ControlState.h"
 #include "Platform/UIKit/Utf16.h"
 
 namespace {
 constexpr const char* kInputKey = "textFieldInput";
+
+std::size_t characters(const std::string& text) {
+  return platform::TextLayout::graphemeCount(uikit::Utf16::fromUtf8(text));
 }
+
+std::u32string codePoints(const std::string& text) {
+  std::u16string u = uikit::Utf16::fromUtf8(text);
+  std::u32string out;
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    char32_t c = u[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < u.size() && u[i + 1] >= 0xDC00 && u[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (u[i + 1] - 0xDC00);
+      ++i;
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+}  // namespace
 
 std::shared_ptr<TextFieldInput> TextFieldInput::of(const std::shared_ptr<uikit::TextField>& field) {
   auto existing = AssociatedObjects::value<std::shared_ptr<TextFieldInput>>(field, kInputKey);
@@ -42,11 +62,25 @@ platform::DateFormatter& TextFieldInput::dateFormatter() {
   return *formatter_;
 }
 
+void TextFieldInput::installDoneBar(uikit::TextField& field) {
+  // A bar the field already has keeps its place; only its Done is taken over.
+  auto done = DoneAccessory::doneButton(field.inputAccessoryView);
+  if (!done) {
+    field.inputAccessoryView = DoneAccessory::makeBar(field.keyboardAppearance, false, shared_from_this(), nullptr);
+    done = DoneAccessory::doneButton(field.inputAccessoryView);
+  }
+  std::weak_ptr<TextFieldInput> weak = weak_from_this();
+  done->setTarget(shared_from_this(), [weak](uikit::BarButtonItem&) {
+    if (auto self = weak.lock()) self->btnDoneTapped();
+  });
+}
+
 void TextFieldInput::setDatePickerInput(const std::string& format, std::optional<double> defaultDate,
                                         bool isPrefilledDate, DateHandler handler) {
   auto field = field_.lock();
   if (!field) return;
   field->inputView = datePicker();
+  installDoneBar(*field);
   dateFormatter().setDateFormat(format);
   dateHandler_ = std::move(handler);
   if (defaultDate) datePicker_->setDate(*defaultDate);
@@ -65,6 +99,7 @@ void TextFieldInput::setListPickerInput(std::vector<Row> rows, std::optional<std
   auto field = field_.lock();
   if (!field) return;
   field->inputView = pickerView();
+  installDoneBar(*field);
   rows_ = std::move(rows);
   pickerView_->reloadAllComponents();
   pickerHandler_ = std::move(handler);
@@ -76,6 +111,7 @@ void TextFieldInput::setDictionaryPickerInput(std::string dictionaryKey, std::ve
   auto field = field_.lock();
   if (!field) return;
   field->inputView = pickerView();
+  installDoneBar(*field);
   rows_ = std::move(rows);
   pickerView_->reloadAllComponents();
   pickerHandler_ = std::move(handler);
@@ -85,6 +121,23 @@ void TextFieldInput::setDictionaryPickerInput(std::string dictionaryKey, std::ve
 void TextFieldInput::setSelectedIndexHandler(long index, IndexHandler handler) {
   selectedIndex_ = index;
   endEditingIndex_ = std::move(handler);
+}
+
+void TextFieldInput::setTextChangeHandler(FieldHandler handler) {
+  textChange_ = std::move(handler);
+  auto field = field_.lock();
+  if (!field || textChangeWired_) return;
+  textChangeWired_ = true;
+  std::weak_ptr<TextFieldInput> weak = weak_from_this();
+  field->addTarget(shared_from_this(), [weak](uikit::Control& sender) {
+    auto self = weak.lock();
+    auto* changed = dynamic_cast<uikit::TextField*>(&sender);
+    if (self && changed) self->textFieldDidChange(*changed);
+  }, uikit::kControlEventEditingChanged);
+}
+
+void TextFieldInput::textFieldDidChange(uikit::TextField& field) {
+  if (textChange_) textChange_(field);
 }
 
 void TextFieldInput::resetInputSettings() {
@@ -104,18 +157,45 @@ void TextFieldInput::resetInputSettings() {
   endEditingIndex_ = nullptr;
   beginEditing_ = nullptr;
   endEditing_ = nullptr;
+  textChange_ = nullptr;
   maxLength_.reset();
   typeDisable_.reset();
   allowed_.reset();
   protectedPrefix_.reset();
 }
 
+std::optional<std::string> TextFieldInput::recordTitle(const Row& row) const {
+  const auto* record = std::any_cast<Record>(&row);
+  if (!record || !*record || !dictionaryKey_) return std::nullopt;
+  platform::Value value = (*record)->valueForKey(*dictionaryKey_);
+  if (const std::string* text = value.getString()) return *text;
+  return std::nullopt;
+}
+
 std::optional<std::string> TextFieldInput::titleOf(const Row& row) const {
   if (const auto* s = std::any_cast<std::string>(&row)) return *s;
+  if (!dictionaryKey_) return std::nullopt;
   if (const auto* d = std::any_cast<Dictionary>(&row)) {
-    if (!dictionaryKey_) return std::nullopt;
     auto it = d->find(*dictionaryKey_);
     if (it != d->end()) return it->second;
+    return std::nullopt;
+  }
+  if (const auto* d = std::any_cast<ValueDictionary>(&row)) {
+    auto it = d->find(*dictionaryKey_);
+    if (it == d->end()) return std::nullopt;
+    if (const std::string* text = it->second.getString()) return *text;
+    return std::nullopt;
+  }
+  return recordTitle(row);
+}
+
+std::optional<long> TextFieldInput::dictionaryRowMatching(const std::string& text) const {
+  for (std::size_t i = 0; i < rows_->size(); ++i) {
+    const Row& row = (*rows_)[i];
+    bool isDictionary = std::any_cast<Dictionary>(&row) || std::any_cast<ValueDictionary>(&row);
+    if (!isDictionary) continue;
+    auto title = titleOf(row);
+    if (title && *title == text) return static_cast<long>(i);
   }
   return std::nullopt;
 }
@@ -145,30 +225,37 @@ void TextFieldInput::textFieldDidBeginEditing(uikit::TextField& field) {
   if (pickerView_ && field.inputView == pickerView_) {
     if (!rows_ || rows_->empty()) return;
     const auto& rows = *rows_;
-    std::string text = field.text().value_or("");
-    long found = -1;
+    long found = 0;
     if (std::any_cast<std::string>(&rows.front())) {
-      auto matchRow = [&](const std::string& wanted) -> long {
+      auto matchRow = [&](const std::string& wanted) -> std::optional<long> {
         for (std::size_t i = 0; i < rows.size(); ++i) {
           const auto* s = std::any_cast<std::string>(&rows[i]);
           if (s && *s == wanted) return static_cast<long>(i);
         }
-        return -1;
+        return std::nullopt;
       };
-      found = matchRow(text);
-      if (found < 0 && defaultValue_) found = matchRow(*defaultValue_);
-      if (found < 0) found = 0;
+      auto match = matchRow(field.text().value_or(""));
+      if (!match && defaultValue_) match = matchRow(*defaultValue_);
+      found = match.value_or(0);
+      pickerView_->selectRow(found, 0, false);
+    } else if (std::any_cast<Record>(&rows.front())) {
+      if (!dictionaryKey_) return;
+      std::optional<long> match;
+      if (auto text = field.text()) {
+        for (std::size_t i = 0; i < rows.size() && !match; ++i) {
+          auto title = recordTitle(rows[i]);
+          if (title && *title == *text) match = static_cast<long>(i);
+        }
+      }
+      found = match.value_or(0);
+      // The wheel shows row 0 too when nothing matches, so it always
+      // agrees with the row that Done reports.
+      pickerView_->selectRow(found, 0, false);
     } else {
       if (!dictionaryKey_) return;
-      for (std::size_t i = 0; i < rows.size() && found < 0; ++i) {
-        const auto* d = std::any_cast<Dictionary>(&rows[i]);
-        if (!d) continue;
-        auto it = d->find(*dictionaryKey_);
-        if (it != d->end() && it->second == text) found = static_cast<long>(i);
-      }
-      if (found < 0) found = 0;
+      found = dictionaryRowMatching(field.text().value_or("")).value_or(0);
+      pickerView_->selectRow(found, 0, false);
     }
-    pickerView_->selectRow(found, 0, false);
     selectedRow_ = found;
     selectedComponent_ = 0;
     return;
@@ -183,13 +270,22 @@ void TextFieldInput::btnDoneTapped() {
     dateHandler_(*selectedDate_);
   } else if (pickerHandler_ && selectedRow_ && selectedComponent_ && rows_ && *selectedRow_ >= 0 &&
              *selectedRow_ < static_cast<long>(rows_->size())) {
-    const Row& row = (*rows_)[static_cast<std::size_t>(*selectedRow_)];
+    // Copies: the handler may replace the rows or the handler itself.
+    const Row row = (*rows_)[static_cast<std::size_t>(*selectedRow_)];
+    const PickerHandler handler = pickerHandler_;
+    const long index = *selectedRow_;
+    const long component = *selectedComponent_;
     if (const auto* s = std::any_cast<std::string>(&row)) {
       field->setText(*s);
-      pickerHandler_(*s, *selectedRow_, *selectedComponent_);
+      handler(*s, index, component);
+    } else if (std::any_cast<Record>(&row)) {
+      if (auto title = recordTitle(row)) {
+        handler(*title, index, component);
+        field->setText(*title);
+      }
     } else {
       // Dictionary rows: the handler writes the text itself.
-      pickerHandler_(field->text().value_or(""), *selectedRow_, *selectedComponent_);
+      handler(field->text().value_or(""), index, component);
       field->setText(field->text().value_or(""));
     }
   }
@@ -210,7 +306,7 @@ bool TextFieldInput::textFieldShouldChangeCharactersInRangeReplacementString(uik
                                                                              const std::string& replacement) {
   if (typeDisable_ && *typeDisable_ == "true") return false;
   std::string current = field.text().value_or("");
-  if (protectedPrefix_ && uikit::Utf16::length(current) >= *protectedPrefix_ && range.location < *protectedPrefix_) {
+  if (protectedPrefix_ && characters(current) >= *protectedPrefix_ && range.location < *protectedPrefix_) {
     return false;
   }
   if (!field.textInputMode()) return false;
@@ -218,15 +314,14 @@ bool TextFieldInput::textFieldShouldChangeCharactersInRangeReplacementString(uik
     // Judge the text the edit would leave: longer than the maximum and
     // longer than now is refused, so a paste cannot pass the limit while
     // deleting from an over-long text still works.
-    std::string result = uikit::Utf16::replace(current, range, replacement);
-    std::size_t after = uikit::Utf16::characterCount(result);
-    std::size_t before = uikit::Utf16::characterCount(current);
+    std::size_t after = characters(uikit::Utf16::replace(current, range, replacement));
+    std::size_t before = characters(current);
     if (after > static_cast<std::size_t>(*maxLength_) && after > before) return false;
   }
   if (allowed_) {
-    auto allowedPoints = uikit::Utf16::fromUtf8(*allowed_);
-    for (char16_t c : uikit::Utf16::fromUtf8(replacement)) {
-      if (allowedPoints.find(c) == std::u16string::npos) return false;
+    std::u32string allowedPoints = codePoints(*allowed_);
+    for (char32_t c : codePoints(replacement)) {
+      if (allowedPoints.find(c) == std::u32string::npos) return false;
     }
   }
   return true;

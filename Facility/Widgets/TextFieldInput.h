@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "Facility/LoginEntity.h"
 #include "Platform/Foundation/DateFormatter.h"
+#include "Platform/Foundation/Value.h"
 #include "Platform/UIKit/DatePicker.h"
 #include "Platform/UIKit/PickerView.h"
 #include "Platform/UIKit/TextField.h"
@@ -21,8 +23,13 @@ class TextFieldInput : public uikit::TextFieldDelegate,
                        public uikit::PickerViewDelegate,
                        public std::enable_shared_from_this<TextFieldInput> {
  public:
-  using Row = std::any;  // a string, or a dictionary of strings
+  // A row is a string, a dictionary (of strings, or of values of any kind)
+  // or a stored record; dictionaries and records show their value for the
+  // dictionary key when that value is a string.
+  using Row = std::any;
   using Dictionary = std::map<std::string, std::string>;
+  using ValueDictionary = platform::Value::Dictionary;
+  using Record = std::shared_ptr<LoginEntity>;
   using DateHandler = std::function<void(double)>;
   using PickerHandler = std::function<void(const std::string& title, long row, long component)>;
   using IndexHandler = std::function<void(uikit::TextField&, long)>;
@@ -48,9 +55,12 @@ class TextFieldInput : public uikit::TextFieldDelegate,
   void setSelectedIndexHandler(long index, IndexHandler handler);
   void setBeginEditingHandler(IndexHandler handler) { beginEditing_ = std::move(handler); }
   void setEndEditingHandler(FieldHandler handler) { endEditing_ = std::move(handler); }
+  // Runs on every edit of the text (the field's editing-changed action).
+  void setTextChangeHandler(FieldHandler handler);
+  void textFieldDidChange(uikit::TextField& field);
   void resetInputSettings();
 
-  // The Done button of the input's bar.
+  // The Done button of the input's bar (installed by the picker set-ups).
   void btnDoneTapped();
   void btnCancelTapped();
 
@@ -73,7 +83,10 @@ class TextFieldInput : public uikit::TextFieldDelegate,
 
  private:
   std::optional<std::string> titleOf(const Row& row) const;
+  std::optional<std::string> recordTitle(const Row& row) const;
+  std::optional<long> dictionaryRowMatching(const std::string& text) const;
   void handleDateSelection();
+  void installDoneBar(uikit::TextField& field);
 
   std::weak_ptr<uikit::TextField> field_;
   std::optional<int> maxLength_;
@@ -98,4 +111,6 @@ class TextFieldInput : public uikit::TextFieldDelegate,
   IndexHandler endEditingIndex_;
   IndexHandler beginEditing_;
   FieldHandler endEditing_;
+  FieldHandler textChange_;
+  bool textChangeWired_ = false;
 };

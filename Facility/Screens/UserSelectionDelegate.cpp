@@ -1,0 +1,1 @@
+#include "Facility/Screens/UserSelectionDelegate.h"

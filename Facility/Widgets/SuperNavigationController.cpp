@@ -1,0 +1,3 @@
+#include "Facility/Widgets/SuperNavigationController.h"
+
+SuperNavigationController::~SuperNavigationController() = default;
