@@ -55,6 +55,26 @@ class LogoutTest : public ScreensFixture {
     return expected;
   }
 
+  // Waits for the "Sorry" alert with its one "Ok" button, checks that the
+  // session is kept, presses "Ok" and returns the alert's message.
+  std::optional<std::string> expectSorryThenBackToTheDashboard() {
+    EXPECT_TRUE(runUntil([&] { return alertOnScreen() != nullptr; }));
+    runFor(0.3);
+    auto alert = alertOnScreen();
+    if (!alert) {
+      ADD_FAILURE() << "no alert on screen";
+      return std::nullopt;
+    }
+    EXPECT_EQ(alert->alertTitle(), std::optional<std::string>("Sorry"));
+    EXPECT_EQ(alert->displayedActionTitles(), (std::vector<std::string>{"Ok"}));
+    expectSessionKept();
+    auto message = alert->message();
+    EXPECT_TRUE(alert->pressActionWithTitle("Ok"));
+    runFor(0.3);
+    EXPECT_EQ(topScreenName(), "UserDashboardVC");
+    return message;
+  }
+
   void expectSessionKept() {
     EXPECT_EQ(storedDefaults(), before_);
     EXPECT_EQ(delegate()->arrApiRequests.size(), 1u);
@@ -139,23 +159,14 @@ TEST_F(LogoutTest, RefusedOrFailedRepliesKeepTheSessionAndSaySorry) {
     SetUp();
     server_.setReply("GET", kLogoutPath, {c.status, c.body});
     answerConfirmation("Yes");
-    ASSERT_TRUE(runUntil([&] { return alertOnScreen() != nullptr; }));
-    runFor(0.3);
-    auto alert = alertOnScreen();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->alertTitle(), std::optional<std::string>("Sorry"));
+    auto message = expectSorryThenBackToTheDashboard();
     if (c.describedFailure) {
-      ASSERT_TRUE(alert->message());
-      EXPECT_FALSE(alert->message()->empty());
+      ASSERT_TRUE(message);
+      EXPECT_FALSE(message->empty());
     } else {
-      EXPECT_EQ(alert->message(), c.message);
+      EXPECT_EQ(message, c.message);
     }
-    EXPECT_EQ(alert->displayedActionTitles(), (std::vector<std::string>{"Ok"}));
     EXPECT_EQ(server_.requestCount(), 1u);
-    expectSessionKept();
-    ASSERT_TRUE(alert->pressActionWithTitle("Ok"));
-    runFor(0.3);
-    EXPECT_EQ(topScreenName(), "UserDashboardVC");
   }
 }
 
@@ -171,17 +182,9 @@ TEST_F(LogoutTest, UnreachableServerKeepsTheSession) {
   UserDefaultsAccess::setValue(platform::Value(deadUrl), UserDefaultsKey::serverUrl);
   before_ = storedDefaults();
   answerConfirmation("Yes");
-  ASSERT_TRUE(runUntil([&] { return alertOnScreen() != nullptr; }));
-  runFor(0.3);
-  auto alert = alertOnScreen();
-  ASSERT_TRUE(alert);
-  EXPECT_EQ(alert->alertTitle(), std::optional<std::string>("Sorry"));
-  ASSERT_TRUE(alert->message());
-  EXPECT_FALSE(alert->message()->empty()) << "the transport's reason";
-  expectSessionKept();
-  ASSERT_TRUE(alert->pressActionWithTitle("Ok"));
-  runFor(0.3);
-  EXPECT_EQ(topScreenName(), "UserDashboardVC");
+  auto message = expectSorryThenBackToTheDashboard();
+  ASSERT_TRUE(message);
+  EXPECT_FALSE(message->empty()) << "the transport's reason";
 }
 
 TEST_F(LogoutTest, OfflineRefusalKeepsTheSession) {
