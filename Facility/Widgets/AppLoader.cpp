@@ -43,6 +43,7 @@ void AppLoader::prepare(uikit::ViewControllerPtr host, AppLoaderType newType) {
   hostViewController = host ? std::move(host) : LocalStorage::topViewControllerOfSceneWindow();
   removeLoaderViews();
   type = newType;
+  ++generation_;
 }
 
 void AppLoader::removeLoaderViews() {
@@ -55,15 +56,25 @@ void AppLoader::removeLoaderViews() {
 
 void AppLoader::show(uikit::ViewControllerPtr host) {
   prepare(std::move(host), AppLoaderType::activityIndicator);
-  platform::RunLoop::main().async([this] { presentIndicator(); });
+  platform::RunLoop::main().async([this] { buildIndicator(); });
 }
 
 void AppLoader::showWithMessage(uikit::ViewControllerPtr host, std::optional<std::string> message) {
   prepare(std::move(host), AppLoaderType::activityIndicatorWithMessage);
-  platform::RunLoop::main().async([this, message] { presentIndicatorWithMessage(message); });
+  platform::RunLoop::main().async([this, message] { buildIndicatorWithMessage(message); });
 }
 
 void AppLoader::presentIndicator() {
+  ++generation_;
+  buildIndicator();
+}
+
+void AppLoader::presentIndicatorWithMessage(std::optional<std::string> message) {
+  ++generation_;
+  buildIndicatorWithMessage(std::move(message));
+}
+
+void AppLoader::buildIndicator() {
   if (hostViewController) {
     auto hostView = hostViewController->view();
     hostView->addSubview(spinner);
@@ -78,7 +89,7 @@ void AppLoader::presentIndicator() {
   spinner->startAnimating();
 }
 
-void AppLoader::presentIndicatorWithMessage(std::optional<std::string> message) {
+void AppLoader::buildIndicatorWithMessage(std::optional<std::string> message) {
   messageLabel->setText(message);
   if (hostViewController) hostViewController->view()->addSubview(backgroundView);
   backgroundView->addSubview(boxView);
@@ -113,16 +124,25 @@ void AppLoader::layoutMessageBox() {
 }
 
 void AppLoader::hide() {
-  platform::RunLoop::main().async([this] {
+  const std::uint64_t seen = generation_.load();
+  auto current = [this, seen] { return generation_.load() == seen; };
+  platform::RunLoop::main().async([this, current] {
+    if (!current()) return;
     switch (type) {
       case AppLoaderType::activityIndicator:
-        platform::RunLoop::main().async([this] { dismissIndicator(); });
+        platform::RunLoop::main().async([this, current] {
+          if (current()) dismissIndicator();
+        });
         break;
       case AppLoaderType::activityIndicatorWithMessage:
-        platform::RunLoop::main().async([this] { dismissIndicatorWithMessage(); });
+        platform::RunLoop::main().async([this, current] {
+          if (current()) dismissIndicatorWithMessage();
+        });
         break;
       case AppLoaderType::circularRing:
-        platform::RunLoop::main().async([this] { dismissRing(); });
+        platform::RunLoop::main().async([this, current] {
+          if (current()) dismissRing();
+        });
         break;
       case AppLoaderType::animatedGIF:
         dismissGIF();

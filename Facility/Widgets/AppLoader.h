@@ -1,8 +1,12 @@
 // The app's one loading indicator: a spinner alone, or a captioned box over
 // a dimmed screen. Shows build their views on the main queue; a hide is
-// queued twice so that it removes what every earlier show built.
+// queued twice so that it removes what every earlier show built. Every show
+// starts a new generation and a hide only removes the generation it saw, so
+// a show made from a hide's completion (the next request) keeps its loader.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,6 +40,12 @@ class AppLoader {
     if (completion) completion(std::move(value));
   }
 
+  // Clears the shared views at once (calling thread).
+  void removeLoaderViews();
+  // Builds the plain spinner on the host now; a show of its own generation.
+  void presentIndicator();
+  void presentIndicatorWithMessage(std::optional<std::string> message);
+
   // Shared views.
   uikit::ViewControllerPtr hostViewController;
   std::shared_ptr<uikit::View> backgroundView;
@@ -48,12 +58,13 @@ class AppLoader {
  private:
   AppLoader();
   void prepare(uikit::ViewControllerPtr host, AppLoaderType newType);
-  void removeLoaderViews();
-  void presentIndicator();
-  void presentIndicatorWithMessage(std::optional<std::string> message);
+  void buildIndicator();
+  void buildIndicatorWithMessage(std::optional<std::string> message);
   void layoutMessageBox();
   void dismissIndicator();
   void dismissIndicatorWithMessage();
   void dismissRing();
   void dismissGIF();
+
+  std::atomic<std::uint64_t> generation_{0};
 };
