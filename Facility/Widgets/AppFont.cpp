@@ -17,18 +17,10 @@ uikit::Font scaled(const uikit::Font& font, bool smallOrMedium) {
   return uikit::Font::systemFont(size);
 }
 
-bool isPhoneOfHeight(const uikit::DeviceProfile& d, double h) {
-  return d.model.find("iPhone") != std::string::npos && d.screenSize.height == h;
-}
-
 }  // namespace
 
 uikit::Font AppFont::appScaledFont(const uikit::Font& font) {
   return scaled(font, Device::isSmallPhone() || Device::isMediumPhone());
-}
-
-uikit::Font AppFont::appScaledFont(const uikit::Font& font, const uikit::DeviceProfile& device) {
-  return scaled(font, isPhoneOfHeight(device, 568) || isPhoneOfHeight(device, 667));
 }
 
 void AppFont::setTitleFont(uikit::SegmentedControl& control, const std::string& fontName, double size) {

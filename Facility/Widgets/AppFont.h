@@ -5,15 +5,13 @@
 
 #include <string>
 
-#include "Platform/UIKit/Device.h"
 #include "Platform/UIKit/Font.h"
 #include "Platform/UIKit/SegmentedControl.h"
 
 class AppFont {
  public:
+  // Follows the phone the program runs on, read at every call.
   static uikit::Font appScaledFont(const uikit::Font& font);
-  // The rule for a given phone (the app's own phone is fixed at start).
-  static uikit::Font appScaledFont(const uikit::Font& font, const uikit::DeviceProfile& device);
   // The named font at that size, scaled, as the only normal-state title attribute.
   static void setTitleFont(uikit::SegmentedControl& control, const std::string& fontName, double size);
 };

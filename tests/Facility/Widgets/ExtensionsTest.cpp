@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,7 +17,10 @@
 #include "Facility/Widgets/ImageEffects.h"
 #include "Facility/Widgets/TapActions.h"
 #include "Facility/Widgets/ViewStyle.h"
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/UIKit/ControlState.h"
 #include "Platform/UIKit/Label.h"
+#include "Platform/UIKit/SegmentedControl.h"
 #include "tests/Facility/Widgets/WidgetsFixture.h"
 #include "tests/Platform/ImageIO/GifWriter.h"
 
@@ -43,7 +51,7 @@ TEST(HexColorTest, ParsesLikeTheScanner) {
   EXPECT_TRUE(HexColor::rgba(uikit::Color(1, 0, 0, 1)).has_value());
 }
 
-TEST(AppFontTest, ScalingAcrossTheThreePhones) {
+TEST(AppFontTest, ScalingFollowsThePhoneInUse) {
   auto medium = uikit::Font::systemFont(14, uikit::FontWeight::kMedium);
   ASSERT_NE(medium.fontName().find("Medium"), std::string::npos) << medium.fontName();
   auto regular = uikit::Font::systemFont(14);
@@ -53,25 +61,45 @@ TEST(AppFontTest, ScalingAcrossTheThreePhones) {
   };
   for (const Case& c : std::vector<Case>{{uikit::DeviceProfile::phone320x568(), 14},
                                           {uikit::DeviceProfile::phone375x667(), 14},
-                                          {uikit::DeviceProfile::phone390x844(), 16}}) {
+                                          {uikit::DeviceProfile::phone390x844(), 16},
+                                          {uikit::DeviceProfile::tablet768x1024(), 16}}) {
     SCOPED_TRACE(c.device.name);
-    auto m = AppFont::appScaledFont(medium, c.device);
+    ScopedDeviceProfile phone(c.device);
+    auto m = AppFont::appScaledFont(medium);
     EXPECT_EQ(m.fontName(), "Gotham-Medium");
     EXPECT_EQ(m.pointSize(), c.size);
-    auto r = AppFont::appScaledFont(regular, c.device);
+    auto r = AppFont::appScaledFont(regular);
     EXPECT_EQ(r.fontName(), "Gotham-Book");
     EXPECT_EQ(r.pointSize(), c.size);
+
+    auto segments = uikit::View::make<uikit::SegmentedControl>();
+    AppFont::setTitleFont(*segments, medium.fontName(), 14);
+    const uikit::TextAttributes* attributes = segments->titleTextAttributes(uikit::kControlStateNormal);
+    ASSERT_TRUE(attributes && attributes->font);
+    EXPECT_EQ(attributes->font->fontName(), "Gotham-Medium");
+    EXPECT_EQ(attributes->font->pointSize(), c.size);
   }
-  // The app's own phone is the default 844-point one.
-  EXPECT_EQ(AppFont::appScaledFont(regular).pointSize(), 16);
 }
 
 TEST(IsNumericTest, OnlyAsciiDigits) {
-  EXPECT_TRUE(isNumeric(""));
-  EXPECT_TRUE(isNumeric("0123456789"));
-  EXPECT_FALSE(isNumeric("12a"));
-  EXPECT_FALSE(isNumeric("\xD9\xA1\xD9\xA2"));  // Arabic-Indic one, two
-  EXPECT_FALSE(isNumeric("1 2"));
+  struct Case {
+    const char* text;
+    bool numeric;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"", true},
+           {"0123456789", true},
+           {"007", true},
+           {"12a", false},
+           {"1 2", false},
+           {"-1", false},
+           {"1.5", false},
+           {"\xD9\xA1\xD9\xA2", false},  // Arabic-Indic one, two
+           {"\xEF\xBC\x91", false},       // full-width one
+       }) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(isNumeric(c.text), c.numeric);
+  }
 }
 
 TEST(GifImageTest, DelaysBecomeRepeatedFramesAtHalfTime) {
@@ -106,6 +134,54 @@ TEST(GifImageTest, DecodesFileFramesAndDuration) {
 
   EXPECT_FALSE(GifImage::gifImage({1, 2, 3}));
   EXPECT_FALSE(GifImage::gifImageFromURL("file:///nonexistent/x.gif"));
+}
+
+// The completion stored by the named lookup runs once per decode, when the
+// animation's duration has passed; every later decode runs it too.
+class GifCompletionTest : public WidgetsFixture {
+ protected:
+  void SetUp() override {
+    WidgetsFixture::SetUp();
+    char pattern[] = "/tmp/gifbundle-XXXXXX";
+    ASSERT_TRUE(mkdtemp(pattern));
+    dir = pattern;
+    data = gif_test::makeGif(2, 2, {{1, 5}, {2, 20}});  // plays for 0.15 s
+    std::ofstream(dir + "/spinner.gif", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    platform::Bundle::setMainBundlePath(dir);
+  }
+  void TearDown() override {
+    GifImage::gifImageNamed("spinner", nullptr);  // leaves no completion behind
+    platform::Bundle::setMainBundlePath(std::nullopt);
+    std::filesystem::remove_all(dir);
+    WidgetsFixture::TearDown();
+  }
+  std::string dir;
+  std::vector<std::uint8_t> data;
+};
+
+TEST_F(GifCompletionTest, NamedLookupStoresTheCompletionForEveryLaterDecode) {
+  std::vector<std::string> calls;
+  auto image = GifImage::gifImageNamed("spinner", [&] { calls.push_back("first"); });
+  ASSERT_TRUE(image);
+  EXPECT_DOUBLE_EQ(image->duration(), 0.15);
+  runFor(0.14);
+  EXPECT_TRUE(calls.empty());
+  runFor(0.02);
+  EXPECT_EQ(calls, std::vector<std::string>{"first"});
+
+  // A name that is not in the bundle keeps the stored completion.
+  EXPECT_FALSE(GifImage::gifImageNamed("absent", [&] { calls.push_back("never"); }));
+  ASSERT_TRUE(GifImage::gifImage(data));
+  ASSERT_TRUE(GifImage::gifImageFromURL("file://" + dir + "/spinner.gif"));
+  runFor(0.2);
+  EXPECT_EQ(calls, (std::vector<std::string>{"first", "first", "first"}));
+
+  // No completion clears it.
+  ASSERT_TRUE(GifImage::gifImageNamed("spinner", nullptr));
+  ASSERT_TRUE(GifImage::gifImage(data));
+  runFor(0.2);
+  EXPECT_EQ(calls.size(), 3u);
 }
 
 TEST(ImageEffectsTest, BlurredCopyIsDarkerAndSameSize) {
@@ -180,9 +256,18 @@ TEST_F(ViewExtensionsTest, ButtonBarItemAndSegmentActionsGetTheSender) {
 
   auto item = std::make_shared<uikit::BarButtonItem>();
   int pressed = 0;
-  TapActions::setAction(item, [&](uikit::BarButtonItem&) { ++pressed; });
+  TapActions::setAction(item, [&](uikit::BarButtonItem& i) { pressed += (&i == item.get()) ? 1 : 100; });
   item->press();
   EXPECT_EQ(pressed, 1);
+
+  auto segments = uikit::View::make<uikit::SegmentedControl>(std::vector<std::string>{"Open", "Closed"});
+  std::vector<std::string> changes;
+  TapActions::setAction(segments, [&](uikit::SegmentedControl& c) { changes.push_back("old"); (void)c; });
+  TapActions::setAction(segments, [&](uikit::SegmentedControl& c) {
+    changes.push_back(&c == segments.get() ? "new " + std::to_string(c.selectedSegmentIndex()) : "stranger");
+  });
+  ASSERT_TRUE(segments->userSelectSegment(1));
+  EXPECT_EQ(changes, std::vector<std::string>{"new 1"}) << "the latest action, once, with the control";
 }
 
 TEST_F(ViewExtensionsTest, SetConstraintConstantChangesEveryMatch) {
@@ -203,24 +288,60 @@ TEST_F(ViewExtensionsTest, SetConstraintConstantChangesEveryMatch) {
   EXPECT_FALSE(CollapsingConstraints::setConstraintConstant(orphan, uikit::LayoutAttribute::kTop, true, 1));
 }
 
+// A view sized by a height constraint and one sized by its content: hiding
+// collapses it, a second hide changes nothing, showing gives the height back.
 TEST_F(ViewExtensionsTest, HidingTwiceChangesNothingAndShowingGivesTheHeightBack) {
-  auto super = uikit::View::make(uikit::Rect(0, 0, 300, 300));
-  auto v = uikit::View::make();
-  super->addSubview(v);
-  auto h = v->heightAnchor().constraintEqualToConstant(40);
-  h->setActive(true);
-  CollapsingConstraints::setHiddenCollapsing(v, true, uikit::LayoutAttribute::kHeight);
-  EXPECT_TRUE(v->isHidden());
-  EXPECT_EQ(h->constant(), 0);
-  EXPECT_EQ(v->alpha(), 0);
-  EXPECT_EQ(CollapsingConstraints::storedSize(v), std::optional<double>(40));
-  CollapsingConstraints::setHiddenCollapsing(v, true, uikit::LayoutAttribute::kHeight);
-  EXPECT_EQ(CollapsingConstraints::storedSize(v), std::optional<double>(40)) << "the second hide keeps the size";
-  CollapsingConstraints::setHiddenCollapsing(v, false, uikit::LayoutAttribute::kHeight);
-  EXPECT_FALSE(v->isHidden());
-  EXPECT_EQ(v->alpha(), 1);
-  EXPECT_EQ(h->constant(), 40);
-  EXPECT_FALSE(CollapsingConstraints::storedSize(v));
+  for (bool sizedByConstraint : {true, false}) {
+    SCOPED_TRACE(sizedByConstraint ? "height constraint" : "content height");
+    auto super = uikit::View::make(uikit::Rect(0, 0, 300, 300));
+    auto v = uikit::View::make();
+    v->setTranslatesAutoresizingMaskIntoConstraints(false);
+    super->addSubview(v);
+    uikit::LayoutConstraint::activate({v->topAnchor().constraintEqualToAnchor(super->topAnchor()),
+                                       v->leadingAnchor().constraintEqualToAnchor(super->leadingAnchor()),
+                                       v->trailingAnchor().constraintEqualToAnchor(super->trailingAnchor())});
+    auto label = uikit::View::make<uikit::Label>();
+    label->setText("Hello");
+    label->setTranslatesAutoresizingMaskIntoConstraints(false);
+    v->addSubview(label);
+    uikit::LayoutConstraint::activate({label->topAnchor().constraintEqualToAnchor(v->topAnchor()),
+                                       label->leadingAnchor().constraintEqualToAnchor(v->leadingAnchor())});
+    uikit::LayoutConstraintPtr height;
+    if (sizedByConstraint) {
+      height = v->heightAnchor().constraintEqualToConstant(40);
+      height->setActive(true);
+    } else {
+      label->bottomAnchor().constraintEqualToAnchor(v->bottomAnchor())->setActive(true);
+    }
+    super->layoutIfNeeded();
+    const double shown = v->frame().height();
+    ASSERT_GT(shown, 0);
+    if (sizedByConstraint) {
+      EXPECT_EQ(shown, 40);
+    }
+
+    CollapsingConstraints::setHiddenCollapsing(v, true, uikit::LayoutAttribute::kHeight);
+    super->layoutIfNeeded();
+    EXPECT_TRUE(v->isHidden());
+    EXPECT_EQ(v->alpha(), 0);
+    EXPECT_EQ(v->frame().height(), 0);
+    EXPECT_EQ(CollapsingConstraints::storedSize(v), std::optional<double>(shown));
+    const auto constraintsAfterFirst = v->constraints();
+
+    CollapsingConstraints::setHiddenCollapsing(v, true, uikit::LayoutAttribute::kHeight);
+    EXPECT_EQ(v->constraints(), constraintsAfterFirst) << "the second hide changes nothing";
+    EXPECT_EQ(CollapsingConstraints::storedSize(v), std::optional<double>(shown));
+
+    CollapsingConstraints::setHiddenCollapsing(v, false, uikit::LayoutAttribute::kHeight);
+    super->layoutIfNeeded();
+    EXPECT_FALSE(v->isHidden());
+    EXPECT_EQ(v->alpha(), 1);
+    EXPECT_EQ(v->frame().height(), shown);
+    if (height) {
+      EXPECT_EQ(height->constant(), 40);
+    }
+    EXPECT_FALSE(CollapsingConstraints::storedSize(v));
+  }
 }
 
 TEST_F(ViewExtensionsTest, CollapsingWithoutASizeConstraintKeepsEdgesAsideUntilShown) {

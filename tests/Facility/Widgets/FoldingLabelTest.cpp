@@ -119,15 +119,36 @@ TEST_F(FoldingLabelTest, WordModeStepsBackToALineWithTwoWordsOrKeepsTheLineWhenN
 }
 
 TEST_F(FoldingLabelTest, CharacterModeAndNoEllipsis) {
-  label->textReplacementType = FoldingLabel::TextReplacementType::character;
-  label->setText("alpha beta gamma delta epsilon zeta eta theta iota kappa");
-  // Line 1 is "delta epsilon zeta " (19); K = "... More" (8): keep 11.
-  EXPECT_EQ(shown(), "alpha beta gamma delta epsil... More");
-
-  label->textReplacementType = FoldingLabel::TextReplacementType::word;
-  label->setEllipsis(std::nullopt);
-  label->setText("alpha beta gamma delta epsilon zeta eta theta iota kappa");
-  EXPECT_EQ(shown(), "alpha beta gamma delta epsilon More") << "no blank without an ellipsis";
+  using Mode = FoldingLabel::TextReplacementType;
+  const std::string text = "alpha beta gamma delta epsilon zeta eta theta iota kappa";
+  struct Case {
+    const char* name;
+    Mode mode;
+    bool ellipsis;
+    std::string link;
+    std::string shown;
+  };
+  for (const Case& c : std::vector<Case>{
+           // Line 1 is "delta epsilon zeta " (19); K = "... More" (8): keep 11.
+           {"character mode", Mode::character, true, "More", "alpha beta gamma delta epsil... More"},
+           // Without an ellipsis K is the link alone (4): keep 15, no blank.
+           {"character mode without ellipsis", Mode::character, false, "More", "alpha beta gamma delta epsilon zMore"},
+           // K (28) is longer than the line: the whole line stays, the link follows.
+           {"character mode, link longer than the line", Mode::character, true, "Read the whole story now",
+            "alpha beta gamma delta epsilon zeta ... Read the whole story now"},
+           {"word mode without ellipsis", Mode::word, false, "More", "alpha beta gamma delta epsilon More"},
+       }) {
+    SCOPED_TRACE(c.name);
+    label->textReplacementType = c.mode;
+    label->setEllipsis(c.ellipsis ? std::optional<uikit::AttributedString>(uikit::AttributedString("..."))
+                                  : std::nullopt);
+    label->setCollapsedAttributedLink(uikit::AttributedString(c.link));
+    label->setText(text);
+    EXPECT_EQ(shown(), c.shown);
+    ASSERT_TRUE(label->collapsedLinkTextRange());
+    EXPECT_EQ(label->collapsedLinkTextRange()->location, c.shown.size() - c.link.size()) << "the link ends the text";
+    EXPECT_EQ(label->collapsedLinkTextRange()->length, c.link.size());
+  }
 }
 
 TEST_F(FoldingLabelTest, ExpandedLinkPlacementAndCollapsing) {
@@ -153,16 +174,53 @@ TEST_F(FoldingLabelTest, ExpandedLinkPlacementAndCollapsing) {
   EXPECT_EQ(shown(), text + "\nLess");
 }
 
+// When a new text places no link, a tap where the old link was, now on
+// ordinary characters, does nothing.
 TEST_F(FoldingLabelTest, StaleLinkRangesAreDroppedWhenNoLinkIsPlaced) {
-  label->setExpandedLink("Less", {}, std::nullopt);
-  label->setText("alpha beta gamma delta epsilon zeta eta theta iota kappa");
-  ASSERT_TRUE(label->collapsedLinkTextRange());
-  ASSERT_TRUE(label->expandedLinkTextRange());
-  label->setText("short");
-  EXPECT_FALSE(label->collapsedLinkTextRange());
-  EXPECT_FALSE(label->expandedLinkTextRange());
-  label->touchesEnded({2, 2});
-  EXPECT_TRUE(recorder->calls.empty());
+  const std::string longText = "alpha beta gamma delta epsilon zeta eta theta iota kappa";
+  struct Case {
+    const char* name;
+    bool expanded;
+    int linesAfter;           // collapsed number of lines for the new text
+    std::string textAfter;    // covers the old link's place with plain text
+  };
+  for (const Case& c : std::vector<Case>{
+           {"collapsed: the new text fits", false, 2, "alpha beta gamma delta epsilon zeta"},
+           {"expanded: no line limit, so no link", true, 0, longText + " lambda mu nu xi omicron pi rho"},
+       }) {
+    SCOPED_TRACE(c.name);
+    label = make(20, 200);
+    label->setNumberOfLines(2);
+    recorder = std::make_shared<Recorder>();
+    label->delegate = recorder;
+    label->shouldCollapse = true;
+    label->setExpandedLink("Less", {}, std::nullopt);
+    label->setText(longText);
+    ASSERT_TRUE(label->collapsedLinkTextRange());
+    ASSERT_TRUE(label->expandedLinkTextRange());
+    if (c.expanded) label->setCollapsed(false);
+    const auto oldRange = c.expanded ? label->expandedLinkTextRange() : label->collapsedLinkTextRange();
+    // The middle of the old link, so that a shift of a character in the new
+    // text still lands inside the old range.
+    auto p = pointIn(uikit::Range{oldRange->location + oldRange->length / 2, 1});
+    ASSERT_TRUE(p);
+
+    label->setNumberOfLines(c.linesAfter);
+    if (c.expanded) label->setCollapsed(false);
+    label->setText(c.textAfter);
+    EXPECT_EQ(shown(), c.textAfter) << "nothing cut, nothing appended";
+    EXPECT_FALSE(label->collapsedLinkTextRange());
+    EXPECT_FALSE(label->expandedLinkTextRange());
+    auto i = label->characterIndexAtPoint(*p);
+    ASSERT_TRUE(i) << "the old place now holds text";
+    EXPECT_TRUE(*i >= oldRange->location && *i < oldRange->location + oldRange->length)
+        << "an index the old range would have taken for the link";
+    label->touchesBegan(*p);
+    EXPECT_FALSE(label->linkHighlighted);
+    label->touchesEnded(*p);
+    EXPECT_EQ(label->collapsed(), !c.expanded);
+    EXPECT_TRUE(recorder->calls.empty());
+  }
 }
 
 TEST_F(FoldingLabelTest, AnimationViewAnimatesTheChange) {

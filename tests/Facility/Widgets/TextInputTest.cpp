@@ -101,25 +101,63 @@ TEST_F(TextInputTest, DictionaryRowsLetTheHandlerWriteTheText) {
   EXPECT_EQ(field->text(), std::optional<std::string>("chosen 1"));
 }
 
-TEST_F(TextInputTest, DatePickerPrefillsAndReportsOnDone) {
-  auto input = TextFieldInput::of(field);
-  input->dateFormatter().setTimeZone(platform::TimeZone::gmt());
-  std::vector<double> dates;
-  field->setText("kept");
-  input->setDatePickerInput("yyyy-MM-dd", 86400.0 * 3, false, [&](double d) { dates.push_back(d); });
-  EXPECT_EQ(field->inputView, input->datePicker());
-  EXPECT_EQ(input->datePicker()->preferredDatePickerStyle, uikit::DatePickerStyle::kWheels);
-  ASSERT_TRUE(field->becomeFirstResponder());
-  EXPECT_EQ(field->text(), std::optional<std::string>("kept")) << "not prefilled";
-  EXPECT_EQ(input->datePicker()->date(), 86400.0 * 3);
-  input->datePicker()->userSelectDate(86400.0 * 5);
-  input->btnDoneTapped();
-  EXPECT_EQ(dates, std::vector<double>{86400.0 * 5});
-  EXPECT_EQ(field->text(), std::optional<std::string>("kept")) << "Done leaves the text to the handler";
+// Screens choose the wheel's mode; the input shows the default date when
+// editing begins (writing it into the field only when prefilled), and Done
+// reports the chosen date without touching the text.
+TEST_F(TextInputTest, DateAndTimePickersPrefillAndReportOnDone) {
+  const double day = 86400.0;
+  struct Case {
+    const char* name;
+    uikit::DatePickerMode mode;
+    const char* format;
+    std::optional<double> defaultDate;
+    bool prefilled;
+    std::string textOnBegin;
+    double spinTo;
+    std::string textAfterSpin;  // on the next begin, when prefilled
+  };
+  for (const Case& c : std::vector<Case>{
+           {"date, kept text", uikit::DatePickerMode::kDate, "yyyy-MM-dd", day * 3, false, "kept", day * 5, "kept"},
+           {"date, prefilled", uikit::DatePickerMode::kDate, "dd/MM/yyyy", day * 3, true, "04/01/1970", day * 5,
+            "06/01/1970"},
+           {"time, prefilled", uikit::DatePickerMode::kTime, "HH:mm", 9 * 3600.0 + 1800, true, "09:30", 17 * 3600.0,
+            "17:00"},
+           {"time, no default", uikit::DatePickerMode::kTime, "HH:mm", std::nullopt, true, "kept", 8 * 3600.0,
+            "08:00"},
+       }) {
+    SCOPED_TRACE(c.name);
+    auto f = uikit::View::make<uikit::TextField>(uikit::Rect(0, 0, 200, 40));
+    root->view()->addSubview(f);
+    auto input = TextFieldInput::of(f);
+    input->dateFormatter().setTimeZone(platform::TimeZone::gmt());
+    input->datePicker()->datePickerMode = c.mode;
+    input->datePicker()->setDate(day * 100);
+    std::vector<double> dates;
+    f->setText("kept");
+    input->setDatePickerInput(c.format, c.defaultDate, c.prefilled, [&](double d) { dates.push_back(d); });
+    EXPECT_EQ(f->inputView, input->datePicker());
+    EXPECT_EQ(input->datePicker()->preferredDatePickerStyle, uikit::DatePickerStyle::kWheels);
+    EXPECT_EQ(input->datePicker()->datePickerMode, c.mode) << "the screen's choice stays";
+    EXPECT_EQ(input->selectedDate(), std::optional<double>(c.defaultDate.value_or(day * 100)));
 
-  input->setDatePickerInput("yyyy-MM-dd", 0.0, true, nullptr);
-  ASSERT_TRUE(field->becomeFirstResponder());
-  EXPECT_EQ(field->text(), std::optional<std::string>("1970-01-01"));
+    input->datePicker()->setDate(0);  // the wheel moved elsewhere meanwhile
+    ASSERT_TRUE(f->becomeFirstResponder());
+    EXPECT_EQ(f->text(), std::optional<std::string>(c.textOnBegin));
+    EXPECT_EQ(input->datePicker()->date(), c.defaultDate.value_or(0));
+    input->datePicker()->userSelectDate(c.spinTo);
+    input->btnDoneTapped();
+    EXPECT_EQ(dates, std::vector<double>{c.spinTo});
+    EXPECT_EQ(f->text(), std::optional<std::string>(c.textOnBegin)) << "Done leaves the text to the handler";
+    EXPECT_FALSE(f->isFirstResponder());
+
+    // The spun date becomes the default of the next editing.
+    input->datePicker()->setDate(0);
+    ASSERT_TRUE(f->becomeFirstResponder());
+    EXPECT_EQ(input->datePicker()->date(), c.spinTo);
+    EXPECT_EQ(f->text(), std::optional<std::string>(c.textAfterSpin));
+    f->resignFirstResponder();
+    f->removeFromSuperview();
+  }
 }
 
 TEST_F(TextInputTest, MaximumLengthJudgesTheResultingText) {

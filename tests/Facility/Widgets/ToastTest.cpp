@@ -61,36 +61,77 @@ TEST_F(ToastTest, FadesInStaysAndIsRemovedAfterOneAndAHalfSeconds) {
   EXPECT_FALSE(AppToastAlert::timer()->isValid());
 }
 
-TEST_F(ToastTest, VerticalPlacementPerPositionAndWidthLimit) {
-  struct Case {
+TEST_F(ToastTest, VerticalPlacementAndWidthLimitPerPhone) {
+  struct Phone {
+    uikit::DeviceProfile profile;
+    bool notched;
+  };
+  struct Position {
     ToastPosition position;
     uikit::LayoutAttribute attribute;
     double notched, plain;
   };
-  for (const Case& c : std::vector<Case>{{ToastPosition::top, uikit::LayoutAttribute::kTop, 108, 84},
-                                          {ToastPosition::center, uikit::LayoutAttribute::kCenterY, 0, 0},
-                                          {ToastPosition::bottom, uikit::LayoutAttribute::kBottom, -54, -20}}) {
-    EXPECT_EQ(AppToastAlert::verticalConstant(c.position, true), c.notched);
-    EXPECT_EQ(AppToastAlert::verticalConstant(c.position, false), c.plain);
-    AppToastAlert::show(c.position, "x");
-    auto k = verticalConstraint();
-    ASSERT_TRUE(k);
-    EXPECT_EQ(k->firstAttribute(), c.attribute);
-    EXPECT_EQ(k->secondItem(), root->view());
-    EXPECT_EQ(k->constant(), c.notched) << "the default phone is 844 points high";
-  }
-  // Exactly one width limit, screen width minus 20, however many toasts.
-  int limits = 0;
-  for (const auto& k : AppToastAlert::containerView()->constraints()) {
-    if (k->firstAttribute() == uikit::LayoutAttribute::kWidth) {
-      ++limits;
-      EXPECT_EQ(k->relation(), uikit::LayoutRelation::kLessThanOrEqual);
-      EXPECT_EQ(k->constant(), 390 - 20);
-      EXPECT_FALSE(k->secondItem());
+  const std::vector<Position> positions = {{ToastPosition::top, uikit::LayoutAttribute::kTop, 108, 84},
+                                           {ToastPosition::center, uikit::LayoutAttribute::kCenterY, 0, 0},
+                                           {ToastPosition::bottom, uikit::LayoutAttribute::kBottom, -54, -20}};
+  for (const Phone& phone : std::vector<Phone>{{uikit::DeviceProfile::phone390x844(), true},
+                                               {uikit::DeviceProfile::phone375x667(), false},
+                                               {uikit::DeviceProfile::phone320x568(), false}}) {
+    SCOPED_TRACE(phone.profile.name);
+    ScopedDeviceProfile device(phone.profile);
+    show(root);
+    for (const Position& c : positions) {
+      const double expected = phone.notched ? c.notched : c.plain;
+      EXPECT_EQ(AppToastAlert::verticalConstant(c.position, phone.notched), expected);
+      AppToastAlert::show(c.position, "x");
+      auto k = verticalConstraint();
+      ASSERT_TRUE(k);
+      EXPECT_EQ(k->firstAttribute(), c.attribute);
+      EXPECT_EQ(k->secondItem(), root->view());
+      EXPECT_EQ(k->secondAttribute(), c.attribute);
+      EXPECT_EQ(k->constant(), expected);
+      // One width limit, screen width minus 20, however many toasts came before.
+      std::vector<uikit::LayoutConstraintPtr> limits;
+      for (const auto& w : AppToastAlert::containerView()->constraints()) {
+        if (w->firstAttribute() == uikit::LayoutAttribute::kWidth) limits.push_back(w);
+      }
+      ASSERT_EQ(limits.size(), 1u);
+      EXPECT_EQ(limits[0]->relation(), uikit::LayoutRelation::kLessThanOrEqual);
+      EXPECT_EQ(limits[0]->constant(), phone.profile.screenSize.width - 20);
+      EXPECT_FALSE(limits[0]->secondItem());
+      EXPECT_EQ(AppToastAlert::containerView()->constraints().size(), 5u) << "the limit and four label edges";
+      std::vector<uikit::LayoutConstraintPtr> onHost;
+      for (const auto& h : root->view()->constraints()) {
+        if (h->firstItem() == AppToastAlert::containerView()) onHost.push_back(h);
+      }
+      EXPECT_EQ(onHost.size(), 2u) << "centre x and the vertical constraint, nothing left from earlier toasts";
     }
   }
-  EXPECT_EQ(limits, 1);
-  EXPECT_EQ(AppToastAlert::containerView()->constraints().size(), 5u) << "width + four label edges";
+}
+
+TEST_F(ToastTest, BoxFollowsTheTextUpToTheWidthLimit) {
+  ScopedDeviceProfile narrow(uikit::DeviceProfile::phone320x568());
+  show(root);
+  auto container = AppToastAlert::containerView();
+
+  AppToastAlert::show(ToastPosition::bottom, "");
+  window->layoutIfNeeded();
+  EXPECT_EQ(container->frame().size, (uikit::Size{20, 20})) << "the label's margins only";
+  EXPECT_EQ(container->frame().maxY(), root->view()->bounds().height() - 20);
+
+  AppToastAlert::show(ToastPosition::bottom, "Short");
+  window->layoutIfNeeded();
+  const uikit::Rect oneLine = container->frame();
+  EXPECT_LT(oneLine.width(), 300);
+  EXPECT_GT(oneLine.height(), 20);
+
+  std::string longText;
+  for (int i = 0; i < 20; ++i) longText += "Bluetooth Sensitivity has been updated! ";
+  AppToastAlert::show(ToastPosition::bottom, longText);
+  window->layoutIfNeeded();
+  EXPECT_LE(container->frame().width(), 300);
+  EXPECT_GT(container->frame().height(), 2 * oneLine.height()) << "the text wraps onto more lines";
+  EXPECT_DOUBLE_EQ(container->frame().midX(), root->view()->bounds().width() / 2);
 }
 
 TEST_F(ToastTest, SecondToastReplacesTheFirstAndGetsItsFullTime) {
@@ -104,19 +145,47 @@ TEST_F(ToastTest, SecondToastReplacesTheFirstAndGetsItsFullTime) {
   EXPECT_FALSE(onScreen());
 }
 
+// However the top screen changed, and whatever the previous toast was doing
+// then (waiting for its timer or fading out), it cannot end the new one.
 TEST_F(ToastTest, ToastAfterAScreenChangeIsNotCutShort) {
-  AppToastAlert::show(ToastPosition::bottom, "first");
-  runFor(1.2);  // the first toast is fading out on the old screen
-  auto other = std::make_shared<uikit::ViewController>();
-  show(other);
-  AppToastAlert::show(ToastPosition::bottom, "second");
-  EXPECT_EQ(AppToastAlert::containerView()->superview(), other->view());
-  runFor(0.5);
-  EXPECT_TRUE(onScreen()) << "the old fade-out's completion must not remove the new toast";
-  runFor(0.99);
-  EXPECT_TRUE(onScreen());
-  runFor(0.02);
-  EXPECT_FALSE(onScreen());
+  enum class Change { kPush, kPresent, kNewWindow };
+  struct Case {
+    const char* name;
+    Change change;
+    double after;
+  };
+  for (const Case& c : std::vector<Case>{{"push while the timer waits", Change::kPush, 0.3},
+                                          {"push during the fade-out", Change::kPush, 1.2},
+                                          {"present while the timer waits", Change::kPresent, 0.3},
+                                          {"present during the fade-out", Change::kPresent, 1.2},
+                                          {"new window while the timer waits", Change::kNewWindow, 0.3},
+                                          {"new window during the fade-out", Change::kNewWindow, 1.2}}) {
+    SCOPED_TRACE(c.name);
+    auto first = std::make_shared<uikit::ViewController>();
+    auto nav = uikit::NavigationController::withRoot(first);
+    show(nav);
+    runUntilIdle();
+    AppToastAlert::show(ToastPosition::bottom, "first");
+    ASSERT_EQ(AppToastAlert::containerView()->superview(), first->view());
+    runFor(c.after);
+    auto next = std::make_shared<uikit::ViewController>();
+    switch (c.change) {
+      case Change::kPush: ASSERT_TRUE(nav->pushViewController(next, false)); break;
+      case Change::kPresent: ASSERT_TRUE(first->present(next, false)); break;
+      case Change::kNewWindow: show(next); break;
+    }
+    runFor(0.01);
+    AppToastAlert::show(ToastPosition::bottom, "second");
+    ASSERT_EQ(AppToastAlert::containerView()->superview(), next->view());
+    EXPECT_EQ(AppToastAlert::messageLabel()->superview(), AppToastAlert::containerView());
+    runFor(1.49);
+    EXPECT_TRUE(onScreen()) << "neither the old timer nor the old fade-out may remove the new toast";
+    EXPECT_EQ(AppToastAlert::containerView()->superview(), next->view());
+    EXPECT_EQ(AppToastAlert::messageLabel()->text(), std::optional<std::string>("second"));
+    runFor(0.02);
+    EXPECT_FALSE(onScreen()) << "gone 1.5 s after it was shown";
+    runUntilIdle();
+  }
 }
 
 TEST_F(ToastTest, WithoutAWindowNothingIsShown) {
@@ -153,16 +222,26 @@ TEST_F(ToastTest, HudSuccessRunsTheCompletionOnceAfterHiding) {
   HudAlert::showSuccess([&](bool finished) { calls.push_back(finished); });
   auto& hud = uikit::PKHUD::sharedHUD();
   EXPECT_TRUE(hud.isVisible());
+  EXPECT_FALSE(hud.shownOnView()) << "on the display's own window";
   auto success = std::dynamic_pointer_cast<uikit::PKHUDSuccessView>(hud.contentView);
   ASSERT_TRUE(success);
   EXPECT_FALSE(success->title());
   EXPECT_FALSE(success->subtitle());
   runFor(0.29);
   EXPECT_TRUE(calls.empty());
-  runFor(0.3 + uikit::PKHUD::kHideAnimationDuration);
+  EXPECT_TRUE(hud.isVisible());
+  runFor(0.02);
+  EXPECT_TRUE(calls.empty()) << "hiding has begun but not finished";
+  runFor(uikit::PKHUD::kHideAnimationDuration);
   EXPECT_EQ(calls, std::vector<bool>{true});
+  EXPECT_FALSE(hud.isVisible());
   runFor(2);
   EXPECT_EQ(calls.size(), 1u);
+
+  // Without a completion the display still shows and hides.
+  HudAlert::showSuccess(nullptr);
+  runFor(1);
+  EXPECT_FALSE(hud.isVisible());
 }
 
 }  // namespace

@@ -19,6 +19,20 @@
 
 namespace widgets_test {
 
+// Runs a block of a test on another phone and puts the previous one back.
+class ScopedDeviceProfile {
+ public:
+  explicit ScopedDeviceProfile(const uikit::DeviceProfile& profile) : previous_(uikit::Device::current()) {
+    uikit::Device::setCurrent(profile);
+  }
+  ~ScopedDeviceProfile() { uikit::Device::setCurrent(previous_); }
+  ScopedDeviceProfile(const ScopedDeviceProfile&) = delete;
+  ScopedDeviceProfile& operator=(const ScopedDeviceProfile&) = delete;
+
+ private:
+  uikit::DeviceProfile previous_;
+};
+
 // The app's scene delegate without its start-up work.
 class QuietSceneDelegate : public SceneDelegate {
  public:
