@@ -1,21 +1,8 @@
 #include "Facility/Widgets/FadeInTransitionAnimator.h"
 
-#include "Platform/UIKit/View.h"
-#include "Platform/UIKit/ViewController.h"
-
-double FadeInTransitionAnimator::transitionDuration(const uikit::TransitionContext* context) {
-  (void)context;
-  return duration;
-}
-
-void FadeInTransitionAnimator::animateTransition(const uikit::TransitionContextPtr& context) {
-  if (!context) return;
-  auto to = context->toViewController();
-  auto container = context->containerView();
-  if (!to || !container) return;
-  auto view = to->view();
+std::function<void()> FadeInTransitionAnimator::prepare(const std::shared_ptr<uikit::View>& view,
+                                                        const std::shared_ptr<uikit::View>& container) {
   container->addSubview(view);
   view->setAlpha(0);
-  uikit::View::animate(duration, [view] { view->setAlpha(1); },
-                       [context](bool) { context->completeTransition(!context->transitionWasCancelled()); });
+  return [view] { view->setAlpha(1); };
 }
