@@ -19,8 +19,17 @@ CurrentRole CurrentUserType::currentUser() const {
   }
 }
 
-UserType CurrentUserType::currentUserType() const {
-  switch (currentUser()) {
+CurrentRole CurrentUserType::roleOf(UserType type) {
+  switch (type) {
+    case UserType::TenantAdmin: return CurrentRole::kTenantAdmin;
+    case UserType::FacilityAdmin: return CurrentRole::kFacilityAdmin;
+    case UserType::User: return CurrentRole::kUser;
+  }
+  return CurrentRole::kUser;
+}
+
+UserType CurrentUserType::userTypeOf(CurrentRole role) {
+  switch (role) {
     case CurrentRole::kTenantAdmin: return UserType::TenantAdmin;
     case CurrentRole::kFacilityAdmin: return UserType::FacilityAdmin;
     case CurrentRole::kUser: return UserType::User;
@@ -39,12 +48,6 @@ void CurrentUserType::updateLoginType() {
   if (!empId) return;
   auto records = LoginEntity::fetchObjects(Predicate{{{"empid", platform::Value(*empId)}}}, std::nullopt);
   if (!records || records->empty()) return;
-  const char* letter = "U";
-  switch (currentUser()) {
-    case CurrentRole::kTenantAdmin: letter = "T"; break;
-    case CurrentRole::kFacilityAdmin: letter = "F"; break;
-    case CurrentRole::kUser: letter = "U"; break;
-  }
-  records->front()->logintype = letter;
+  records->front()->logintype = UserTypes::loginLetter(currentUserType());
   CoreDataManager::shared().mainManagedObjectContext().saveChanges();
 }

@@ -15,7 +15,10 @@ class CurrentUserType {
   void setCurrentUser(CurrentRole role);
   CurrentRole current() const { return currentUser(); }
   // The stored role as the user type that picks dashboards and names.
-  UserType currentUserType() const;
+  UserType currentUserType() const { return userTypeOf(currentUser()); }
+
+  static CurrentRole roleOf(UserType type);
+  static UserType userTypeOf(CurrentRole role);
 
   // Rewrites the current login record's login type letter for the current
   // role and saves the store; nothing without a stored "empid".

@@ -1,5 +1,6 @@
 #include "Facility/NoInternetConnectionView.h"
 
+#include "Facility/Widgets/NibLoader.h"
 #include "Platform/UIKit/Nib.h"
 
 void NoInternetConnectionView::registerNib() {
@@ -36,9 +37,5 @@ void NoInternetConnectionView::btnTryAgainClicked(uikit::Button&) {}
 
 std::shared_ptr<NoInternetConnectionView> NoInternetConnectionView::loadFromNib() {
   registerNib();
-  auto nib = uikit::Nib::named(kNibName);
-  if (!nib) return nullptr;
-  auto objects = nib->instantiateWithOwner(nullptr);
-  if (objects.empty()) return nullptr;
-  return std::dynamic_pointer_cast<NoInternetConnectionView>(objects.front());
+  return std::dynamic_pointer_cast<NoInternetConnectionView>(NibLoader::loadFromNib(kNibName));
 }

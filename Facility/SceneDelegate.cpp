@@ -88,13 +88,12 @@ void SceneDelegate::setRootViewController() {
     }
     StoryboardName storyboard = StoryboardName::user;
     const char* screen = "UserDashboardVC";
-    CurrentRole role = CurrentRole::kUser;
     switch (*target->userType) {
       case UserType::FacilityAdmin:
-        storyboard = StoryboardName::facilityAdmin, screen = "FacilityDashoboardVC", role = CurrentRole::kFacilityAdmin;
+        storyboard = StoryboardName::facilityAdmin, screen = "FacilityDashoboardVC";
         break;
       case UserType::TenantAdmin:
-        storyboard = StoryboardName::tenantAdmin, screen = "TenantDashboardVC", role = CurrentRole::kTenantAdmin;
+        storyboard = StoryboardName::tenantAdmin, screen = "TenantDashboardVC";
         break;
       case UserType::User: break;
     }
@@ -105,7 +104,7 @@ void SceneDelegate::setRootViewController() {
         platform::LogError(std::string("Root screen could not be made: ") + screen);
       }
     }
-    CurrentUserType::shared().setCurrentUser(role);
+    CurrentUserType::shared().setCurrentUser(CurrentUserType::roleOf(*target->userType));
     return;
   }
   show(StoryboardName::main, "LandingVC");

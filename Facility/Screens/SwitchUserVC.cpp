@@ -47,11 +47,10 @@ void SwitchUserVC::roleChosen(const std::weak_ptr<SwitchUserVC>& screen, const s
     if (auto field = self->txtDropDown()) field->setText(title);
   }
 
+  // Row 0 is always "User"; row 1 is the admin role the login allows.
   CurrentRole role = CurrentRole::kUser;
   if (row == 1) {
-    auto named = UserTypes::fromRawValue(title);
-    if (named == UserType::FacilityAdmin) role = CurrentRole::kFacilityAdmin;
-    if (named == UserType::TenantAdmin) role = CurrentRole::kTenantAdmin;
+    if (auto named = UserTypes::fromRawValue(title)) role = CurrentUserType::roleOf(*named);
   }
   CurrentUserType::shared().setCurrentUser(role);
   CurrentUserType::shared().syncLoginType();

@@ -1,1 +1,0 @@
-#include "Facility/Screens/UserSelectionDelegate.h"
