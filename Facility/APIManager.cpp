@@ -10,15 +10,9 @@
 #include "Facility/Widgets/AppLoader.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Foundation/Utf8.h"
 
 namespace {
-
-bool isBlank(const std::string& s) {
-  for (unsigned char c : s) {
-    if (!std::isspace(c)) return false;
-  }
-  return true;
-}
 
 void showSorry(std::optional<std::string> message) {
   if (auto top = LocalStorage::topViewControllerOfSceneWindow()) {
@@ -52,7 +46,7 @@ APIManager::Headers APIManager::headers() {
   std::string authorization;
   if (auto delegate = LocalStorage::currentSceneDelegate()) {
     if (auto record = delegate->currentLoginEntity()) {
-      if (record->accesstoken && !isBlank(*record->accesstoken)) authorization = "Bearer " + *record->accesstoken;
+      if (record->accesstoken && !platform::Utf8::isBlank(*record->accesstoken)) authorization = "Bearer " + *record->accesstoken;
     }
   }
   return {{"Accept", "application/json"}, {"Authorization", authorization}};

@@ -13,12 +13,9 @@
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/UserDefaults.h"
+#include "Platform/Foundation/Utf8.h"
 
 namespace {
-
-bool IsBlank(const std::string& s) {
-  return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isspace(c) != 0; });
-}
 
 std::string BoolText(bool b) { return b ? "true" : "false"; }
 
@@ -104,7 +101,7 @@ void TarneloBLE::centralManagerDidDiscoverPeripheralAdvertisementDataRSSI(
   tapAndGoDestinationFloor = defaults.integerForKey(TarneloBLEKeys::destinationFloor);
   sensitityLevel = defaults.integerForKey(TarneloBLEKeys::sensitivity);
 
-  if (IsBlank(tagId) || (tapAndGoBoardingFloor == 0 && tapAndGoDestinationFloor == 0 && tapAndGoSelectedFloor == 0)) {
+  if (platform::Utf8::isBlank(tagId) || (tapAndGoBoardingFloor == 0 && tapAndGoDestinationFloor == 0 && tapAndGoSelectedFloor == 0)) {
     logEmptyValues();
     return;
   }

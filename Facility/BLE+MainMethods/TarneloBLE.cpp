@@ -13,19 +13,9 @@
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/UserDefaults.h"
+#include "Platform/Foundation/Utf8.h"
 
 using corebluetooth::CBManagerState;
-
-namespace {
-
-std::string Trimmed(const std::string& s) {
-  auto isSpace = [](unsigned char c) { return std::isspace(c) != 0; };
-  auto b = std::find_if_not(s.begin(), s.end(), isSpace);
-  auto e = std::find_if_not(s.rbegin(), s.rend(), isSpace).base();
-  return b < e ? std::string(b, e) : std::string();
-}
-
-}  // namespace
 
 TarneloBLE& TarneloBLE::shared() {
   static std::shared_ptr<TarneloBLE>* engine = new std::shared_ptr<TarneloBLE>(create());
@@ -115,7 +105,7 @@ void TarneloBLE::makePunchWithTagId(const std::string& tag, std::int64_t destina
   if (!centralManager) return reportBleFailure(12);
   if (scannedDevices.empty()) return reportBleFailure(9);
 
-  bool identifierGiven = !Trimmed(deviceUniqueId).empty();
+  bool identifierGiven = !platform::Utf8::isBlank(deviceUniqueId);
   BLEDevicePtr chosen;
   if (identifierGiven) {
     auto index = indexOfDeviceWithId(scannedDevices, deviceUniqueId);

@@ -42,7 +42,7 @@ void SwitchUserVC::viewDidLoad() {
 void SwitchUserVC::roleChosen(const std::weak_ptr<SwitchUserVC>& screen, const std::string& title, long row) {
   // Every badge hides before the dashboards are rebuilt for the new role.
   platform::NotificationCenter::defaultCenter().post(NotificationCountRefresher::kNotificationName,
-                                                     {{"notifCount", platform::Value("0")}});
+                                                     {{NotificationCountRefresher::kCountKey, platform::Value("0")}});
   if (auto self = screen.lock()) {
     if (auto field = self->txtDropDown()) field->setText(title);
   }

@@ -6,6 +6,7 @@
 #include "Facility/AppColor.h"
 #include "Facility/LocalStorage.h"
 #include "Facility/LoginEntity.h"
+#include "Facility/NotificationCountRefresher.h"
 #include "Facility/SceneDelegate.h"
 #include "Facility/UserDefaultsKey.h"
 #include "Facility/Widgets/TapActions.h"
@@ -24,27 +25,6 @@ namespace {
 
 constexpr double kBarButtonSide = 25;
 constexpr double kLogoutButtonSide = 20;
-
-bool isWhiteSpace(char32_t c) {
-  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-         c == 0x3000;
-}
-
-// True when nothing is left after trimming white space and line breaks.
-bool isBlank(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t len = platform::Utf8::sequenceLength(text, pos);
-    if (len == 0) return false;  // a broken byte is content, not space
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-    char32_t cp = len == 1 ? byte(0) : len == 2 ? (byte(0) & 0x1F) : len == 3 ? (byte(0) & 0x0F) : (byte(0) & 0x07);
-    for (std::size_t i = 1; i < len; ++i) cp = (cp << 6) | (byte(i) & 0x3F);
-    if (!isWhiteSpace(cp)) return false;
-    pos += len;
-  }
-  return true;
-}
 
 void addSideConstraints(const std::shared_ptr<uikit::View>& view, double side) {
   view->widthAnchor().constraintEqualToConstant(side)->setActive(true);
@@ -66,7 +46,7 @@ void SuperViewController::viewDidLoad() {
     std::weak_ptr<SuperViewController> weak = sharedAs<SuperViewController>();
     SuperViewController* unowned = weak.expired() ? this : nullptr;
     countObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
-        kNotificationCountName, [weak, unowned](const platform::Notification& notification) {
+        NotificationCountRefresher::kNotificationName, [weak, unowned](const platform::Notification& notification) {
           if (unowned) return unowned->handleNotification(notification);
           if (auto self = weak.lock()) self->handleNotification(notification);
         });
@@ -92,7 +72,7 @@ void SuperViewController::handleNotification(const platform::Notification& notif
   // A post without user information leaves the badge as it is.
   if (notification.userInfo.empty()) return;
   std::string text = "0";
-  auto entry = notification.userInfo.find(kNotificationCountKey);
+  auto entry = notification.userInfo.find(NotificationCountRefresher::kCountKey);
   if (entry != notification.userInfo.end()) {
     if (const std::string* s = entry->second.getString()) text = *s;
   }
@@ -149,7 +129,7 @@ void SuperViewController::setupNavigationBar(const std::string& title) {
     auto profileButton = uikit::Button::withType(uikit::ButtonType::kCustom);
     profileButton->setFrame(uikit::Rect(0, 0, kBarButtonSide, kBarButtonSide));
     auto record = scene->currentLoginEntity();
-    if (record && record->imageurl && !isBlank(*record->imageurl)) {
+    if (record && record->imageurl && !platform::Utf8::isBlank(*record->imageurl)) {
       std::string address = UserDefaultsAccess::storedServerUrl() + "/" + *record->imageurl;
       // Text that is no URL reaches the loader as no address at all.
       std::string loadable = platform::URL::fromString(address) ? address : std::string();

@@ -18,8 +18,6 @@
 
 class SuperViewController : public uikit::ViewController {
  public:
-  static constexpr const char* kNotificationCountName = "updateNotificationCount";
-  static constexpr const char* kNotificationCountKey = "notifCount";
 
   SuperViewController();
   ~SuperViewController() override;

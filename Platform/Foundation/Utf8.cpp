@@ -70,3 +70,29 @@ std::string Utf8::sanitize(std::string_view text) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+namespace {
+
+bool IsWhiteSpace(char32_t c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+}  // namespace
+
+bool Utf8::isBlank(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t len = sequenceLength(text, pos);
+    if (len == 0) return false;
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+    char32_t cp = len == 1 ? byte(0) : len == 2 ? (byte(0) & 0x1F) : len == 3 ? (byte(0) & 0x0F) : (byte(0) & 0x07);
+    for (std::size_t i = 1; i < len; ++i) cp = (cp << 6) | (byte(i) & 0x3F);
+    if (!IsWhiteSpace(cp)) return false;
+    pos += len;
+  }
+  return true;
+}
+
+}  // namespace platform

@@ -16,6 +16,9 @@ class Utf8 {
   // Length (1 to 4) of the well-formed sequence starting at text[pos], or 0.
   static std::size_t sequenceLength(std::string_view text, std::size_t pos);
   static bool isValid(std::string_view text);
+  // True when nothing is left after trimming Unicode white space and line
+  // breaks; an ill-formed byte counts as content.
+  static bool isBlank(std::string_view text);
   // Every ill-formed byte becomes U+FFFD.
   static std::string sanitize(std::string_view text);
 };

@@ -29,4 +29,12 @@ TEST(Utf8Test, WellFormednessAndReplacement) {
   }
 }
 
+TEST(Utf8Test, BlankMeansOnlyUnicodeWhiteSpaceAndLineBreaks) {
+  const std::pair<std::string, bool> cases[] = {
+      {"", true},          {" \t\r\n", true},        {"\xC2\xA0\xE2\x80\x83", true},  // no-break and em space
+      {" a ", false},      {"\xE3\x80\x80x", false}, {"\xFF", false},                  // a broken byte is content
+  };
+  for (const auto& [text, blank] : cases) EXPECT_EQ(Utf8::isBlank(text), blank) << text;
+}
+
 }  // namespace
