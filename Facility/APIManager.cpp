@@ -55,7 +55,8 @@ APIManager::Headers APIManager::headers() {
 APIManager::Prepared APIManager::prepare(const APIRequest& request) {
   Prepared out;
   out.url = request.apiName.urlString();
-  out.headers = headers();
+  out.sessionHeaders = headers();
+  out.headers = out.sessionHeaders;
   bool inQuery = request.encodingType == RequestType::queryString ||
                  (request.encodingType == RequestType::default_ &&
                   (request.method == HTTPMethod::GET || request.method == HTTPMethod::HEAD ||
@@ -77,15 +78,13 @@ APIManager::RequestHandle APIManager::request(const APIRequestPtr& request, Exch
   HTTPTransfer transfer;
   transfer.method = httpMethodName(request->method);
   transfer.url = prepared.url;
-  transfer.headers = std::move(prepared.headers);
+  transfer.headers = prepared.headers;
   transfer.body = std::move(prepared.body);
-  transfer.timeoutSeconds = timeoutSeconds;
-  std::string url = prepared.url;
-  HTTPSession::shared().perform(std::move(transfer), [request, url, completion = std::move(completion)](
-                                                         HTTPExchange exchange) {
+  HTTPSession::shared().perform(std::move(transfer), [request, url = std::move(prepared.url),
+                                                      logged = std::move(prepared.sessionHeaders),
+                                                      completion = std::move(completion)](HTTPExchange exchange) {
     AppLoader::shared().hide();
-    logExchange(exchange, *request, url);
-    logRawResponse(exchange, url);
+    logExchange(exchange, *request, url, logged);
     // The caller hears the reply in a later turn than the log.
     platform::RunLoop::main().async([completion, exchange = std::move(exchange)] {
       if (completion) completion(exchange);
@@ -94,23 +93,18 @@ APIManager::RequestHandle APIManager::request(const APIRequestPtr& request, Exch
   return next_++;
 }
 
-std::string APIManager::describe(const HTTPExchange& exchange) {
-  if (!exchange.response) {
-    return "failure(sessionTaskFailed: " + exchange.transportError.value_or("unknown error") + ")";
-  }
-  return "[Status]: " + std::to_string(exchange.response->statusCode) + " [Body]: " + ExchangeLog::maskedReply(exchange.data);
-}
-
-void APIManager::logExchange(const HTTPExchange& exchange, const APIRequest& request, const std::string& url) {
+void APIManager::logExchange(const HTTPExchange& exchange, const APIRequest& request, const std::string& url,
+                             const Headers& sessionHeaders) {
+  // The reply is parsed and masked once for both blocks.
+  const std::string error = exchange.transportError.value_or("unknown error");
+  const std::string masked = exchange.response ? ExchangeLog::maskedReply(exchange.data) : std::string();
+  const std::string described = exchange.response ? "[Status]: " + std::to_string(exchange.response->statusCode) +
+                                                        " [Body]: " + masked
+                                                  : "failure(sessionTaskFailed: " + error + ")";
   platform::LogInfo(ExchangeLog::exchangeBlock(httpMethodName(request.method), url,
                                                exchange.response ? exchange.response->statusCode : 0, request.params,
-                                               headers(), describe(exchange)));
-}
-
-void APIManager::logRawResponse(const HTTPExchange& exchange, const std::string& url) {
-  std::string raw = exchange.response ? "success(" + ExchangeLog::maskedReply(exchange.data) + ")"
-                                      : "failure(" + exchange.transportError.value_or("unknown error") + ")";
-  platform::LogInfo(ExchangeLog::rawBlock(url, raw));
+                                               sessionHeaders, described));
+  platform::LogInfo(ExchangeLog::rawBlock(url, exchange.response ? "success(" + masked + ")" : "failure(" + error + ")"));
 }
 
 void APIManager::validateThenComplete(const HTTPExchange& exchange, const APIRequestPtr& request,

@@ -35,8 +35,6 @@ class APIManager {
 
   static APIManager& shared();
 
-  double timeoutSeconds = 60.0;
-
   template <wire::WireRecord R>
   static std::optional<RequestHandle> sendIfReachable(const APIRequestPtr& request,
                                                       std::function<void(DataResponse<R>)> completion,
@@ -61,6 +59,7 @@ class APIManager {
   // Builds what goes over the wire for a request (URL, headers, body).
   struct Prepared {
     std::string url;
+    Headers sessionHeaders;  // Accept and Authorization, as the log shows them
     Headers headers;
     std::optional<std::string> body;
   };
@@ -71,9 +70,9 @@ class APIManager {
   // True when the reply goes to the caller now.
   static bool validateResponse(const HTTPExchange& exchange, const ExchangeHandler& completion,
                                const APIRequestPtr& request);
-  static void logExchange(const HTTPExchange& exchange, const APIRequest& request, const std::string& url);
-  static void logRawResponse(const HTTPExchange& exchange, const std::string& url);
-  static std::string describe(const HTTPExchange& exchange);
+  // Logs the exchange block (with the session's headers) and the raw reply.
+  static void logExchange(const HTTPExchange& exchange, const APIRequest& request, const std::string& url,
+                          const Headers& sessionHeaders);
 
  private:
   APIManager() = default;

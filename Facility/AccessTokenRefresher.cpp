@@ -12,16 +12,11 @@
 #include "Facility/ViewModelLoader.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Log.h"
+#include "Platform/Foundation/Utf8.h"
 
 namespace {
 
-bool hasText(const std::optional<std::string>& s) {
-  if (!s) return false;
-  for (unsigned char c : *s) {
-    if (!std::isspace(c)) return true;
-  }
-  return false;
-}
+bool hasText(const std::optional<std::string>& s) { return s && !platform::Utf8::isBlank(*s); }
 
 }  // namespace
 
@@ -43,9 +38,9 @@ AccessTokenRefresher::State& AccessTokenRefresher::stateFor(const std::shared_pt
 }
 
 void AccessTokenRefresher::refreshAccessToken(SceneDelegate& delegate, const APIRequestPtr& request) {
-  if (delegate.isAccessTokenApiRunning) return;
+  (void)delegate;  // the flag lives on the scene delegate in charge now
   auto current = currentDelegate();
-  if (!current) return;
+  if (!current || current->isAccessTokenApiRunning) return;
   auto record = current->currentLoginEntity();
   if (!record || !hasText(record->refreshtoken)) {
     platform::LogWarning("No refresh token: the request stays parked");

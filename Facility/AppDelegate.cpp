@@ -12,6 +12,7 @@
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/NavigationController.h"
 #include "Platform/UIKit/Window.h"
+#include "Platform/Foundation/Utf8.h"
 
 bool AppDelegate::applicationDidFinishLaunchingWithOptions(uikit::Application& app,
                                                            const uikit::LaunchOptions& options) {
@@ -77,12 +78,7 @@ void AppDelegate::messagingDidReceiveRegistrationToken(platform::QRVMessaging& m
                                                        const std::optional<std::string>& token) {
   (void)messaging;
   platform::LogInfo("Quorvane registration token: " + (token ? "Optional(\"" + *token + "\")" : std::string("nil")));
-  if (!token) return;
-  bool blank = true;
-  for (unsigned char c : *token) {
-    if (!std::isspace(c)) blank = false;
-  }
-  if (blank) return;
+  if (!token || platform::Utf8::isBlank(*token)) return;
   (void)UserDefaultsKey::defaults().setString(*token, kMessagingTokenKey);
 }
 

@@ -2,27 +2,8 @@
 
 #include "Platform/CommonCrypto/AES.h"
 #include "Platform/CommonCrypto/Base64.h"
+#include "Platform/Foundation/Utf8.h"
 
-namespace {
-bool validUtf8(const platform::Bytes& s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = s[i];
-    std::size_t n;
-    if (c < 0x80) n = 0;
-    else if ((c >> 5) == 0x6) n = 1;
-    else if ((c >> 4) == 0xE) n = 2;
-    else if ((c >> 3) == 0x1E) n = 3;
-    else return false;
-    if (n > 0 && i + n >= s.size()) return false;
-    for (std::size_t k = 1; k <= n; ++k) {
-      if ((s[i + k] >> 6) != 0x2) return false;
-    }
-    i += n + 1;
-  }
-  return true;
-}
-}  // namespace
 
 std::optional<platform::Bytes> CustomObject::decrypt(const platform::Bytes& data, const std::string& key,
                                                      const std::string& iv) const {
@@ -39,6 +20,8 @@ std::optional<std::string> CustomObject::getDecryptedString(const std::string& b
   auto data = platform::Base64::decode(base64);
   if (!data.ok()) return std::nullopt;
   auto plain = decrypt(data.value(), strKey, Civ);
-  if (!plain || !validUtf8(*plain)) return std::nullopt;
-  return std::string(plain->begin(), plain->end());
+  if (!plain) return std::nullopt;
+  std::string text(plain->begin(), plain->end());
+  if (!platform::Utf8::isValid(text)) return std::nullopt;
+  return text;
 }

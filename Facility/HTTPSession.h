@@ -24,7 +24,6 @@ struct HTTPTransfer {
 class HTTPSession {
  public:
   static HTTPSession& shared();
-  static constexpr double kDefaultTimeoutSeconds = 60.0;
 
   // completion runs once, on the main run loop.
   void perform(HTTPTransfer transfer, std::function<void(HTTPExchange)> completion);

@@ -123,8 +123,9 @@ std::shared_ptr<LoginEntity> SceneDelegate::currentLoginEntity() {
 }
 
 void SceneDelegate::clearSession() {
-  for (const char* key : {"com.facility.isUserLogin", "tanentid", "accesstoken", "empid"}) {
-    UserDefaultsAccess::remove(key);
+  for (const UserDefaultsKey* key :
+       {&UserDefaultsKey::isUserLogin, &UserDefaultsKey::tenantId, &UserDefaultsKey::accessToken, &UserDefaultsKey::empId}) {
+    UserDefaultsAccess::remove(key->value);
   }
   BLETapAndGodDefaultValue::shared().removeTapAndGoValues();
   // Nothing parked for this user may be replayed with the next user's token.

@@ -2,6 +2,7 @@
 
 #include "Facility/CustomObject.h"
 #include "Platform/CommonCrypto/Digest.h"
+#include "Platform/CommonCrypto/Hex.h"
 
 namespace StringHelpers {
 
@@ -23,15 +24,6 @@ bool isValidPhoneCharacters(std::string_view text) {
 
 platform::Bytes sha256Digest(std::span<const std::uint8_t> data) { return platform::Digest::sha256(data); }
 
-std::string hexString(std::span<const std::uint8_t> data) {
-  static const char* kHex = "0123456789abcdef";
-  std::string out;
-  out.reserve(data.size() * 2);
-  for (std::uint8_t b : data) {
-    out.push_back(kHex[b >> 4]);
-    out.push_back(kHex[b & 0xF]);
-  }
-  return out;
-}
+std::string hexString(std::span<const std::uint8_t> data) { return platform::Hex::encode(data); }
 
 }  // namespace StringHelpers
