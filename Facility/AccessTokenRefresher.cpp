@@ -81,7 +81,7 @@ void AccessTokenRefresher::handleAccessTokenResponse(const DataResponse<MDLGetAc
     return;
   }
   const MDLGetAccessToken& reply = *response.value;
-  const double now = platform::Clock::current().now();
+  const double now = platform::Clock::nowSeconds();
   if (reply.isSuccess.value_or(false) && hasText(reply.access_token)) {
     state.lastAccepted = now;
     if (auto record = delegate->currentLoginEntity()) {

@@ -80,6 +80,8 @@ HTTPExchange HTTPSession::performNow(const HTTPTransfer& transfer) {
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &headers);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(transfer.timeoutSeconds * 1000));
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  // The loopback never goes through a proxy named in the environment.
+  curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1");
   if (transfer.body) {
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, transfer.body->data());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(transfer.body->size()));

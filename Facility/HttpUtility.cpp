@@ -86,7 +86,14 @@ void HttpUtility::runDataTask(const HURequest& request, std::function<void(RawRe
       return;
     }
     curl_slist* headers = nullptr;
-    if (token) headers = curl_slist_append(headers, ("authorization: " + *token).c_str());
+    if (token) {
+      // A token with line breaks must not add headers of its own.
+      std::string value;
+      for (char c : *token) {
+        if (c != '\r' && c != '\n') value.push_back(c);
+      }
+      headers = curl_slist_append(headers, ("authorization: " + value).c_str());
+    }
     headers = curl_slist_append(headers, "content-type: application/json");
     // Suppress the transfer library's own defaults so only our two headers go out.
     headers = curl_slist_append(headers, "Accept:");
@@ -98,6 +105,7 @@ void HttpUtility::runDataTask(const HURequest& request, std::function<void(RawRe
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1");
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &out.body);
     CURLcode code = curl_easy_perform(curl);

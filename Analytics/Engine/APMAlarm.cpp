@@ -58,7 +58,7 @@ void APMAlarm::runAfterDelay(double delay, Block block) {
   auto item = std::make_shared<platform::DispatchWorkItem>(std::move(fire));
   {
     std::lock_guard<std::mutex> lock(state_->mu);
-    state_->scheduledTimestamp = platform::Clock::current().now() + delay;
+    state_->scheduledTimestamp = platform::Clock::nowSeconds() + delay;
     state_->timer = item;
   }
   state_->queue->after(delay, item);

@@ -4,51 +4,22 @@
 #include <cstring>
 
 #include "Platform/CommonCrypto/Digest.h"
+#include "Platform/CommonCrypto/Hex.h"
+#include "Platform/Foundation/URL.h"
 #include "Platform/Runtime/CharacterSet.h"
 
 std::optional<std::string> apm_MD5String(std::string_view text) {
   if (!platform::CharacterSet::isValidUtf8(text)) return std::nullopt;
-  auto digest = platform::Digest::md5(text);
-  std::string out;
-  char hex[3];
-  for (uint8_t byte : digest) {
-    std::snprintf(hex, sizeof hex, "%02x", byte);
-    out += hex;
-  }
-  return out;
+  return platform::Hex::encode(platform::Digest::md5(text));
 }
-
-namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::optional<std::string> apm_stringByUnescapingFromURLArgument(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '+') {
-      out.push_back(' ');
-    } else if (c == '%') {
-      if (i + 2 >= text.size()) return std::nullopt;
-      int high = HexValue(text[i + 1]);
-      int low = HexValue(text[i + 2]);
-      if (high < 0 || low < 0) return std::nullopt;
-      out.push_back(static_cast<char>(high * 16 + low));
-      i += 2;
-    } else {
-      out.push_back(c);
-    }
+  // '+' is a space in form arguments; an escaped "%2B" stays a plus.
+  std::string spaced(text);
+  for (char& c : spaced) {
+    if (c == '+') c = ' ';
   }
-  if (!platform::CharacterSet::isValidUtf8(out)) return std::nullopt;
-  return out;
+  return platform::URL::removingPercentEncoding(spaced);
 }
 
 size_t apm_UTF32Length(std::string_view text) { return platform::CharacterSet::codePointCount(text); }

@@ -27,11 +27,6 @@ Method methodFor(const std::u16string& n) {
   return kNone;
 }
 
-APMPRuntimeValue fail(APMPExec& x, int32_t code) {
-  x.fail(code);
-  return APMPRuntimeValue();
-}
-
 double integerOf(const APMPRuntimeValue& v, APMPExec& x) { return APMPTruncate(v.doubleValue(x)); }
 
 // Callback iteration; `step` returns false to stop.
@@ -65,15 +60,15 @@ void iterate(const APMPRuntimeValue& arrayValue, APMPValueSpan args, APMPScope* 
 
 APMPRuntimeValue reduce(const APMPRuntimeValue& arrayValue, APMPValueSpan args, bool fromBack, APMPScope* scope,
                         APMPExec& x) {
-  if (args.empty() || args.size() > 2) return fail(x, kAPMPErrArgumentCount);
+  if (args.empty() || args.size() > 2) return APMPFail(x, kAPMPErrArgumentCount);
   APMPFunctionValue* fn = args[0].asFunction();
-  if (!fn) return fail(x, kAPMPErrArgumentKind);
+  if (!fn) return APMPFail(x, kAPMPErrArgumentKind);
   APMPArrayValue* array = arrayValue.asArray();
   size_t length = array->count();
   bool haveAccumulator = args.size() == 2;
   APMPRuntimeValue accumulator;
   if (haveAccumulator) {
-    if (args[1].isControl()) return fail(x, kAPMPErrArgumentKind);
+    if (args[1].isControl()) return APMPFail(x, kAPMPErrArgumentKind);
     accumulator = args[1];
   }
   for (size_t step = 0; step < length; ++step) {
@@ -93,7 +88,7 @@ APMPRuntimeValue reduce(const APMPRuntimeValue& arrayValue, APMPValueSpan args, 
     accumulator = fn->invoke(APMPValueSpan(callArgs, 4), scope, x);
     if (x.failed()) return APMPRuntimeValue();
   }
-  if (!haveAccumulator) return fail(x, kAPMPErrEmptyReduce);
+  if (!haveAccumulator) return APMPFail(x, kAPMPErrEmptyReduce);
   return accumulator;
 }
 
@@ -109,7 +104,7 @@ bool APMPArrayCommandEvaluator::supports(const std::u16string& name) { return me
 APMPRuntimeValue APMPArrayCommandEvaluator::evaluateCommand(const std::u16string& name, const APMPRuntimeValue& self,
                                                             APMPValueSpan raw, APMPScope* scope, APMPExec& x) const {
   Method m = methodFor(name);
-  if (m == kNone) return fail(x, kAPMPErrUnknownMethod);
+  if (m == kNone) return APMPFail(x, kAPMPErrUnknownMethod);
   APMPArgs evaluated;
   APMPEvaluateArguments(raw, scope, x, &evaluated);
   if (x.failed()) return APMPRuntimeValue();
@@ -170,7 +165,7 @@ APMPRuntimeValue APMPArrayCommandEvaluator::evaluateCommand(const std::u16string
     case kReduce: return reduce(self, args, false, scope, x);
     case kReduceRight: return reduce(self, args, true, scope, x);
     case kHasOwnProperty: {
-      if (args.size() != 1) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() != 1) return APMPFail(x, kAPMPErrArgumentCount);
       std::u16string key = args[0].stringValue(x);
       if (x.failed()) return APMPRuntimeValue();
       if (key == u"length") return APMPRuntimeValue::boolean(true);
@@ -179,7 +174,7 @@ APMPRuntimeValue APMPArrayCommandEvaluator::evaluateCommand(const std::u16string
       return APMPRuntimeValue::boolean(has);
     }
     case kIndexOf: {
-      if (args.size() > 2) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() > 2) return APMPFail(x, kAPMPErrArgumentCount);
       APMPRuntimeValue searched = args.empty() ? APMPRuntimeValue() : args[0];
       double start = 0;
       if (args.size() == 2) {
@@ -191,7 +186,7 @@ APMPRuntimeValue APMPArrayCommandEvaluator::evaluateCommand(const std::u16string
       return APMPRuntimeValue::number(array->indexOfValue(searched, start, x));
     }
     case kLastIndexOf: {
-      if (args.size() > 2) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() > 2) return APMPFail(x, kAPMPErrArgumentCount);
       APMPRuntimeValue searched = args.empty() ? APMPRuntimeValue() : args[0];
       double start = n - 1;
       if (args.size() == 2) {
@@ -205,7 +200,7 @@ APMPRuntimeValue APMPArrayCommandEvaluator::evaluateCommand(const std::u16string
       return APMPRuntimeValue::number(array->lastIndexOfValue(searched, start, x));
     }
     case kJoin: {
-      if (args.size() > 1) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() > 1) return APMPFail(x, kAPMPErrArgumentCount);
       std::u16string separator = u",";
       if (args.size() == 1) {
         if (args[0].isNothing()) separator.clear();
@@ -217,14 +212,14 @@ APMPRuntimeValue APMPArrayCommandEvaluator::evaluateCommand(const std::u16string
       return APMPRuntimeValue::string(std::move(s));
     }
     case kToString: {
-      if (!args.empty()) return fail(x, kAPMPErrArgumentCount);
+      if (!args.empty()) return APMPFail(x, kAPMPErrArgumentCount);
       std::u16string s = self.stringValue(x);
       if (x.failed()) return APMPRuntimeValue();
       return APMPRuntimeValue::string(std::move(s));
     }
     case kPop:
     case kShift: {
-      if (!args.empty()) return fail(x, kAPMPErrArgumentCount);
+      if (!args.empty()) return APMPFail(x, kAPMPErrArgumentCount);
       APMPRuntimeValue v = m == kPop ? array->removeLastElement() : array->removeFirstElement();
       return v.isHole() ? APMPRuntimeValue() : v;
     }
@@ -239,11 +234,11 @@ APMPRuntimeValue APMPArrayCommandEvaluator::evaluateCommand(const std::u16string
       return APMPRuntimeValue::number(static_cast<double>(count));
     }
     case kReverse:
-      if (!args.empty()) return fail(x, kAPMPErrArgumentCount);
+      if (!args.empty()) return APMPFail(x, kAPMPErrArgumentCount);
       array->reverse();
       return self;
     case kSlice: {
-      if (args.size() > 2) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() > 2) return APMPFail(x, kAPMPErrArgumentCount);
       double start = 0, end = n;
       if (!args.empty()) {
         start = integerOf(args[0], x);
@@ -275,9 +270,9 @@ APMPRuntimeValue APMPArrayCommandEvaluator::evaluateCommand(const std::u16string
       return array->splice(start, count, inserted, x);
     }
     case kSort: {
-      if (args.size() > 1) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() > 1) return APMPFail(x, kAPMPErrArgumentCount);
       if (array->count() <= 1) return self;
-      if (!args.empty() && !args[0].isFunction()) return fail(x, kAPMPErrArgumentKind);
+      if (!args.empty() && !args[0].isFunction()) return APMPFail(x, kAPMPErrArgumentKind);
       array->sortUsingFunction(args.empty() ? APMPRuntimeValue() : args[0], scope, x);
       return self;
     }

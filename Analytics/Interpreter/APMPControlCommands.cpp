@@ -9,11 +9,6 @@
 
 namespace {
 
-APMPRuntimeValue fail(APMPExec& x, int32_t code) {
-  x.fail(code);
-  return APMPRuntimeValue();
-}
-
 APMPRuntimeValue runList(const APMPRuntimeValue& list, APMPScope* scope, APMPExec& x) {
   std::vector<APMPRuntimeValue> elements = list.asArray()->allElements(x);
   if (x.failed()) return APMPRuntimeValue();
@@ -21,13 +16,13 @@ APMPRuntimeValue runList(const APMPRuntimeValue& list, APMPScope* scope, APMPExe
 }
 
 APMPRuntimeValue makeFunction(APMPValueSpan args, APMPScope* scope, APMPExec& x) {
-  if (args.size() < 2) return fail(x, kAPMPErrArgumentCount);
+  if (args.size() < 2) return APMPFail(x, kAPMPErrArgumentCount);
   std::u16string name = args[0].stringValue(x);
   if (x.failed()) return APMPRuntimeValue();
   APMPRuntimeValue params = APMPEvaluator::evaluateStatement(args[1], scope, x);
   if (x.failed()) return APMPRuntimeValue();
   APMPArrayValue* list = params.asArray();
-  if (!list) return fail(x, kAPMPErrArgumentKind);
+  if (!list) return APMPFail(x, kAPMPErrArgumentKind);
   std::vector<APMPRuntimeValue> names;
   std::vector<APMPRuntimeValue> elements = list->allElements(x);
   if (x.failed()) return APMPRuntimeValue();
@@ -41,14 +36,14 @@ APMPRuntimeValue makeFunction(APMPValueSpan args, APMPScope* scope, APMPExec& x)
 }
 
 APMPRuntimeValue switchCommand(APMPValueSpan args, APMPScope* scope, APMPExec& x) {
-  if (args.size() != 3) return fail(x, kAPMPErrArgumentCount);
+  if (args.size() != 3) return APMPFail(x, kAPMPErrArgumentCount);
   APMPRuntimeValue discriminant = APMPEvaluator::evaluateStatement(args[0], scope, x);
   if (x.failed()) return APMPRuntimeValue();
   APMPRuntimeValue caseList = APMPEvaluator::evaluateStatement(args[1], scope, x);
   if (x.failed()) return APMPRuntimeValue();
   APMPRuntimeValue bodyList = APMPEvaluator::evaluateStatement(args[2], scope, x);
   if (x.failed()) return APMPRuntimeValue();
-  if (!caseList.isArray() || !bodyList.isArray()) return fail(x, kAPMPErrArgumentCount);
+  if (!caseList.isArray() || !bodyList.isArray()) return APMPFail(x, kAPMPErrArgumentCount);
   std::vector<APMPRuntimeValue> cases = caseList.asArray()->allElements(x);
   std::vector<APMPRuntimeValue> bodies = bodyList.asArray()->allElements(x);
   if (x.failed()) return APMPRuntimeValue();
@@ -86,10 +81,10 @@ APMPRuntimeValue APMPControlCommand(int op, APMPValueSpan args, APMPScope* scope
       return APMPEvaluator::executeStatements(args, static_cast<APMPScope*>(child.object()), x);
     }
     case 5: case 9: {
-      if (args.size() != 1) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() != 1) return APMPFail(x, kAPMPErrArgumentCount);
       APMPRuntimeValue list = APMPEvaluator::evaluateStatement(args[0], scope, x);
       if (x.failed()) return APMPRuntimeValue();
-      if (!list.isArray()) return fail(x, kAPMPErrArgumentKind);
+      if (!list.isArray()) return APMPFail(x, kAPMPErrArgumentKind);
       return runList(list, scope, x);
     }
     case 46: {
@@ -97,17 +92,17 @@ APMPRuntimeValue APMPControlCommand(int op, APMPValueSpan args, APMPScope* scope
       return APMPRuntimeValue(new APMPArrayValue(std::vector<APMPRuntimeValue>(args.begin(), args.end())));
     }
     case 13: {
-      if (args.empty()) return fail(x, kAPMPErrArgumentCount);
+      if (args.empty()) return APMPFail(x, kAPMPErrArgumentCount);
       APMPRuntimeValue last;
       for (const APMPRuntimeValue& a : args) {
         last = APMPEvaluator::evaluateStatement(a, scope, x);
         if (x.failed()) return APMPRuntimeValue();
-        if (last.isControl()) return fail(x, kAPMPErrArgumentKind);
+        if (last.isControl()) return APMPFail(x, kAPMPErrArgumentKind);
       }
       return last;
     }
     case 22: {
-      if (args.empty() || args.size() > 3) return fail(x, kAPMPErrArgumentCount);
+      if (args.empty() || args.size() > 3) return APMPFail(x, kAPMPErrArgumentCount);
       APMPRuntimeValue cond = APMPEvaluator::evaluateStatement(args[0], scope, x);
       if (x.failed()) return APMPRuntimeValue();
       bool truth = cond.booleanValue(x);
@@ -120,7 +115,7 @@ APMPRuntimeValue APMPControlCommand(int op, APMPValueSpan args, APMPScope* scope
       return v;
     }
     case 39: {
-      if (args.size() != 3) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() != 3) return APMPFail(x, kAPMPErrArgumentCount);
       APMPRuntimeValue cond = APMPEvaluator::evaluateStatement(args[0], scope, x);
       if (x.failed()) return APMPRuntimeValue();
       bool truth = cond.booleanValue(x);
@@ -130,13 +125,13 @@ APMPRuntimeValue APMPControlCommand(int op, APMPValueSpan args, APMPScope* scope
     case 38:
       return switchCommand(args, scope, x);
     case 4:
-      if (!args.empty()) return fail(x, kAPMPErrArgumentCount);
+      if (!args.empty()) return APMPFail(x, kAPMPErrArgumentCount);
       return APMPRuntimeValue::breakValue();
     case 6:
-      if (!args.empty()) return fail(x, kAPMPErrArgumentCount);
+      if (!args.empty()) return APMPFail(x, kAPMPErrArgumentCount);
       return APMPRuntimeValue::continueValue();
     case 36: {
-      if (args.size() > 1) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() > 1) return APMPFail(x, kAPMPErrArgumentCount);
       if (args.empty()) return APMPRuntimeValue::returnValue(APMPRuntimeValue());
       APMPRuntimeValue v = APMPEvaluator::evaluateStatement(args[0], scope, x);
       if (x.failed()) return APMPRuntimeValue();
@@ -151,11 +146,11 @@ APMPRuntimeValue APMPControlCommand(int op, APMPValueSpan args, APMPScope* scope
       return fn;
     }
     case 2: {
-      if (args.size() != 3) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() != 3) return APMPFail(x, kAPMPErrArgumentCount);
       APMPArgs evaluated;
       APMPEvaluateArguments(args, scope, x, &evaluated);
       if (x.failed()) return APMPRuntimeValue();
-      if (!evaluated[1].isString() || !evaluated[2].isArray()) return fail(x, kAPMPErrArgumentKind);
+      if (!evaluated[1].isString() || !evaluated[2].isArray()) return APMPFail(x, kAPMPErrArgumentKind);
       std::vector<APMPRuntimeValue> methodArgs = evaluated[2].asArray()->allElements(x);
       if (x.failed()) return APMPRuntimeValue();
       return evaluated[0].apply(evaluated[1].asString()->text(), methodArgs, scope, x);

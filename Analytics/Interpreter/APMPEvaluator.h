@@ -16,6 +16,11 @@ class APMPEvaluator {
 };
 
 // Shared command routines.
+// Records the error code and gives the empty value: `return APMPFail(x, code);`.
+inline APMPRuntimeValue APMPFail(APMPExec& x, int32_t code) {
+  x.fail(code);
+  return APMPRuntimeValue();
+}
 double APMPTruncate(double v);  // NaN -> 0, infinities and zeros unchanged
 int32_t APMPToInt32(double v);
 uint32_t APMPToUint32(double v);

@@ -9,7 +9,6 @@ class APMPEventLogger final : public APMPFunctionValue {
  public:
   explicit APMPEventLogger(APMPEventContext* context)
       : APMPFunctionValue(u"internal.eventLogger"), eventContext_(context) {}
-  APMPRuntimeValue invoke(APMPValueSpan arguments, APMPScope* scope, APMPExec& x) override;
   APMPRuntimeValue invokeEvaluated(APMPValueSpan arguments, APMPExec& x) override;
 
  private:

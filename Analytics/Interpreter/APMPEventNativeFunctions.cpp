@@ -9,11 +9,6 @@
 
 namespace {
 
-APMPRuntimeValue fail(APMPExec& x, int32_t code) {
-  x.fail(code);
-  return APMPRuntimeValue();
-}
-
 bool exactly(size_t n, const APMPArgs& args, APMPExec& x) {
   if (args.size() != n) {
     x.fail(kAPMPErrArgumentCount);
@@ -70,7 +65,7 @@ APMPRuntimeValue APMPEventNativeFunctions::applyNative(const std::u16string& nam
       return APMPRuntimeValue::number(output.timestamp());
     case kSetEventName: {
       if (!exactly(1, args, x)) return APMPRuntimeValue();
-      if (args[0].isNothing()) return fail(x, kAPMPErrArgumentKind);
+      if (args[0].isNothing()) return APMPFail(x, kAPMPErrArgumentKind);
       std::u16string n = args[0].stringValue(x);
       if (x.failed()) return APMPRuntimeValue();
       output.setName(APMPUtf8(n));

@@ -24,11 +24,6 @@ BodyRun runBody(const std::vector<APMPRuntimeValue>& body, APMPScope* scope, APM
   return BodyRun::kGoOn;
 }
 
-APMPRuntimeValue fail(APMPExec& x, int32_t code) {
-  x.fail(code);
-  return APMPRuntimeValue();
-}
-
 bool condition(const APMPRuntimeValue& cond, APMPScope* scope, APMPExec& x) {
   APMPRuntimeValue c = APMPEvaluator::evaluateStatement(cond, scope, x);
   if (x.failed()) return false;
@@ -37,14 +32,14 @@ bool condition(const APMPRuntimeValue& cond, APMPScope* scope, APMPExec& x) {
 }
 
 APMPRuntimeValue generalLoop(APMPValueSpan args, APMPScope* scope, APMPExec& x) {
-  if (args.size() != 4) return fail(x, kAPMPErrArgumentCount);
+  if (args.size() != 4) return APMPFail(x, kAPMPErrArgumentCount);
   APMPRuntimeValue flagValue = APMPEvaluator::evaluateStatement(args[2], scope, x);
   if (x.failed()) return APMPRuntimeValue();
   bool bodyFirst = flagValue.booleanValue(x);
   if (x.failed()) return APMPRuntimeValue();
   APMPRuntimeValue bodyValue = APMPEvaluator::evaluateStatement(args[3], scope, x);
   if (x.failed()) return APMPRuntimeValue();
-  if (!bodyValue.isArray()) return fail(x, kAPMPErrArgumentKind);
+  if (!bodyValue.isArray()) return APMPFail(x, kAPMPErrArgumentKind);
   std::vector<APMPRuntimeValue> body = bodyValue.asArray()->allElements(x);
   if (x.failed()) return APMPRuntimeValue();
   APMPRuntimeValue ret;
@@ -64,13 +59,13 @@ APMPRuntimeValue generalLoop(APMPValueSpan args, APMPScope* scope, APMPExec& x) 
 }
 
 APMPRuntimeValue countedLoop(APMPValueSpan args, APMPScope* scope, APMPExec& x) {
-  if (args.size() != 4) return fail(x, kAPMPErrArgumentCount);
+  if (args.size() != 4) return APMPFail(x, kAPMPErrArgumentCount);
   APMPRuntimeValue namesValue = APMPEvaluator::evaluateStatement(args[0], scope, x);
   if (x.failed()) return APMPRuntimeValue();
-  if (!namesValue.isArray()) return fail(x, kAPMPErrArgumentKind);
+  if (!namesValue.isArray()) return APMPFail(x, kAPMPErrArgumentKind);
   APMPRuntimeValue bodyValue = APMPEvaluator::evaluateStatement(args[3], scope, x);
   if (x.failed()) return APMPRuntimeValue();
-  if (!bodyValue.isArray()) return fail(x, kAPMPErrArgumentKind);
+  if (!bodyValue.isArray()) return APMPFail(x, kAPMPErrArgumentKind);
   std::vector<APMPRuntimeValue> body = bodyValue.asArray()->allElements(x);
   std::vector<APMPRuntimeValue> nameValues = namesValue.asArray()->allElements(x);
   if (x.failed()) return APMPRuntimeValue();
@@ -103,7 +98,7 @@ APMPRuntimeValue countedLoop(APMPValueSpan args, APMPScope* scope, APMPExec& x) 
 }
 
 APMPRuntimeValue iterationLoop(int op, APMPValueSpan raw, APMPScope* scope, APMPExec& x) {
-  if (raw.size() != 3) return fail(x, kAPMPErrArgumentCount);
+  if (raw.size() != 3) return APMPFail(x, kAPMPErrArgumentCount);
   APMPArgs args;
   APMPEvaluateArguments(raw, scope, x, &args);
   if (x.failed()) return APMPRuntimeValue();
@@ -111,7 +106,7 @@ APMPRuntimeValue iterationLoop(int op, APMPValueSpan raw, APMPScope* scope, APMP
   if (x.failed()) return APMPRuntimeValue();
   APMPRuntimeValue name(APMPHeap::current()->intern(nameText));
   const APMPRuntimeValue& collection = args[1];
-  if (!args[2].isArray()) return fail(x, kAPMPErrArgumentKind);
+  if (!args[2].isArray()) return APMPFail(x, kAPMPErrArgumentKind);
   std::vector<APMPRuntimeValue> body = args[2].asArray()->allElements(x);
   if (x.failed()) return APMPRuntimeValue();
   bool keys = op == 47 || op == 54 || op == 55;
@@ -140,7 +135,7 @@ APMPRuntimeValue iterationLoop(int op, APMPValueSpan raw, APMPScope* scope, APMP
       items = a->allElements(x);
       if (x.failed()) return APMPRuntimeValue();
     } else {
-      return fail(x, kAPMPErrNotIterable);
+      return APMPFail(x, kAPMPErrNotIterable);
     }
   }
   bool assigning = op == 47 || op == 64;

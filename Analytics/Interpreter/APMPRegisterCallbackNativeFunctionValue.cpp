@@ -5,25 +5,9 @@
 #include "Analytics/Interpreter/APMPHeap.h"
 #include "Analytics/Interpreter/APMPMapValue.h"
 
-namespace {
-
-APMPRuntimeValue fail(APMPExec& x, int32_t code) {
-  x.fail(code);
-  return APMPRuntimeValue();
-}
-
-}  // namespace
-
-APMPRuntimeValue APMPRegisterCallbackNativeFunctionValue::invoke(APMPValueSpan raw, APMPScope* scope, APMPExec& x) {
-  APMPArgs args;
-  APMPEvaluateArguments(raw, scope, x, &args);
-  if (x.failed()) return APMPRuntimeValue();
-  return invokeEvaluated(args, x);
-}
-
 APMPRuntimeValue APMPRegisterCallbackNativeFunctionValue::invokeEvaluated(APMPValueSpan args, APMPExec& x) {
-  if (args.size() != 3) return fail(x, kAPMPErrArgumentCount);
-  if (!args[1].isFunction() || !args[2].isMap()) return fail(x, kAPMPErrArgumentKind);
+  if (args.size() != 3) return APMPFail(x, kAPMPErrArgumentCount);
+  if (!args[1].isFunction() || !args[2].isMap()) return APMPFail(x, kAPMPErrArgumentKind);
   const APMPPropertyMap& options = args[2].asMap()->properties();
   const APMPPropertyMap::Entry* type = options.find(APMPHeap::current()->intern(u"type"));
   if (!type) {

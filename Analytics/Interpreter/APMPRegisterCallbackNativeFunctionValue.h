@@ -9,7 +9,6 @@ class APMPRegisterCallbackNativeFunctionValue final : public APMPFunctionValue {
  public:
   explicit APMPRegisterCallbackNativeFunctionValue(APMPEditingCallbackHandler* handler)
       : APMPFunctionValue(u"internal.registerCallback"), callbackHandler_(handler) {}
-  APMPRuntimeValue invoke(APMPValueSpan arguments, APMPScope* scope, APMPExec& x) override;
   APMPRuntimeValue invokeEvaluated(APMPValueSpan arguments, APMPExec& x) override;
 
  private:

@@ -38,11 +38,6 @@ Method methodFor(const std::u16string& n) {
 // The device's locale: the platform's current locale ("tr_TR", "en_US_POSIX").
 std::string currentLocale() { return platform::Locale::current().identifier(); }
 
-APMPRuntimeValue fail(APMPExec& x, int32_t code) {
-  x.fail(code);
-  return APMPRuntimeValue();
-}
-
 APMPRuntimeValue text(std::u16string s, APMPExec& x) {
   if (!x.chargeString(s.size())) return APMPRuntimeValue();
   return APMPRuntimeValue::string(std::move(s));
@@ -135,7 +130,7 @@ bool APMPStringCommandEvaluator::supports(const std::u16string& name) { return m
 APMPRuntimeValue APMPStringCommandEvaluator::evaluateCommand(const std::u16string& name, const std::u16string& self,
                                                              APMPValueSpan raw, APMPScope* scope, APMPExec& x) const {
   Method m = methodFor(name);
-  if (m == kNone) return fail(x, kAPMPErrUnknownMethod);
+  if (m == kNone) return APMPFail(x, kAPMPErrUnknownMethod);
   APMPArgs evaluated;
   APMPEvaluateArguments(raw, scope, x, &evaluated);
   if (x.failed()) return APMPRuntimeValue();
@@ -176,7 +171,7 @@ APMPRuntimeValue APMPStringCommandEvaluator::evaluateCommand(const std::u16strin
       return text(std::move(out), x);
     }
     case kHasOwnProperty: {
-      if (args.size() != 1) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() != 1) return APMPFail(x, kAPMPErrArgumentCount);
       std::u16string key = args[0].stringValue(x);
       if (x.failed()) return APMPRuntimeValue();
       if (key == u"length") return APMPRuntimeValue::boolean(true);
@@ -265,7 +260,7 @@ APMPRuntimeValue APMPStringCommandEvaluator::evaluateCommand(const std::u16strin
       }
       if (x.failed()) return APMPRuntimeValue();
       if (self.size() - matchLength + replacement.size() > APMPExec::kMaxStringLength)
-        return fail(x, kAPMPErrArgumentKind);
+        return APMPFail(x, kAPMPErrArgumentKind);
       std::u16string out = self.substr(0, static_cast<size_t>(pos));
       out += replacement;
       out += self.substr(static_cast<size_t>(pos) + matchLength);
@@ -327,20 +322,20 @@ APMPRuntimeValue APMPStringCommandEvaluator::evaluateCommand(const std::u16strin
       return text(self.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)), x);
     }
     case kToLowerCase: case kToUpperCase: case kToLocaleLowerCase: case kToLocaleUpperCase: {
-      if (!args.empty()) return fail(x, kAPMPErrArgumentCount);
+      if (!args.empty()) return APMPFail(x, kAPMPErrArgumentCount);
       bool upper = m == kToUpperCase || m == kToLocaleUpperCase;
       bool local = m == kToLocaleLowerCase || m == kToLocaleUpperCase;
       std::string locale = local ? currentLocale() : std::string("root");
       std::u16string out;
-      if (!caseMap(self, upper, locale.c_str(), &out)) return fail(x, kAPMPErrArgumentKind);
-      if (out.size() > APMPExec::kMaxStringLength) return fail(x, kAPMPErrArgumentKind);
+      if (!caseMap(self, upper, locale.c_str(), &out)) return APMPFail(x, kAPMPErrArgumentKind);
+      if (out.size() > APMPExec::kMaxStringLength) return APMPFail(x, kAPMPErrArgumentKind);
       return text(std::move(out), x);
     }
     case kToString:
-      if (!args.empty()) return fail(x, kAPMPErrArgumentCount);
+      if (!args.empty()) return APMPFail(x, kAPMPErrArgumentCount);
       return text(self, x);
     case kTrim:
-      if (!args.empty()) return fail(x, kAPMPErrArgumentCount);
+      if (!args.empty()) return APMPFail(x, kAPMPErrArgumentCount);
       return text(std::u16string(APMPTrim(self)), x);
     case kNone: break;
   }

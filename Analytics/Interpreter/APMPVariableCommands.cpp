@@ -10,11 +10,6 @@
 
 namespace {
 
-APMPRuntimeValue fail(APMPExec& x, int32_t code) {
-  x.fail(code);
-  return APMPRuntimeValue();
-}
-
 APMPStringValue* nameOf(const APMPRuntimeValue& v, APMPExec& x) {
   APMPStringValue* s = v.asString();
   if (!s->interned()) x.chargeWork(s->text().size());
@@ -55,32 +50,32 @@ APMPRuntimeValue APMPVariableCommand(int op, APMPValueSpan raw, APMPScope* scope
   if (x.failed()) return APMPRuntimeValue();
   switch (op) {
     case 15: {
-      if (args.size() != 1) return fail(x, kAPMPErrArgumentCount);
-      if (!args[0].isString()) return fail(x, kAPMPErrArgumentKind);
+      if (args.size() != 1) return APMPFail(x, kAPMPErrArgumentCount);
+      if (!args[0].isString()) return APMPFail(x, kAPMPErrArgumentKind);
       APMPStringValue* name = nameOf(args[0], x);
       if (x.failed()) return APMPRuntimeValue();
       return scope->valueForName(name);
     }
     case 3: {
-      if (args.size() != 2) return fail(x, kAPMPErrArgumentCount);
-      if (!args[0].isString()) return fail(x, kAPMPErrArgumentKind);
+      if (args.size() != 2) return APMPFail(x, kAPMPErrArgumentCount);
+      if (!args[0].isString()) return APMPFail(x, kAPMPErrArgumentKind);
       APMPStringValue* name = nameOf(args[0], x);
       if (x.failed()) return APMPRuntimeValue();
-      if (!scope->hasName(name)) return fail(x, kAPMPErrUndeclared);
+      if (!scope->hasName(name)) return APMPFail(x, kAPMPErrUndeclared);
       scope->setValue(name, args[1]);
       return args[1];
     }
     case 41: {
       for (size_t i = 0; i < args.size(); ++i) {
-        if (!args[i].isString()) return fail(x, kAPMPErrArgumentKind);
+        if (!args[i].isString()) return APMPFail(x, kAPMPErrArgumentKind);
         scope->addValue(nameOf(args[i], x), APMPRuntimeValue());
       }
       return APMPRuntimeValue();
     }
     case 52: {
-      if (args.size() % 2 != 0) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() % 2 != 0) return APMPFail(x, kAPMPErrArgumentCount);
       for (size_t i = 0; i < args.size(); i += 2) {
-        if (!args[i].isString()) return fail(x, kAPMPErrArgumentKind);
+        if (!args[i].isString()) return APMPFail(x, kAPMPErrArgumentKind);
         scope->addImmutableValue(nameOf(args[i], x), args[i + 1]);
       }
       return APMPRuntimeValue();
@@ -91,7 +86,7 @@ APMPRuntimeValue APMPVariableCommand(int op, APMPValueSpan raw, APMPScope* scope
       return APMPRuntimeValue(new APMPArrayValue(std::vector<APMPRuntimeValue>(s.begin(), s.end())));
     }
     case 8: {
-      if (args.size() % 2 != 0) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() % 2 != 0) return APMPFail(x, kAPMPErrArgumentCount);
       APMPRuntimeValue map(new APMPMapValue());
       for (size_t i = 0; i < args.size(); i += 2) {
         std::u16string k = args[i].stringValue(x);
@@ -101,13 +96,13 @@ APMPRuntimeValue APMPVariableCommand(int op, APMPValueSpan raw, APMPScope* scope
       return map;
     }
     case 16: case 17: {
-      if (args.size() != 2) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() != 2) return APMPFail(x, kAPMPErrArgumentCount);
       return readProperty(args[0], args[1], x);
     }
     case 43: {
-      if (args.size() != 3) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() != 3) return APMPFail(x, kAPMPErrArgumentCount);
       const APMPRuntimeValue& object = args[0];
-      if (object.isNothing()) return fail(x, kAPMPErrPropertyOnNothing);
+      if (object.isNothing()) return APMPFail(x, kAPMPErrPropertyOnNothing);
       if (APMPArrayValue* a = object.asArray()) {
         a->setValueForProperty(args[1], args[2], x);
       } else if (APMPPropertyMap* props = propertiesOf(object)) {
@@ -119,7 +114,7 @@ APMPRuntimeValue APMPVariableCommand(int op, APMPValueSpan raw, APMPScope* scope
       return args[2];
     }
     case 40: {
-      if (args.size() != 1) return fail(x, kAPMPErrArgumentCount);
+      if (args.size() != 1) return APMPFail(x, kAPMPErrArgumentCount);
       const char16_t* name;
       switch (args[0].kind()) {
         case APMPKind::kBoolean: name = u"boolean"; break;

@@ -30,7 +30,7 @@ std::string APMMeasurementPlistPath(const std::string& name) {
 
 std::string APMPreferencesPlistPath(const std::string& name) {
   if (name.empty()) return "";
-  return platform::DataRoot::preferencesDirectory() + "/" + name + ".plist";
+  return platform::UserDefaults::suite(name).filePath();
 }
 
 bool APMDeleteFileAtPath(const std::string& path, APMError* error) {
@@ -54,14 +54,14 @@ bool APMMoveFile(const std::string& source, const std::string& destination, bool
   if (Files().fileExistsAtPath(destination, &isDirectory)) {
     if (isDirectory) return false;
     if (!replace) return Files().removeItemAtPath(source).ok();
-    if (!Files().removeItemAtPath(destination).ok()) return false;
   }
   auto slash = destination.rfind('/');
   if (slash != std::string::npos && slash > 0 &&
       !Files().createDirectoryAtPath(destination.substr(0, slash), true).ok()) {
     return false;
   }
-  return Files().moveItemAtPath(source, destination).ok();
+  // One overwriting rename: the old destination stays until the new one is in place.
+  return Files().moveItemAtPath(source, destination, replace).ok();
 }
 
 bool APMMovePersistedConfigToMeasurementDirectory(const std::string& suiteName) {
@@ -74,14 +74,10 @@ bool APMMovePersistedConfigToMeasurementDirectory(const std::string& suiteName) 
 bool APMMovePersistedConfigToUserDefaults(const std::string& suiteName) {
   if (suiteName.empty()) return false;
   std::string source = APMMeasurementPlistPath(suiteName);
-  std::optional<platform::Value::Dictionary> contents;
   auto read = platform::PropertyList::readFile(source);
-  if (read.ok() && read->isDictionary()) contents = *read->getDictionary();
-  bool moved = APMMoveFile(source, APMPreferencesPlistPath(suiteName), true);
-  if (contents) {
-    platform::UserDefaults::removePersistentDomainForName(suiteName);
-    platform::UserDefaults& defaults = platform::UserDefaults::suite(suiteName);
-    for (const auto& [key, value] : *contents) defaults.setObject(value, key);
-  }
-  return moved;
+  if (!read.ok() || !read->isDictionary()) return APMMoveFile(source, APMPreferencesPlistPath(suiteName), true);
+  // Hand the whole domain to the defaults in one write so their view stays
+  // coherent, and drop the source only once that write has landed.
+  if (!platform::UserDefaults::setPersistentDomain(*read->getDictionary(), suiteName).ok()) return false;
+  return Files().removeItemAtPath(source).ok();
 }

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/Monitor/APMKeyValueStore.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Engine/Monitor/APMUserDefaults.h"
@@ -53,44 +54,42 @@ APMPersistedConfig::APMPersistedConfig(std::string name, std::shared_ptr<APMKeyV
 
 APMPersistedConfig::~APMPersistedConfig() { cancelScheduledSynchronize(); }
 
-std::optional<Value> APMPersistedConfig::objectForKey(std::string_view key) const {
-  if (key.empty()) return std::nullopt;
-  std::optional<Value> result;
-  serialQueue_->sync([&] { result = store_->objectForKey(key); });
+template <typename Read>
+auto APMPersistedConfig::onQueue(std::string_view key, Read read) const {
+  using Result = decltype(read(*store_, key));
+  Result result{};
+  if (key.empty()) return result;
+  serialQueue_->sync([&] { result = read(*store_, key); });
   return result;
 }
 
+std::optional<Value> APMPersistedConfig::objectForKey(std::string_view key) const {
+  return onQueue(key, [](const APMKeyValueStore& store, std::string_view k) { return store.objectForKey(k); });
+}
+
 bool APMPersistedConfig::boolForKey(std::string_view key) const {
-  auto value = objectForKey(key);
-  return value && value->numberAsDouble().value_or(0) != 0;
+  return onQueue(key, [](const APMKeyValueStore& store, std::string_view k) { return store.boolForKey(k); });
 }
 
 int64_t APMPersistedConfig::int64ForKey(std::string_view key) const {
-  auto value = objectForKey(key);
-  return value ? value->numberAsInt64().value_or(0) : 0;
+  return onQueue(key, [](const APMKeyValueStore& store, std::string_view k) { return store.integerForKey(k); });
 }
 
 int64_t APMPersistedConfig::int64ForKey(std::string_view key, const APMKeyValueStore& userDefault) {
   if (key.empty()) return 0;
-  auto value = userDefault.objectForKey(key);
-  return value ? value->numberAsInt64().value_or(0) : 0;
+  return userDefault.integerForKey(key);
 }
 
 double APMPersistedConfig::doubleForKey(std::string_view key) const {
-  auto value = objectForKey(key);
-  return value ? value->numberAsDouble().value_or(0) : 0;
+  return onQueue(key, [](const APMKeyValueStore& store, std::string_view k) { return store.doubleForKey(k); });
 }
 
 std::optional<std::string> APMPersistedConfig::stringForKey(std::string_view key) const {
-  auto value = objectForKey(key);
-  if (!value || !value->isString()) return std::nullopt;
-  return *value->getString();
+  return onQueue(key, [](const APMKeyValueStore& store, std::string_view k) { return store.stringForKey(k); });
 }
 
 std::optional<Value::Dictionary> APMPersistedConfig::dictionaryForKey(std::string_view key) const {
-  auto value = objectForKey(key);
-  if (!value || !value->isDictionary()) return std::nullopt;
-  return *value->getDictionary();
+  return onQueue(key, [](const APMKeyValueStore& store, std::string_view k) { return store.dictionaryForKey(k); });
 }
 
 std::optional<Value> APMPersistedConfig::numberForKey(std::string_view key) const {
@@ -154,9 +153,10 @@ void APMPersistedConfig::cancelScheduledSynchronize() {
 }
 
 void APMPersistedConfig::scheduleSynchronizeToDisk() {
-  cancelScheduledSynchronize();
   {
+    // Cancel and re-arm under one lock so two writers cannot both leave a flush armed.
     std::lock_guard<std::mutex> lock(lock_);
+    if (synchronizeBlock_) synchronizeBlock_->cancel();
     std::weak_ptr<APMKeyValueStore> weak = store_;
     synchronizeBlock_ = std::make_shared<platform::DispatchWorkItem>([weak] {
       if (auto store = weak.lock()) store->synchronize();
@@ -167,10 +167,11 @@ void APMPersistedConfig::scheduleSynchronizeToDisk() {
 }
 
 void APMPersistedConfig::updateConfigStoreMigrationFlagIfNeeded() {
-  if (!shouldCheckConfigStoreMigrationFlag_ || !APMEngineHooks::hasRemoteConfigProvider()) return;
+  if (!shouldCheckConfigStoreMigrationFlag_.load() || !APMEngineHooks::hasRemoteConfigProvider()) return;
+  // Only the caller that clears the flag applies the remote setting.
+  if (!shouldCheckConfigStoreMigrationFlag_.exchange(false)) return;
   APMEngineHooks::setPersistentConfigInApplicationSupportEnabled(
       APMEngineHooks::remoteConfig()->persistentConfigInApplicationSupportEnabled());
-  shouldCheckConfigStoreMigrationFlag_ = false;
 }
 
 // ---- Typed properties

@@ -5,6 +5,7 @@
 // is flushed to disk once, one second after the last write.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -136,10 +137,13 @@ class APMPersistedConfig {
   APMPersistedConfig(std::string name, std::shared_ptr<APMKeyValueStore> store);
   // Stores on the queue without scheduling a flush.
   void setObjectWithoutFlush(const platform::Value& value, std::string_view key);
+  // read(store, key) on the queue; the result's empty value for an empty key.
+  template <typename Read>
+  auto onQueue(std::string_view key, Read read) const;
 
   std::string name_;
   std::shared_ptr<APMKeyValueStore> store_;
-  bool shouldCheckConfigStoreMigrationFlag_ = true;
+  std::atomic<bool> shouldCheckConfigStoreMigrationFlag_{true};
   std::shared_ptr<platform::DispatchQueue> serialQueue_;
   std::mutex lock_;
   std::shared_ptr<platform::DispatchWorkItem> synchronizeBlock_;  // guarded by lock_

@@ -94,7 +94,7 @@ std::optional<platform::Value::Array> APMValue::arrayValue() const {
 }
 
 platform::Value APMValue::plainValue() const {
-  switch (valueType_) {
+  switch (valueType()) {
     case kDouble:
       return platform::Value(std::get<double>(value_));
     case kInt64:
@@ -113,6 +113,33 @@ std::string APMValue::description() const {
 }
 
 size_t APMValue::hash() const {
-  size_t content = std::hash<std::string>{}(plainValue().description());
-  return content ^ static_cast<size_t>(valueType_ * 31);
+  // Hashes the content in place, agreeing with operator== (0.0 and -0.0 are
+  // equal, so they must hash alike; std::hash<double> sees to that).
+  size_t content = 0;
+  switch (valueType()) {
+    case kDouble:
+      content = std::hash<double>{}(std::get<double>(value_));
+      break;
+    case kInt64:
+      content = std::hash<int64_t>{}(std::get<int64_t>(value_));
+      break;
+    case kString:
+      content = std::hash<std::string>{}(std::get<std::string>(value_));
+      break;
+    case kArray:
+      content = std::get<platform::Value::Array>(value_).size();
+      for (const platform::Value& item : std::get<platform::Value::Array>(value_)) {
+        size_t element = static_cast<size_t>(item.type());
+        if (const std::string* text = item.getString()) {
+          element ^= std::hash<std::string>{}(*text);
+        } else if (item.type() == platform::Value::Type::kDouble) {
+          element ^= std::hash<double>{}(*item.getDouble());
+        } else if (auto number = item.getInt()) {
+          element ^= std::hash<int64_t>{}(*number);
+        }
+        content = content * 31 + element;
+      }
+      break;
+  }
+  return content ^ static_cast<size_t>(valueType() * 31);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <variant>
 
 #include "Platform/Foundation/Value.h"
@@ -24,22 +25,22 @@ class APMValue {
   static std::optional<APMValue> valueFromObject(const std::variant<platform::Value, APMValue>& object,
                                                  bool allowArray = false);
 
-  explicit APMValue(double value) : valueType_(kDouble), value_(value) {}
-  explicit APMValue(int64_t value) : valueType_(kInt64), value_(value) {}
+  explicit APMValue(double value) : value_(value) {}
+  explicit APMValue(int64_t value) : value_(value) {}
   explicit APMValue(int value) : APMValue(static_cast<int64_t>(value)) {}
-  explicit APMValue(std::string value) : valueType_(kString), value_(std::move(value)) {}
+  explicit APMValue(std::string value) : value_(std::move(value)) {}
   explicit APMValue(const char* value) : APMValue(std::string(value)) {}
-  explicit APMValue(platform::Value::Array value) : valueType_(kArray), value_(std::move(value)) {}
+  explicit APMValue(platform::Value::Array value) : value_(std::move(value)) {}
 
   // Checked forms: none (logged) for nil or an object of another kind.
   static std::optional<APMValue> initWithString(const std::optional<platform::Value>& object);
   static std::optional<APMValue> initWithArray(const std::optional<platform::Value>& object);
 
-  ValueType valueType() const { return valueType_; }
-  bool isDouble() const { return valueType_ == kDouble; }
-  bool isInt64() const { return valueType_ == kInt64; }
-  bool isString() const { return valueType_ == kString; }
-  bool isArray() const { return valueType_ == kArray; }
+  ValueType valueType() const { return static_cast<ValueType>(value_.index()); }
+  bool isDouble() const { return valueType() == kDouble; }
+  bool isInt64() const { return valueType() == kInt64; }
+  bool isString() const { return valueType() == kString; }
+  bool isArray() const { return valueType() == kArray; }
   double doubleValue() const;
   int64_t int64Value() const;
   std::optional<std::string> stringValue() const;
@@ -53,11 +54,15 @@ class APMValue {
   size_t hash() const;
 
   // Kinds must match: the double 1.0 and the int64 1 differ.
-  friend bool operator==(const APMValue& a, const APMValue& b) {
-    return a.valueType_ == b.valueType_ && a.plainValue() == b.plainValue();
-  }
+  friend bool operator==(const APMValue& a, const APMValue& b) { return a.value_ == b.value_; }
 
  private:
-  ValueType valueType_;
-  std::variant<double, int64_t, std::string, platform::Value::Array> value_;
+  // The alternative's index is the ValueType.
+  using Storage = std::variant<double, int64_t, std::string, platform::Value::Array>;
+  static_assert(std::is_same_v<std::variant_alternative_t<kDouble, Storage>, double>);
+  static_assert(std::is_same_v<std::variant_alternative_t<kInt64, Storage>, int64_t>);
+  static_assert(std::is_same_v<std::variant_alternative_t<kString, Storage>, std::string>);
+  static_assert(std::is_same_v<std::variant_alternative_t<kArray, Storage>, platform::Value::Array>);
+
+  Storage value_;
 };

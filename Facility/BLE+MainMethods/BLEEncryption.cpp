@@ -1,11 +1,13 @@
 #include "Facility/BLE+MainMethods/BLEEncryption.h"
 
-#include <climits>
+#include <algorithm>
+#include <cstdint>
 
 #include "Platform/CommonCrypto/AES.h"
 #include "Platform/CommonCrypto/Base64.h"
 #include "Platform/CommonCrypto/Hex.h"
 #include "Platform/Foundation/Log.h"
+#include "Platform/Foundation/UserDefaults.h"
 
 namespace {
 
@@ -23,13 +25,6 @@ struct Values {
 Values& V() {
   static Values values;
   return values;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 enum class Direction { kEncrypt, kDecrypt };
@@ -68,21 +63,8 @@ const std::optional<std::string>& BLEEncryption::periphearalId() { return V().pe
 
 std::int32_t BLEEncryption::intValue(const std::optional<std::string>& text) {
   if (!text) return 0;
-  const std::string& s = *text;
-  std::size_t i = 0;
-  while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' || s[i] == '\f' || s[i] == '\v'))
-    ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  long long value = 0;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-    value = value * 10 + (s[i] - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) break;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<std::int32_t>(value);
+  return static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(platform::UserDefaults::leadingInteger(*text), INT32_MIN, INT32_MAX));
 }
 
 platform::Bytes BLEEncryption::punchFrame() {
@@ -130,14 +112,7 @@ std::optional<platform::Bytes> BLEEncryption::AES128Decrypt(const platform::Byte
 }
 
 std::optional<platform::Bytes> BLEEncryption::hexToBytes(std::string_view text) {
-  platform::Bytes out;
-  out.reserve(text.size() / 2);
-  for (std::size_t i = 0; i + 2 <= text.size(); i += 2) {
-    int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    out.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-  }
-  return out;
+  return platform::Hex::decode(text.substr(0, text.size() / 2 * 2));
 }
 
 std::string BLEEncryption::hexRepresentationWithSpaces_AS(const platform::Bytes& data) {

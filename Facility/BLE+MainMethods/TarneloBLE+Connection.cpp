@@ -182,7 +182,7 @@ void TarneloBLE::peripheralDidReadRSSIError(const CBPeripheralPtr& peripheral, i
   if (!index) return;
   auto& device = scannedDevices[*index];
   device->lastPunchRSSI = std::llabs(static_cast<long long>(rssi));
-  device->lastPunchTime = platform::Clock::current().now();
+  device->lastPunchTime = platform::Clock::nowSeconds();
 }
 
 void TarneloBLE::centralManagerDidFailToConnectPeripheralError(corebluetooth::CBCentralManager&,

@@ -65,7 +65,7 @@ void TarneloBLE::centralManagerDidDiscoverPeripheralAdvertisementDataRSSI(
   if (!manufacturer || manufacturer->size() < 6) return;
   if (!peripheral) return;
   const std::int64_t typeInt = (*manufacturer)[5];
-  const double now = platform::Clock::current().now();
+  const double now = platform::Clock::nowSeconds();
 
   // Record update.
   const std::string& identifier = peripheral->identifier();
@@ -95,11 +95,7 @@ void TarneloBLE::centralManagerDidDiscoverPeripheralAdvertisementDataRSSI(
   const std::int64_t mid = sorted.empty() ? 0 : sorted[sorted.size() / 2];
   if (std::llabs(threshold) < std::llabs(mid) + 3) record->isOutofRange = true;
 
-  tagId = defaults.stringForKey(TarneloBLEKeys::tagId).value_or("");
-  tapAndGoBoardingFloor = defaults.integerForKey(TarneloBLEKeys::boardingFloor);
-  tapAndGoSelectedFloor = defaults.integerForKey(TarneloBLEKeys::selectedFloor);
-  tapAndGoDestinationFloor = defaults.integerForKey(TarneloBLEKeys::destinationFloor);
-  sensitityLevel = defaults.integerForKey(TarneloBLEKeys::sensitivity);
+  reloadTapAndGoValues();
 
   if (platform::Utf8::isBlank(tagId) || (tapAndGoBoardingFloor == 0 && tapAndGoDestinationFloor == 0 && tapAndGoSelectedFloor == 0)) {
     logEmptyValues();
@@ -150,5 +146,5 @@ void TarneloBLE::runTapAndGoTask(const BLEDevicePtr& device, std::int64_t absRss
   // The reader that qualified is the one punched, not whichever is nearest.
   makePunchWithTagId(tagId, tapAndGoDestinationFloor, tapAndGoBoardingFloor, tapAndGoSelectedFloor,
                      device->identifierText().value_or(""));
-  lastTapTime = platform::Clock::current().now();
+  lastTapTime = platform::Clock::nowSeconds();
 }

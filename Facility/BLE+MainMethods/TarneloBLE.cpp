@@ -28,7 +28,7 @@ TarneloBLE::TarneloBLE(PrivateTag)
     : locationManager(std::make_shared<corelocation::CLLocationManager>()),
       beaconRegion(std::make_shared<corelocation::CLBeaconRegion>()),
       peripheralManager(corebluetooth::CBPeripheralManager::create({})),
-      lastTapTime(platform::Clock::current().now()) {}
+      lastTapTime(platform::Clock::nowSeconds()) {}
 
 void TarneloBLE::reportBleFailure(std::int64_t code) {
   if (auto d = bleManagerDelegate()) d->onBleManagerFailureWithError(BleSdkError::fixed(code));
@@ -38,14 +38,18 @@ std::string TarneloBLE::storedEncryptionKey() {
   return platform::UserDefaults::standard().stringObjectForKey(TarneloBLEKeys::encryptionKey).value_or("");
 }
 
-void TarneloBLE::startScan() {
-  BLETapAndGodDefaultValue::shared();
+void TarneloBLE::reloadTapAndGoValues() {
   auto& defaults = platform::UserDefaults::standard();
   tagId = defaults.stringForKey(TarneloBLEKeys::tagId).value_or("");
   tapAndGoBoardingFloor = defaults.integerForKey(TarneloBLEKeys::boardingFloor);
   tapAndGoSelectedFloor = defaults.integerForKey(TarneloBLEKeys::selectedFloor);
   tapAndGoDestinationFloor = defaults.integerForKey(TarneloBLEKeys::destinationFloor);
   sensitityLevel = defaults.integerForKey(TarneloBLEKeys::sensitivity);
+}
+
+void TarneloBLE::startScan() {
+  BLETapAndGodDefaultValue::shared();
+  reloadTapAndGoValues();
   if (!centralManager) {
     centralManager = corebluetooth::CBCentralManager::create(
         weak_from_this(), {{corebluetooth::CBCentralManagerScanOptionAllowDuplicatesKey, true},
@@ -83,11 +87,7 @@ void TarneloBLE::insertTapAndGoDataWithTag(const std::string&, std::int64_t, std
     reportBleFailure(16);
     return;
   }
-  tagId = stored;
-  tapAndGoSelectedFloor = defaults.integerForKey(TarneloBLEKeys::selectedFloor);
-  tapAndGoBoardingFloor = defaults.integerForKey(TarneloBLEKeys::boardingFloor);
-  tapAndGoDestinationFloor = defaults.integerForKey(TarneloBLEKeys::destinationFloor);
-  sensitityLevel = defaults.integerForKey(TarneloBLEKeys::sensitivity);
+  reloadTapAndGoValues();
   if (auto d = bleManagerDelegate()) d->onBleManagerSuccessWithSuccessMsg(BLESuccessMessage::tapAndGoSaved);
 }
 
@@ -138,7 +138,7 @@ void TarneloBLE::makePunchWithTagId(const std::string& tag, std::int64_t destina
 
   chosen->isOutofRange = false;
   chosen->wasPunched = true;
-  chosen->punchTimeStamp = platform::Clock::current().now();
+  chosen->punchTimeStamp = platform::Clock::nowSeconds();
   replaceScannedDevice(chosen);
 
   const std::string identifier = chosen->peripheral->identifier();
@@ -184,7 +184,7 @@ void TarneloBLE::removeKeychain() {
 }
 
 void TarneloBLE::timerFunction() {
-  double now = platform::Clock::current().now();
+  double now = platform::Clock::nowSeconds();
   std::erase_if(scannedDevices, [&](const BLEDevicePtr& d) { return now - d->lastSeen > kStaleReaderSeconds; });
 }
 

@@ -154,6 +154,8 @@ class TarneloBLE : public std::enable_shared_from_this<TarneloBLE>,
   };
 
   void reportBleFailure(std::int64_t code);
+  // The stored tag, floors and sensitivity, read again before each use.
+  void reloadTapAndGoValues();
   void clearReader(const std::string& identifier);
   PunchContext* punchContext(const std::string& identifier);
   void endPunch(const std::string& identifier);

@@ -7,25 +7,13 @@ void AlertPresenter::showAlert(uikit::ViewController& on, std::optional<std::str
                                std::vector<AAction> actions, Handler handler) {
   if (actions.empty()) actions = {AAction::Okay};
   auto alert = uikit::AlertController::make(std::move(title), std::move(message), preferredStyle);
-  // The tap handlers find their kind by the position of the tapped action.
-  struct Shared {
-    std::vector<AAction> kinds;
-    std::vector<uikit::AlertAction*> created;
-    Handler handler;
-  };
-  auto shared = std::make_shared<Shared>(Shared{actions, {}, std::move(handler)});
+  // One handler for every button; each button brings its own kind.
+  auto shared = std::make_shared<Handler>(std::move(handler));
   std::vector<uikit::AlertActionPtr> created;
   for (const auto& kind : actions) {
-    auto action = uikit::AlertAction::make(kind.title(), kind.style(), [shared](uikit::AlertAction& tapped) {
-      for (std::size_t i = 0; i < shared->created.size(); ++i) {
-        if (shared->created[i] == &tapped) {
-          if (shared->handler) shared->handler(shared->kinds[i]);
-          return;
-        }
-      }
-    });
-    shared->created.push_back(action.get());
-    created.push_back(action);
+    created.push_back(uikit::AlertAction::make(kind.title(), kind.style(), [shared, kind](uikit::AlertAction&) {
+      if (*shared) (*shared)(kind);
+    }));
   }
   for (const auto& action : created) alert->addAction(action);
   on.present(alert, true);

@@ -13,8 +13,7 @@ uikit::Font scaled(const uikit::Font& font, bool smallOrMedium) {
   std::string lower = font.fontName();
   std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
   std::string name = lower.find("medium") != std::string::npos ? "Gotham-Medium" : "Gotham-Book";
-  if (auto f = uikit::Font::named(name, size)) return *f;
-  return uikit::Font::systemFont(size);
+  return uikit::Font::namedOrSystem(name, size);
 }
 
 }  // namespace
@@ -24,7 +23,7 @@ uikit::Font AppFont::appScaledFont(const uikit::Font& font) {
 }
 
 void AppFont::setTitleFont(uikit::SegmentedControl& control, const std::string& fontName, double size) {
-  uikit::Font base = uikit::Font::named(fontName, size).value_or(uikit::Font::systemFont(size));
+  uikit::Font base = uikit::Font::namedOrSystem(fontName, size);
   uikit::TextAttributes attributes;
   attributes.font = appScaledFont(base);
   control.setTitleTextAttributes(attributes, uikit::kControlStateNormal);

@@ -32,7 +32,7 @@ AppLoader::AppLoader() {
   messageLabel->textAlignment = uikit::TextAlignment::kCenter;
   messageLabel->setTextColor(brand);
   messageLabel->setBackgroundColor(uikit::Color::clear());
-  messageLabel->setFont(uikit::Font::named("Gotham-Book", 16).value_or(uikit::Font::systemFont(16)));
+  messageLabel->setFont(uikit::Font::namedOrSystem("Gotham-Book", 16));
   ringView = std::make_shared<uikit::View>();
   ringView->setBackgroundColor(uikit::Color::clear());
   gifImageView = std::make_shared<uikit::ImageView>();
@@ -158,21 +158,19 @@ void AppLoader::dismissIndicator() {
 }
 
 void AppLoader::dismissIndicatorWithMessage() {
-  isAnimating = false;
   spinner->stopAnimating();
   spinner->removeFromSuperview();
-  for (const auto& sub : std::vector<std::shared_ptr<uikit::View>>(backgroundView->subviews())) sub->removeFromSuperview();
-  backgroundView->removeFromSuperview();
+  dismissBackground();
 }
 
 void AppLoader::dismissRing() {
   ringView->layer().removeAnimation("rotationAnimation");
-  isAnimating = false;
-  for (const auto& sub : std::vector<std::shared_ptr<uikit::View>>(backgroundView->subviews())) sub->removeFromSuperview();
-  backgroundView->removeFromSuperview();
+  dismissBackground();
 }
 
-void AppLoader::dismissGIF() {
+void AppLoader::dismissGIF() { dismissBackground(); }
+
+void AppLoader::dismissBackground() {
   isAnimating = false;
   for (const auto& sub : std::vector<std::shared_ptr<uikit::View>>(backgroundView->subviews())) sub->removeFromSuperview();
   backgroundView->removeFromSuperview();

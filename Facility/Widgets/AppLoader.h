@@ -65,6 +65,8 @@ class AppLoader {
   void dismissIndicatorWithMessage();
   void dismissRing();
   void dismissGIF();
+  // The tail every dismissal but the bare indicator shares: the background and all on it go.
+  void dismissBackground();
 
   std::atomic<std::uint64_t> generation_{0};
 };

@@ -61,23 +61,14 @@ void AppToastAlert::show(ToastPosition position, const std::string& message) { s
 void AppToastAlert::present(ToastPosition position, const std::string& message) {
   // The old timer and any fade-out in flight belong to the previous toast;
   // left running they would cut this one short, even on another screen.
-  detach();
+  containerView()->layer().removeAllAnimations();  // a pending fade-out completes unfinished
+  takeDown();
   messageLabel()->setText(message);
   auto top = LocalStorage::topViewControllerOfSceneWindow();
   if (!top) return;
   layout(top->view(), position);
   fadeIn();
   timer_ = platform::Timer::scheduledTimer(kVisibleDuration, false, [this](platform::Timer&) { fadeOut(); });
-}
-
-void AppToastAlert::detach() {
-  if (timer_) timer_->invalidate();
-  const auto& container = containerView();
-  container->layer().removeAllAnimations();  // a pending fade-out completes unfinished
-  uikit::LayoutConstraint::deactivate(active_);
-  active_.clear();
-  for (const auto& sub : std::vector<uikit::ViewPtr>(container->subviews())) sub->removeFromSuperview();
-  container->removeFromSuperview();
 }
 
 void AppToastAlert::layout(const std::shared_ptr<uikit::View>& host, ToastPosition position) {
@@ -124,11 +115,11 @@ void AppToastAlert::fadeOut() {
         container->setBackgroundColor(bg.withAlphaComponent(0));
       },
       [this](bool finished) {
-        if (finished) removeToast();
+        if (finished) takeDown();
       });
 }
 
-void AppToastAlert::removeToast() {
+void AppToastAlert::takeDown() {
   if (timer_) timer_->invalidate();
   const auto& container = containerView();
   uikit::LayoutConstraint::deactivate(active_);

@@ -35,11 +35,11 @@ class AppToastAlert {
  private:
   AppToastAlert() = default;
   void present(ToastPosition position, const std::string& message);
-  void detach();
   void layout(const std::shared_ptr<uikit::View>& host, ToastPosition position);
   void fadeIn();
   void fadeOut();
-  void removeToast();
+  // Stops the timer and takes the toast off screen; animations are left alone.
+  void takeDown();
 
   std::shared_ptr<uikit::View> container_;
   std::shared_ptr<uikit::Label> label_;

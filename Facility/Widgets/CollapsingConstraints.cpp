@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "Facility/Widgets/AssociatedObjects.h"
 
 namespace {
 
@@ -58,7 +57,8 @@ bool CollapsingConstraints::setConstraintConstant(const std::shared_ptr<uikit::V
 
 std::optional<double> CollapsingConstraints::storedSize(const std::shared_ptr<uikit::View>& view) {
   if (!view->isHidden()) return std::nullopt;
-  return AssociatedObjects::value<double>(view, kSizeKey);
+  const double* size = view->associated<double>(kSizeKey);
+  return size ? std::optional<double>(*size) : std::nullopt;
 }
 
 void CollapsingConstraints::setHiddenCollapsing(const std::shared_ptr<uikit::View>& view, bool hidden,
@@ -78,12 +78,12 @@ void CollapsingConstraints::setHiddenCollapsing(const std::shared_ptr<uikit::Vie
     }
     if (!edges.empty()) {
       view->removeConstraints(edges);
-      AssociatedObjects::set(view, kEdgesKey, edges);
+      view->setAssociatedObject(kEdgesKey, edges);
     }
     for (const auto& c : view->constraints()) {
       if (c->firstItem() == view && c->secondItem() == view && c->firstAttribute() != c->secondAttribute()) {
         view->removeConstraint(c);
-        AssociatedObjects::set(view, kSelfKey, c);
+        view->setAssociatedObject(kSelfKey, c);
         break;
       }
     }
@@ -96,26 +96,28 @@ void CollapsingConstraints::setHiddenCollapsing(const std::shared_ptr<uikit::Vie
       before = height ? view->frame().height() : view->frame().width();
       newSizeConstraint(view, attribute, 0);
     }
-    AssociatedObjects::set(view, kSizeKey, before);
+    view->setAssociatedObject(kSizeKey, before);
     view->setAlpha(0);
     view->setHidden(true);
     return;
   }
 
-  double before = AssociatedObjects::value<double>(view, kSizeKey).value_or(0);
+  const double* stored = view->associated<double>(kSizeKey);
+  double before = stored ? *stored : 0;
   if (size) {
     size->setConstant(before);
   } else {
     newSizeConstraint(view, attribute, before);
   }
-  if (auto edges = AssociatedObjects::value<std::vector<LayoutConstraintPtr>>(view, kEdgesKey)) {
+  if (const auto* edges = view->associated<std::vector<LayoutConstraintPtr>>(kEdgesKey)) {
     view->addConstraints(*edges);
-    AssociatedObjects::remove(view, kEdgesKey);
+    view->setAssociatedObject(kEdgesKey, {});
   }
-  if (auto kept = AssociatedObjects::value<LayoutConstraintPtr>(view, kSelfKey)) {
+  if (const auto* stored = view->associated<LayoutConstraintPtr>(kSelfKey)) {
+    LayoutConstraintPtr kept = *stored;
+    view->setAssociatedObject(kSelfKey, {});
     if (size) view->removeConstraint(size);
-    view->addConstraint(*kept);
-    AssociatedObjects::remove(view, kSelfKey);
+    view->addConstraint(kept);
   } else {
     view->layoutIfNeeded();
     uikit::Size fitting = view->systemLayoutSizeFittingSize();
@@ -126,7 +128,7 @@ void CollapsingConstraints::setHiddenCollapsing(const std::shared_ptr<uikit::Vie
       newSizeConstraint(view, attribute, measured);
     }
   }
-  AssociatedObjects::remove(view, kSizeKey);
+  view->setAssociatedObject(kSizeKey, {});
   view->setAlpha(1);
   view->setHidden(false);
 }

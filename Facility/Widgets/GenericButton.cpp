@@ -1,11 +1,8 @@
 #include "Facility/Widgets/GenericButton.h"
 
-#include <memory>
-
 #include "Facility/AppColor.h"
 #include "Facility/Widgets/AppFont.h"
 #include "Facility/Widgets/ViewStyle.h"
-#include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/UIKit/ControlState.h"
 
@@ -85,10 +82,7 @@ void GenericButton::applyStyle() {
       platform::LogInfo("Default case...");
       break;
   }
-  std::weak_ptr<GenericButton> weak = sharedAs<GenericButton>();
-  platform::DispatchQueue::main()->async([weak] {
-    if (auto self = weak.lock()) self->applyScaledFont();
-  });
+  AppFont::applyScaledFontLater(*this);
 }
 
 void GenericButton::applyScaledFont() {

@@ -1,11 +1,8 @@
 #include "Facility/Widgets/GenericLabel.h"
 
-#include <memory>
-
 #include "Facility/AppColor.h"
 #include "Facility/Widgets/AppFont.h"
 #include "Facility/Widgets/ViewStyle.h"
-#include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/Log.h"
 
 void GenericLabel::awakeFromNib() {
@@ -40,10 +37,7 @@ void GenericLabel::applyStyle() {
       platform::LogInfo("Default case...");
       break;
   }
-  std::weak_ptr<GenericLabel> weak = sharedAs<GenericLabel>();
-  platform::DispatchQueue::main()->async([weak] {
-    if (auto self = weak.lock()) self->applyScaledFont();
-  });
+  AppFont::applyScaledFontLater(*this);
 }
 
 void GenericLabel::applyScaledFont() {

@@ -1,12 +1,9 @@
 #include "Facility/Widgets/GenericTextField.h"
 
-#include <memory>
-
 #include "Facility/AppColor.h"
 #include "Facility/Widgets/AppFont.h"
 #include "Facility/Widgets/TextFieldDecor.h"
 #include "Facility/Widgets/ViewStyle.h"
-#include "Platform/Foundation/DispatchQueue.h"
 
 void GenericTextField::awakeFromNib() {
   uikit::TextField::awakeFromNib();
@@ -32,10 +29,7 @@ void GenericTextField::applyStyle() {
     case 3: boxed("ic_calendar", 4); break;
     default: break;
   }
-  std::weak_ptr<GenericTextField> weak = self;
-  platform::DispatchQueue::main()->async([weak] {
-    if (auto s = weak.lock()) s->applyScaledFont();
-  });
+  AppFont::applyScaledFontLater(*this);
 }
 
 void GenericTextField::applyScaledFont() {

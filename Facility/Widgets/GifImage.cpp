@@ -5,6 +5,7 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/FileManager.h"
+#include "Platform/Foundation/URL.h"
 
 namespace {
 
@@ -63,10 +64,15 @@ uikit::ImagePtr GifImage::gifImage(const std::vector<std::uint8_t>& data) {
 
 uikit::ImagePtr GifImage::gifImageFromURL(const std::string& fileURLOrPath) {
   std::string path = fileURLOrPath;
-  if (path.rfind("file://", 0) == 0) path = path.substr(7);
+  if (path.rfind("file://", 0) == 0) {
+    // A file URL carries its path percent-encoded.
+    auto url = platform::URL::fromString(fileURLOrPath);
+    if (!url) return nullptr;
+    path = url->path();
+  }
   auto bytes = platform::FileManager::defaultManager().contentsAtPath(path);
   if (!bytes.ok()) return nullptr;
-  return gifImage(std::vector<std::uint8_t>(bytes->begin(), bytes->end()));
+  return gifImage(*bytes);
 }
 
 uikit::ImagePtr GifImage::gifImageNamed(const std::string& name, Completion completion) {

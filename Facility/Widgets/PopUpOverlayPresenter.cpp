@@ -1,7 +1,6 @@
 #include "Facility/Widgets/PopUpOverlayPresenter.h"
 
 #include "Facility/Device.h"
-#include "Facility/Widgets/AssociatedObjects.h"
 #include "Facility/Widgets/ImageEffects.h"
 #include "Facility/Widgets/NibLoader.h"
 #include "Platform/UIKit/GraphicsImageContext.h"
@@ -10,7 +9,7 @@
 std::shared_ptr<PopUpOverlay> PopUpOverlayPresenter::popUpOverlay(
     const std::shared_ptr<uikit::ViewController>& controller) {
   if (!controller) return nullptr;
-  if (auto kept = AssociatedObjects::value<std::shared_ptr<PopUpOverlay>>(controller, kOverlayKey); kept && *kept) {
+  if (const auto* kept = controller->associated<std::shared_ptr<PopUpOverlay>>(kOverlayKey); kept && *kept) {
     return *kept;
   }
   PopUpOverlay::registerNib();
@@ -19,7 +18,7 @@ std::shared_ptr<PopUpOverlay> PopUpOverlayPresenter::popUpOverlay(
   const uikit::Rect screen = Device::screenBounds();
   overlay->setFrame(screen);
   if (auto blur = overlay->imgVBlur.lock()) blur->setFrame(screen);
-  AssociatedObjects::set(controller, kOverlayKey, overlay);
+  controller->setAssociatedObject(kOverlayKey, overlay);
   return overlay;
 }
 
@@ -40,12 +39,11 @@ void PopUpOverlayPresenter::presentPopUpOverlay(const std::shared_ptr<uikit::Vie
   auto navigation = controller->navigationController();
   auto host = navigation ? navigation->view() : controller->view();
   if (!host) return;
+  // The snapshot is taken before the overlay covers the host.
+  uikit::ImagePtr image = blur ? blurredSnapshot(*host) : nullptr;
+  host->addSubview(overlay);
   if (blur) {
-    auto image = blurredSnapshot(*host);
-    host->addSubview(overlay);
     if (auto imageView = overlay->imgVBlur.lock()) imageView->setImage(image);
-  } else {
-    host->addSubview(overlay);
   }
   overlay->shouldOutSideClick = shouldOutSideClick;
   overlay->type = type;

@@ -1,12 +1,9 @@
 #include "Facility/Widgets/SimpleTextField.h"
 
-#include <memory>
-
 #include "Facility/AppColor.h"
 #include "Facility/Widgets/AppFont.h"
 #include "Facility/Widgets/TextFieldDecor.h"
 #include "Facility/Widgets/ViewStyle.h"
-#include "Platform/Foundation/DispatchQueue.h"
 
 void SimpleTextField::awakeFromNib() {
   uikit::TextField::awakeFromNib();
@@ -43,10 +40,7 @@ void SimpleTextField::applyStyle() {
     default:
       break;
   }
-  std::weak_ptr<SimpleTextField> weak = sharedAs<SimpleTextField>();
-  platform::DispatchQueue::main()->async([weak] {
-    if (auto s = weak.lock()) s->applyScaledFont();
-  });
+  AppFont::applyScaledFontLater(*this);
 }
 
 void SimpleTextField::applyScaledFont() {

@@ -1,6 +1,5 @@
 #include "Facility/Widgets/TapActions.h"
 
-#include "Facility/Widgets/AssociatedObjects.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/UIKit/ControlState.h"
 
@@ -15,9 +14,9 @@ std::shared_ptr<uikit::TapGestureRecognizer> TapActions::addTapGesture(const std
                                                                         Action action) {
   view->setUserInteractionEnabled(true);
   if (action) {
-    AssociatedObjects::set(view, kTapKey, std::move(action));
+    view->setAssociatedObject(kTapKey, std::move(action));
   } else {
-    AssociatedObjects::remove(view, kTapKey);
+    view->setAssociatedObject(kTapKey, {});
   }
   auto recognizer = std::make_shared<uikit::TapGestureRecognizer>();
   std::weak_ptr<uikit::View> weak = view;
@@ -29,10 +28,12 @@ std::shared_ptr<uikit::TapGestureRecognizer> TapActions::addTapGesture(const std
 }
 
 void TapActions::handleTapGestureRecognizer(const std::shared_ptr<uikit::View>& view) {
-  const std::any* stored = AssociatedObjects::get(view, kTapKey);
+  const std::any* stored = view->associatedObject(kTapKey);
   if (!stored) return;
   if (const Action* action = std::any_cast<Action>(stored)) {
-    if (*action) (*action)();
+    // A copy: the action may replace itself.
+    Action run = *action;
+    if (run) run();
   } else {
     platform::LogInfo("no action");
   }
@@ -40,37 +41,47 @@ void TapActions::handleTapGestureRecognizer(const std::shared_ptr<uikit::View>& 
 
 void TapActions::addAction(const std::shared_ptr<uikit::Button>& button,
                            std::function<void(uikit::Button&)> action) {
-  AssociatedObjects::set(button, kButtonKey, std::move(action));
+  // The target added the first time runs whatever closure is stored then.
+  bool wired = button->associatedObject(kButtonKey) != nullptr;
+  button->setAssociatedObject(kButtonKey, std::move(action));
+  if (wired) return;
   std::weak_ptr<uikit::Button> weak = button;
-  button->removeActions(uikit::kControlEventTouchUpInside);
   button->addTarget(button, [weak](uikit::Control&) {
     auto b = weak.lock();
     if (!b) return;
-    if (auto a = AssociatedObjects::value<std::function<void(uikit::Button&)>>(b, kButtonKey); a && *a) (*a)(*b);
+    if (const auto* a = b->associated<std::function<void(uikit::Button&)>>(kButtonKey); a && *a) {
+      auto run = *a;
+      run(*b);
+    }
   }, uikit::kControlEventTouchUpInside);
 }
 
 void TapActions::setAction(const std::shared_ptr<uikit::BarButtonItem>& item,
                            std::function<void(uikit::BarButtonItem&)> action) {
-  AssociatedObjects::set(item, kBarItemKey, std::move(action));
+  item->setAssociatedObject(kBarItemKey, std::move(action));
   std::weak_ptr<uikit::BarButtonItem> weak = item;
   item->setAction([weak](uikit::BarButtonItem&) {
     auto i = weak.lock();
     if (!i) return;
-    if (auto a = AssociatedObjects::value<std::function<void(uikit::BarButtonItem&)>>(i, kBarItemKey); a && *a) (*a)(*i);
+    if (const auto* a = i->associated<std::function<void(uikit::BarButtonItem&)>>(kBarItemKey); a && *a) {
+      auto run = *a;
+      run(*i);
+    }
   });
 }
 
 void TapActions::setAction(const std::shared_ptr<uikit::SegmentedControl>& control,
                            std::function<void(uikit::SegmentedControl&)> action) {
-  AssociatedObjects::set(control, kSegmentKey, std::move(action));
+  bool wired = control->associatedObject(kSegmentKey) != nullptr;
+  control->setAssociatedObject(kSegmentKey, std::move(action));
+  if (wired) return;
   std::weak_ptr<uikit::SegmentedControl> weak = control;
-  control->removeActions(uikit::kControlEventValueChanged);
   control->addTarget(control, [weak](uikit::Control&) {
     auto c = weak.lock();
     if (!c) return;
-    if (auto a = AssociatedObjects::value<std::function<void(uikit::SegmentedControl&)>>(c, kSegmentKey); a && *a) {
-      (*a)(*c);
+    if (const auto* a = c->associated<std::function<void(uikit::SegmentedControl&)>>(kSegmentKey); a && *a) {
+      auto run = *a;
+      run(*c);
     }
   }, uikit::kControlEventValueChanged);
 }

@@ -1,6 +1,5 @@
 #include "Facility/Widgets/TextFieldInput.h"
 
-#include "Facility/Widgets/AssociatedObjects.h"
 #include "Facility/Widgets/DoneAccessory.h"
 #include "Platform/TextLayout/TextLayout.h"
 #include "Platform/UIKit/ControlState.h"
@@ -29,9 +28,9 @@ std::u32string codePoints(const std::string& text) {
 }  // namespace
 
 std::shared_ptr<TextFieldInput> TextFieldInput::of(const std::shared_ptr<uikit::TextField>& field) {
-  auto existing = AssociatedObjects::value<std::shared_ptr<TextFieldInput>>(field, kInputKey);
+  const auto* existing = field->associated<std::shared_ptr<TextFieldInput>>(kInputKey);
   std::shared_ptr<TextFieldInput> input = existing ? *existing : std::make_shared<TextFieldInput>(field);
-  if (!existing) AssociatedObjects::set(field, kInputKey, input);
+  if (!existing) field->setAssociatedObject(kInputKey, input);
   field->setDelegate(input);
   return input;
 }
@@ -96,26 +95,23 @@ void TextFieldInput::handleDateSelection() {
 
 void TextFieldInput::setListPickerInput(std::vector<Row> rows, std::optional<std::string> defaultValue,
                                         PickerHandler handler) {
-  auto field = field_.lock();
-  if (!field) return;
-  field->inputView = pickerView();
-  installDoneBar(*field);
-  rows_ = std::move(rows);
-  pickerView_->reloadAllComponents();
-  pickerHandler_ = std::move(handler);
-  defaultValue_ = std::move(defaultValue);
+  if (installPicker(std::move(rows), std::move(handler))) defaultValue_ = std::move(defaultValue);
 }
 
 void TextFieldInput::setDictionaryPickerInput(std::string dictionaryKey, std::vector<Row> rows,
                                               PickerHandler handler) {
+  if (installPicker(std::move(rows), std::move(handler))) dictionaryKey_ = std::move(dictionaryKey);
+}
+
+bool TextFieldInput::installPicker(std::vector<Row> rows, PickerHandler handler) {
   auto field = field_.lock();
-  if (!field) return;
+  if (!field) return false;
   field->inputView = pickerView();
   installDoneBar(*field);
   rows_ = std::move(rows);
   pickerView_->reloadAllComponents();
   pickerHandler_ = std::move(handler);
-  dictionaryKey_ = std::move(dictionaryKey);
+  return true;
 }
 
 void TextFieldInput::setSelectedIndexHandler(long index, IndexHandler handler) {

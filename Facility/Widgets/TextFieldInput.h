@@ -87,6 +87,8 @@ class TextFieldInput : public uikit::TextFieldDelegate,
   std::optional<long> dictionaryRowMatching(const std::string& text) const;
   void handleDateSelection();
   void installDoneBar(uikit::TextField& field);
+  // Puts the wheel and the Done bar on the field with these rows; false when the field is gone.
+  bool installPicker(std::vector<Row> rows, PickerHandler handler);
 
   std::weak_ptr<uikit::TextField> field_;
   std::optional<int> maxLength_;

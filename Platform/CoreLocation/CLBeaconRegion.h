@@ -23,13 +23,13 @@ class CLBeaconRegion {
   const std::string& uuid() const { return uuid_; }
   const std::string& identifier() const { return identifier_; }
 
-  // The iBeacon advertisement dictionary under "kCBAdvDataAppleBeaconKey":
+  // The iBeacon advertisement dictionary under "kCBAdvDataBeaconKey":
   // 16 UUID bytes, major, minor (big-endian, 0 here) and the measured power
   // (the platform's default of -59 dBm when none is given). None when the
   // region has no valid UUID.
   std::optional<platform::Value::Dictionary> peripheralDataWithMeasuredPower(std::optional<int> power) const;
 
-  static constexpr const char* kBeaconKey = "kCBAdvDataAppleBeaconKey";
+  static constexpr const char* kBeaconKey = "kCBAdvDataBeaconKey";
 
  private:
   std::string uuid_;

@@ -36,11 +36,7 @@ std::shared_ptr<Clock> Clock::currentShared() {
   return Slot();
 }
 
-Clock& Clock::current() {
-  // The installed clock lives until replaced; tests replace it between cases.
-  std::lock_guard<std::mutex> lock(g_mu);
-  return *Slot();
-}
+double Clock::nowSeconds() { return currentShared()->now(); }
 
 void Clock::setCurrent(std::shared_ptr<Clock> clock) {
   std::shared_ptr<Clock> previous;  // released outside the lock

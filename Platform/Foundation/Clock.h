@@ -1,4 +1,4 @@
-// Time, behind one seam. Production code asks Clock::current(); tests install
+// Time, behind one seam. Production code asks Clock::nowSeconds(); tests install
 // a ManualClock (see ManualClock.h) and drive it.
 #pragma once
 
@@ -22,8 +22,11 @@ class Clock {
 
   // The process-wide clock every queue, timer and formatter uses.
   // Defaults to the wall clock.
-  static Clock& current();
+  // Hold the returned pointer while using it: setCurrent may replace the
+  // clock on another thread at any time.
   static std::shared_ptr<Clock> currentShared();
+  // Wall time on the current clock.
+  static double nowSeconds();
   // Installing a clock wakes every queue so pending delays are re-timed.
   static void setCurrent(std::shared_ptr<Clock> clock);
 };

@@ -232,6 +232,9 @@ void TaskQueue::removeAllPending() {
     ready_.swap(kept);
     droppedDelayed.swap(delayed_);
   }
+  // Release whoever waits on a dropped block (a worker in main-queue sync).
+  for (auto& e : dropped) e.item->cancel();
+  for (auto& [key, item] : droppedDelayed) item->cancel();
   TaskQueueRegistry::shared().noteActivity();
 }
 

@@ -65,6 +65,6 @@ int TimeZone::secondsFromGMT(Date date) const {
   return (raw + dst) / 1000;
 }
 
-int TimeZone::secondsFromGMT() const { return secondsFromGMT(Date{Clock::current().now()}); }
+int TimeZone::secondsFromGMT() const { return secondsFromGMT(Date{Clock::nowSeconds()}); }
 
 }  // namespace platform

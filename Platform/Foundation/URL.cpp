@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdint>
 
+#include "Platform/Foundation/Utf8.h"
+
 namespace platform {
 namespace {
 
@@ -38,40 +40,6 @@ bool ValidScheme(std::string_view s) {
   if (s.empty() || !IsAlpha(s[0])) return false;
   for (char c : s)
     if (!(IsAlpha(c) || IsDigit(c) || c == '+' || c == '-' || c == '.')) return false;
-  return true;
-}
-
-bool ValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    int len = 0;
-    std::uint32_t cp = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      len = 4;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + static_cast<std::size_t>(len) > s.size()) return false;
-    for (int k = 1; k < len; ++k) {
-      const auto cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    static constexpr std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += static_cast<std::size_t>(len);
-  }
   return true;
 }
 
@@ -263,7 +231,7 @@ std::optional<std::string> URL::removingPercentEncoding(std::string_view text) {
     out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
     i += 2;
   }
-  if (!ValidUtf8(out)) return std::nullopt;
+  if (!Utf8::isValid(out)) return std::nullopt;
   return out;
 }
 

@@ -44,6 +44,54 @@ std::size_t Utf8::sequenceLength(std::string_view text, std::size_t pos) {
   return len;
 }
 
+std::size_t Utf8::decode(std::string_view text, std::size_t pos, char32_t* out) {
+  const std::size_t len = pos < text.size() ? sequenceLength(text, pos) : 0;
+  if (len == 0) {
+    *out = U'\uFFFD';
+    return 0;
+  }
+  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[pos + k]); };
+  static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  char32_t cp = byte(0) & kLeadMask[len];
+  for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (byte(k) & 0x3F);
+  *out = cp;
+  return len;
+}
+
+std::u16string Utf8::toUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    const std::size_t len = decode(text, i, &cp);
+    i += len == 0 ? 1 : len;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::string Utf8::fromUtf16(std::u16string_view units) {
+  std::string out;
+  out.reserve(units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t cp = units[i];
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp < 0xE000) {
+      cp = 0xFFFD;
+    }
+    appendCodePoint(out, cp);
+  }
+  return out;
+}
+
 bool Utf8::isValid(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     std::size_t len = sequenceLength(text, i);
@@ -84,12 +132,9 @@ bool IsWhiteSpace(char32_t c) {
 
 bool Utf8::isBlank(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
-    std::size_t len = sequenceLength(text, pos);
-    if (len == 0) return false;
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-    char32_t cp = len == 1 ? byte(0) : len == 2 ? (byte(0) & 0x1F) : len == 3 ? (byte(0) & 0x0F) : (byte(0) & 0x07);
-    for (std::size_t i = 1; i < len; ++i) cp = (cp << 6) | (byte(i) & 0x3F);
-    if (!IsWhiteSpace(cp)) return false;
+    char32_t cp = 0;
+    const std::size_t len = decode(text, pos, &cp);
+    if (len == 0 || !IsWhiteSpace(cp)) return false;
     pos += len;
   }
   return true;

@@ -22,6 +22,9 @@ int readFromMemory(GifFileType* gif, GifByteType* out, int length) {
   return static_cast<int>(n);
 }
 
+constexpr long long kMaxCanvasPixels = 64LL * 1024 * 1024;
+constexpr unsigned long long kMaxDecodedBytes = 256ULL * 1024 * 1024;
+
 }  // namespace
 
 Result<ImageSource> ImageSource::createWithData(const std::vector<std::uint8_t>& data) {
@@ -30,22 +33,27 @@ Result<ImageSource> ImageSource::createWithData(const std::vector<std::uint8_t>&
   int error = 0;
   GifFileType* gif = DGifOpen(&reader, readFromMemory, &error);
   if (!gif) return Status::InvalidArgument("not an animated image");
-  if (DGifSlurp(gif) != GIF_OK) {
+  auto fail = [gif](Status status) {
     int closeError = 0;
     DGifCloseFile(gif, &closeError);
-    return Status::Corruption("unreadable animated image");
-  }
+    return status;
+  };
   ImageSource source;
   source.width_ = gif->SWidth;
   source.height_ = gif->SHeight;
-  // Guard against absurd canvases from corrupt headers.
+  // The screen size is known from the header alone: refuse absurd canvases
+  // from corrupt headers before decoding any frame data.
   if (source.width_ <= 0 || source.height_ <= 0 ||
-      static_cast<long long>(source.width_) * source.height_ > 64LL * 1024 * 1024) {
-    int closeError = 0;
-    DGifCloseFile(gif, &closeError);
-    return Status::Corruption("animated image has no usable canvas");
+      static_cast<long long>(source.width_) * source.height_ > kMaxCanvasPixels) {
+    return fail(Status::Corruption("animated image has no usable canvas"));
   }
+  if (DGifSlurp(gif) != GIF_OK) return fail(Status::Corruption("unreadable animated image"));
   const std::size_t canvasBytes = static_cast<std::size_t>(source.width_) * source.height_ * 4;
+  // Every frame is a full composite, so memory grows with frames x canvas.
+  if (gif->ImageCount > 0 &&
+      static_cast<unsigned long long>(gif->ImageCount) * canvasBytes > kMaxDecodedBytes) {
+    return fail(Status::InvalidArgument("animated image too large to decode"));
+  }
   std::vector<std::uint8_t> canvas(canvasBytes, 0);
   for (int i = 0; i < gif->ImageCount; ++i) {
     const SavedImage& image = gif->SavedImages[i];
@@ -53,7 +61,9 @@ Result<ImageSource> ImageSource::createWithData(const std::vector<std::uint8_t>&
     bool hasGcb = DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK;
     const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
     if (!map || !image.RasterBits) continue;  // a frame that cannot be made is skipped
-    std::vector<std::uint8_t> previous = canvas;
+    // Only frames that restore the previous state need a snapshot of it.
+    std::vector<std::uint8_t> previous;
+    if (hasGcb && gcb.DisposalMode == DISPOSE_PREVIOUS) previous = canvas;
     const GifImageDesc& d = image.ImageDesc;
     for (int y = 0; y < d.Height; ++y) {
       int cy = d.Top + y;

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "Platform/CommonCrypto/Base64.h"
 #include "Platform/CommonCrypto/SecureRandom.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/UserDefaults.h"
@@ -24,19 +25,13 @@ std::optional<std::string> NewID(std::optional<Status>* error) {
     *error = bytes.status();
     return std::nullopt;
   }
-  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-  std::string id;
-  uint32_t buffer = 0;
-  int bits = 0;
-  for (uint8_t byte : *bytes) {
-    buffer = (buffer << 8) | byte;
-    bits += 8;
-    while (bits >= 6) {
-      id.push_back(kAlphabet[(buffer >> (bits - 6)) & 0x3F]);
-      bits -= 6;
-    }
+  // Standard base64 made URL-safe, without its "==" padding.
+  std::string id = Base64::encode(*bytes);
+  while (!id.empty() && id.back() == '=') id.pop_back();
+  for (char& c : id) {
+    if (c == '+') c = '-';
+    if (c == '/') c = '_';
   }
-  if (bits > 0) id.push_back(kAlphabet[(buffer << (6 - bits)) & 0x3F]);
   return id;
 }
 

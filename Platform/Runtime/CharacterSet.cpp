@@ -7,48 +7,12 @@
 namespace platform {
 namespace {
 
-// Decodes one code point at i; returns false for an invalid sequence (one byte consumed).
+// Decodes one code point at i and moves past it; an ill-formed byte yields
+// U+FFFD and false, and is skipped alone.
 bool Decode(std::string_view s, size_t& i, char32_t& out) {
-  unsigned char c = static_cast<unsigned char>(s[i]);
-  int length = 0;
-  char32_t cp = 0;
-  if (c < 0x80) {
-    out = c;
-    ++i;
-    return true;
-  } else if ((c & 0xE0) == 0xC0) {
-    length = 2;
-    cp = c & 0x1F;
-  } else if ((c & 0xF0) == 0xE0) {
-    length = 3;
-    cp = c & 0x0F;
-  } else if ((c & 0xF8) == 0xF0) {
-    length = 4;
-    cp = c & 0x07;
-  } else {
-    ++i;
-    return false;
-  }
-  if (i + static_cast<size_t>(length) > s.size()) {
-    ++i;
-    return false;
-  }
-  for (int k = 1; k < length; ++k) {
-    unsigned char next = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-    if ((next & 0xC0) != 0x80) {
-      ++i;
-      return false;
-    }
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  static const char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return false;
-  }
-  i += static_cast<size_t>(length);
-  out = cp;
-  return true;
+  const size_t length = Utf8::decode(s, i, &out);
+  i += length == 0 ? 1 : length;
+  return length != 0;
 }
 
 }  // namespace
@@ -106,13 +70,6 @@ std::string CharacterSet::prefix(std::string_view utf8, size_t count) {
   return std::string(utf8.substr(0, i));
 }
 
-bool CharacterSet::isValidUtf8(std::string_view utf8) {
-  size_t i = 0;
-  while (i < utf8.size()) {
-    char32_t cp = 0;
-    if (!Decode(utf8, i, cp)) return false;
-  }
-  return true;
-}
+bool CharacterSet::isValidUtf8(std::string_view utf8) { return Utf8::isValid(utf8); }
 
 }  // namespace platform

@@ -167,17 +167,10 @@ Size Button::intrinsicContentSize() const {
 void Button::sd_setImageWithURL(const std::string& url, unsigned state, ImagePtr placeholder, unsigned options,
                                 std::function<void(ImagePtr, const std::string&, const std::string&)> completed) {
   (void)options;
-  requestedURL_ = url;
   setImage(std::move(placeholder), state);
-  int generation = ++loadGeneration_;
-  std::weak_ptr<Button> weak = sharedAs<Button>();
-  WebImageManager::shared().load(url, [weak, generation, state, url, completed](ImagePtr image,
-                                                                               const std::string& error) {
-    auto self = weak.lock();
-    if (!self || self->loadGeneration_ != generation) return;
-    if (image) self->setImage(image, state);
-    if (completed) completed(image, error, url);
-  });
+  WebImageManager::shared().loadForView(
+      weak_from_this(), imageRequest_, url, [this, state](ImagePtr image) { setImage(std::move(image), state); },
+      std::move(completed));
 }
 
 }  // namespace uikit

@@ -12,6 +12,7 @@
 #include "Platform/UIKit/Control.h"
 #include "Platform/UIKit/ImageView.h"
 #include "Platform/UIKit/Label.h"
+#include "Platform/UIKit/WebImageManager.h"
 
 namespace uikit {
 
@@ -54,7 +55,7 @@ class Button : public Control {
   void sd_setImageWithURL(const std::string& url, unsigned state, ImagePtr placeholder = nullptr,
                           unsigned options = 0,
                           std::function<void(ImagePtr, const std::string&, const std::string&)> completed = nullptr);
-  const std::string& sd_imageURL() const { return requestedURL_; }
+  const std::string& sd_imageURL() const { return imageRequest_.url(); }
 
  private:
   template <typename T>
@@ -69,8 +70,7 @@ class Button : public Control {
   std::map<unsigned, ImagePtr> backgroundImages_;
   std::shared_ptr<Label> titleLabel_;
   std::shared_ptr<ImageView> imageView_;
-  std::string requestedURL_;
-  int loadGeneration_ = 0;
+  WebImageRequest imageRequest_;
 };
 
 }  // namespace uikit

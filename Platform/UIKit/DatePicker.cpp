@@ -4,7 +4,7 @@
 
 namespace uikit {
 
-DatePicker::DatePicker() : Control(Rect(0, 0, 320, 216)), date_(platform::Clock::current().now()) {}
+DatePicker::DatePicker() : Control(Rect(0, 0, 320, 216)), date_(platform::Clock::nowSeconds()) {}
 
 double DatePicker::clamp(double d) const {
   if (minimumDate && d < *minimumDate) d = *minimumDate;

@@ -1,17 +1,29 @@
 #include "Platform/UIKit/Device.h"
 
+#include <atomic>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 namespace uikit {
 
 namespace {
-std::mutex& profileMutex() {
-  static std::mutex mu;
-  return mu;
-}
-DeviceProfile& profileSlot() {
-  static DeviceProfile profile = DeviceProfile::phone390x844();
-  return profile;
+// Every profile ever installed stays alive: current() hands out references
+// that callers keep while another thread may switch profiles. Switches are
+// rare (start-up and tests), so the kept copies stay few.
+struct Profiles {
+  std::mutex mu;
+  std::vector<std::unique_ptr<const DeviceProfile>> all;
+  std::atomic<const DeviceProfile*> current{nullptr};
+
+  Profiles() {
+    all.push_back(std::make_unique<const DeviceProfile>(DeviceProfile::phone390x844()));
+    current.store(all.back().get(), std::memory_order_release);
+  }
+};
+Profiles& profiles() {
+  static auto* p = new Profiles;  // never destroyed, like the references it hands out
+  return *p;
 }
 }  // namespace
 
@@ -31,14 +43,13 @@ DeviceProfile DeviceProfile::tablet768x1024() {
   return {"iPad", "tablet-768x1024", "iPadOS", "17.0", {768, 1024}, 2, {24, 0, 20, 0}, 398};
 }
 
-const DeviceProfile& Device::current() {
-  std::lock_guard<std::mutex> lock(profileMutex());
-  return profileSlot();
-}
+const DeviceProfile& Device::current() { return *profiles().current.load(std::memory_order_acquire); }
 
 void Device::setCurrent(const DeviceProfile& profile) {
-  std::lock_guard<std::mutex> lock(profileMutex());
-  profileSlot() = profile;
+  Profiles& p = profiles();
+  std::lock_guard<std::mutex> lock(p.mu);
+  p.all.push_back(std::make_unique<const DeviceProfile>(profile));
+  p.current.store(p.all.back().get(), std::memory_order_release);
 }
 
 }  // namespace uikit

@@ -30,7 +30,8 @@ struct DeviceProfile {
 
 class Device {
  public:
-  // The profile in use; phone390x844 until changed.
+  // The profile in use; phone390x844 until changed. The reference stays
+  // valid (and unchanged) after setCurrent installs another profile.
   static const DeviceProfile& current();
   static void setCurrent(const DeviceProfile& profile);
   static Rect screenBounds() { return Rect({0, 0}, current().screenSize); }

@@ -7,6 +7,7 @@
 
 #include "Platform/UIKit/Image.h"
 #include "Platform/UIKit/View.h"
+#include "Platform/UIKit/WebImageManager.h"
 
 namespace uikit {
 
@@ -35,14 +36,13 @@ class ImageView : public View {
   void sd_setImageWithURL(const std::string& url, ImagePtr placeholder = nullptr, unsigned options = 0,
                           std::function<void(ImagePtr, const std::string& error, const std::string& url)> completed = nullptr);
   // The URL last requested (empty: none).
-  const std::string& sd_imageURL() const { return requestedURL_; }
+  const std::string& sd_imageURL() const { return imageRequest_.url(); }
   bool sd_showsActivityIndicator = false;
 
  private:
   ImagePtr image_;
   bool animating_ = false;
-  std::string requestedURL_;
-  int loadGeneration_ = 0;
+  WebImageRequest imageRequest_;
 };
 
 }  // namespace uikit

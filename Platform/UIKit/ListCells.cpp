@@ -188,8 +188,7 @@ void ListCells<Cell>::dropSelectionInSections(const std::vector<long>& sections)
 template <typename Cell>
 void ListCells<Cell>::dropSelectionOutsideCounts() {
   for (auto it = selected_.begin(); it != selected_.end();) {
-    bool inside = it->section < numberOfSections() && it->row < counts_[static_cast<std::size_t>(it->section)];
-    it = inside ? std::next(it) : selected_.erase(it);
+    it = contains(*it) ? std::next(it) : selected_.erase(it);
   }
 }
 

@@ -4,10 +4,6 @@
 
 namespace uikit {
 
-StackView::StackView(std::vector<ViewPtr> arranged) {
-  for (auto& v : arranged) arranged_.push_back(v);
-}
-
 void StackView::addArrangedSubview(const ViewPtr& view) { insertArrangedSubview(view, arranged_.size()); }
 
 void StackView::insertArrangedSubview(const ViewPtr& view, std::size_t index) {

@@ -13,9 +13,6 @@ enum class StackViewAlignment { kFill, kLeading, kCenter, kTrailing, kTop = kLea
 
 class StackView : public View {
  public:
-  StackView() = default;
-  explicit StackView(std::vector<ViewPtr> arranged);
-
   const std::vector<ViewPtr>& arrangedSubviews() const { return arranged_; }
   void addArrangedSubview(const ViewPtr& view);
   void insertArrangedSubview(const ViewPtr& view, std::size_t index);

@@ -102,6 +102,8 @@ void TableView::computeRows() {
     double hh = d ? d->tableViewHeightForHeaderInSection(*this, s) : -1;
     if (hh < 0) {
       bool titled = ds && ds->tableViewTitleForHeaderInSection(*this, s).has_value();
+      // Headers are not drawn here, but a section with a custom header view
+      // still takes the default header height, so the view is asked for.
       bool custom = d && d->tableViewViewForHeaderInSection(*this, s) != nullptr;
       hh = (titled || custom) ? sectionHeaderHeight : 0;
     }

@@ -16,8 +16,6 @@ class Utf16 {
   static std::size_t length(std::string_view utf8);
   // Replaces range (UTF-16 units, clamped to the text) with replacement.
   static std::string replace(std::string_view utf8, Range range, std::string_view replacement);
-  // Count of user-perceived characters (code points, combining marks joined).
-  static std::size_t characterCount(std::string_view utf8);
 };
 
 }  // namespace uikit

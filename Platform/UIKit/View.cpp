@@ -610,7 +610,6 @@ void View::layoutSubtree() {
   auto vc = viewController_.lock();
   if (vc) vc->viewWillLayoutSubviews();
   layoutSubviews();
-  needsLayout_ = false;
   if (vc) vc->viewDidLayoutSubviews();
   auto subs = subviews_;
   for (const auto& s : subs) s->layoutSubtree();

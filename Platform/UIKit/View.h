@@ -141,12 +141,12 @@ class View : public Responder {
 
   // Layout.
   virtual void layoutSubviews();
-  void setNeedsLayout() { needsLayout_ = true; }
-  bool needsLayout() const { return needsLayout_; }
+  // Layout is never deferred here (layoutIfNeeded always lays out) and
+  // nothing is drawn, so these requests have nothing to record.
+  void setNeedsLayout() {}
   // Lays out the subtree now.
   void layoutIfNeeded();
-  void setNeedsDisplay() { ++displayCount_; }
-  int displayRequestCount() const { return displayCount_; }
+  void setNeedsDisplay() {}
   virtual Size intrinsicContentSize() const { return {kNoIntrinsicMetric, kNoIntrinsicMetric}; }
   // The intrinsic size when the width may not exceed maxWidth (<= 0: free).
   virtual Size intrinsicContentSizeForWidth(double maxWidth) const {
@@ -262,8 +262,6 @@ class View : public Responder {
   std::weak_ptr<View> superview_;
   std::vector<ViewPtr> subviews_;
   std::weak_ptr<ViewController> viewController_;
-  bool needsLayout_ = true;
-  int displayCount_ = 0;
   bool translatesAutoresizing_ = true;
   std::vector<LayoutConstraintPtr> constraints_;
   float hugging_[2] = {250, 250};

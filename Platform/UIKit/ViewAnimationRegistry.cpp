@@ -56,7 +56,6 @@ void ViewAnimationRegistry::cancelAnimations(const View& view) {
   for (const auto& p : hit) {
     if (p->due) p->due->cancel();
     p->due = nullptr;
-    std::weak_ptr<Pending> weak = p;
     // The completion runs in a later turn, never inside the caller's call.
     pending_.erase(std::find(pending_.begin(), pending_.end(), p));
     platform::RunLoop::main().async([this, p] { finish(p, false); });

@@ -245,7 +245,6 @@ bool ViewController::present(const ViewControllerPtr& vc, bool animated, std::fu
     v->setFrame(ctx->finalFrameForViewController(vc.get()));
     container->addSubview(v);
     if (animated) {
-      std::weak_ptr<TransitionContext> weakCtx = ctx;
       platform::RunLoop::main().asyncAfter(kPresentationDuration, [ctx] { ctx->completeTransition(true); });
     } else {
       ctx->completeTransition(true);

@@ -30,6 +30,22 @@ void WebImageManager::load(const std::string& url, Done done) {
   loader_(url, guarded);
 }
 
+void WebImageManager::loadForView(const std::weak_ptr<const void>& owner, WebImageRequest& request,
+                                  const std::string& url, std::function<void(ImagePtr image)> apply,
+                                  Completed completed) {
+  request.url_ = url;
+  int generation = ++request.generation_;
+  // request lives inside its owner, so it is only touched while the owner does.
+  WebImageRequest* target = &request;
+  load(url, [owner, target, generation, url, apply = std::move(apply), completed = std::move(completed)](
+                ImagePtr image, const std::string& error) {
+    auto alive = owner.lock();
+    if (!alive || target->generation_ != generation) return;
+    if (image && apply) apply(image);
+    if (completed) completed(image, error, url);
+  });
+}
+
 void WebImageManager::reset() {
   loader_ = nullptr;
   requested_.clear();

@@ -18,7 +18,6 @@ namespace platform {
 enum UNAuthorizationOption : unsigned { kUNAuthorizationBadge = 1, kUNAuthorizationSound = 2, kUNAuthorizationAlert = 4 };
 
 struct UNNotificationResponse {
-  std::string actionIdentifier = "com.apple.UNNotificationDefaultActionIdentifier";
   std::map<std::string, std::string> userInfo;  // the content's user info
 };
 

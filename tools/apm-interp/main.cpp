@@ -12,15 +12,14 @@
 #include "Analytics/Interpreter/APMPMessageLogger.h"
 #include "Analytics/Interpreter/APMPObjectProvider.h"
 #include "Analytics/Interpreter/Notation/APMPTestNotation.h"
+#include "Platform/Foundation/FileManager.h"
 
 namespace {
 
 bool readFile(const char* path, std::string* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  *out = s.str();
+  auto bytes = platform::FileManager::defaultManager().contentsAtPath(path);
+  if (!bytes.ok()) return false;
+  out->assign(bytes->begin(), bytes->end());
   return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "Analytics/Protobuf/APMPBCodec.h"
 #include "Analytics/Protobuf/APMPBTextFormat.h"
+#include "Platform/Foundation/FileManager.h"
 
 namespace {
 
@@ -33,12 +34,12 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[2], "-") == 0) {
     bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   } else {
-    std::ifstream file(argv[2], std::ios::binary);
-    if (!file) {
+    auto contents = platform::FileManager::defaultManager().contentsAtPath(argv[2]);
+    if (!contents.ok()) {
       std::cerr << "apm-pb-dump: cannot read " << argv[2] << "\n";
       return 1;
     }
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    bytes = std::move(contents).value();
   }
   APMPBMessageInfo info;
   APMPBInitMessageInfo(&info, *descriptor);

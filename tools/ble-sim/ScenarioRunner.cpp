@@ -78,8 +78,7 @@ std::optional<platform::Bytes> HexBytes(const std::string& text) {
   std::string digits;
   for (char c : text)
     if (c != ' ' && c != ':') digits += c;
-  if (digits.size() % 2) return std::nullopt;
-  return BLEEncryption::hexToBytes(digits);
+  return platform::Hex::decode(digits);
 }
 
 template <typename E>
@@ -107,6 +106,17 @@ ScenarioRunner::ScenarioRunner(std::ostream& out) : state_(std::make_unique<Stat
 ScenarioRunner::~ScenarioRunner() = default;
 
 platform::Status ScenarioRunner::run(const json& scenario) {
+  // A field of the wrong type makes json::value throw; a scenario file is
+  // outside input, so that is a refusal, not an abort.
+  try {
+    return play(scenario);
+  } catch (const json::exception& e) {
+    platform::RunLoop::main().removeAllPending();
+    return platform::Status::InvalidArgument(std::string("scenario field of the wrong type: ") + e.what());
+  }
+}
+
+platform::Status ScenarioRunner::play(const json& scenario) {
   using corebluetooth::CBRemoteScript;
   State& s = *state_;
   platform::Clock::setCurrent(s.clock);

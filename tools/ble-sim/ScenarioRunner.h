@@ -18,5 +18,6 @@ class ScenarioRunner {
 
  private:
   struct State;
+  platform::Status play(const nlohmann::json& scenario);
   std::unique_ptr<State> state_;
 };

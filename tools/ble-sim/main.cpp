@@ -1,9 +1,8 @@
 // ble-sim <scenario.json>: the access engine against scripted readers.
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "ScenarioRunner.h"
+#include "Platform/Foundation/FileManager.h"
 #include "Platform/Foundation/TemporaryDataRoot.h"
 
 int main(int argc, char** argv) {
@@ -11,14 +10,12 @@ int main(int argc, char** argv) {
     std::cerr << "usage: ble-sim <scenario.json>\n";
     return 2;
   }
-  std::ifstream file(argv[1]);
-  if (!file) {
+  auto text = platform::FileManager::defaultManager().contentsAtPath(argv[1]);
+  if (!text.ok()) {
     std::cerr << "ble-sim: cannot read " << argv[1] << "\n";
     return 1;
   }
-  std::stringstream text;
-  text << file.rdbuf();
-  nlohmann::json scenario = nlohmann::json::parse(text.str(), nullptr, false);
+  nlohmann::json scenario = nlohmann::json::parse(text->begin(), text->end(), nullptr, false);
   if (scenario.is_discarded() || !scenario.is_object()) {
     std::cerr << "ble-sim: " << argv[1] << " is not a JSON object\n";
     return 1;

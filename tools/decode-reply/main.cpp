@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Facility/Models/RecordRegistry.h"
+#include "Platform/Foundation/FileManager.h"
 
 namespace {
 
@@ -28,14 +29,12 @@ int main(int argc, char** argv) {
     std::cerr << "decode-reply: unknown record " << argv[1] << '\n';
     return usage();
   }
-  std::ifstream in(argv[2], std::ios::binary);
-  if (!in) {
+  auto bytes = platform::FileManager::defaultManager().contentsAtPath(argv[2]);
+  if (!bytes.ok()) {
     std::cerr << "decode-reply: cannot read " << argv[2] << '\n';
     return 1;
   }
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  auto decoded = entry->decodeDescribed(bytes.str());
+  auto decoded = entry->decodeDescribed(std::string(bytes->begin(), bytes->end()));
   if (!decoded.ok()) {
     std::cout << "error: " << decoded.status().message() << '\n';
     return 1;

@@ -35,7 +35,7 @@ bool APMHasSceneManifest() { return APMMainBundle::infoValue("UIApplicationScene
 
 void APMStoreDeepLink(APMKeyValueStore& userDefaults, const platform::Value& deepLink) {
   userDefaults.setObject(deepLink, kDeepLinkKey);
-  userDefaults.setDouble(platform::Clock::current().now(), kDeepLinkTimestampKey);
+  userDefaults.setDouble(platform::Clock::nowSeconds(), kDeepLinkTimestampKey);
 }
 
 void APMClearStoredDeepLink(APMKeyValueStore& userDefaults) {
@@ -47,7 +47,7 @@ bool APMIsStoredDeepLinkExpired(const APMKeyValueStore& userDefaults, double tim
   auto stored = userDefaults.objectForKey(kDeepLinkTimestampKey);
   if (!stored || !stored->isNumber()) return false;
   double storedTime = stored->numberAsDouble().value_or(0);
-  return std::fabs(platform::Clock::current().now() - storedTime) > timeToLive;
+  return std::fabs(platform::Clock::nowSeconds() - storedTime) > timeToLive;
 }
 
 bool APMClearStoredDeepLinkIfExpired(const APMRemoteConfig& remoteConfig) {

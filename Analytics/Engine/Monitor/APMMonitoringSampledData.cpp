@@ -24,7 +24,7 @@ APMMonitoringSampledData::APMMonitoringSampledData(const std::optional<platform:
 void APMMonitoringSampledData::insertOrUpdateSampledDataWithKey(const std::string& key,
                                                                 const std::string& encodedContext) {
   if (!sampledData_ || sampledData_->size() != 4) {
-    sampledData_ = *sampledDataEntryWithKey(key, platform::Date{platform::Clock::current().now()},
+    sampledData_ = *sampledDataEntryWithKey(key, platform::Date{platform::Clock::nowSeconds()},
                                             encodedContext, 1)
                         .getArray();
     return;
@@ -40,7 +40,7 @@ void APMMonitoringSampledData::insertOrUpdateSampledDataWithKey(const std::strin
 
 std::optional<std::string> APMMonitoringSampledData::monitoringDataForDispatchWithSamplePeriod(
     double samplePeriod, double lastSampledTimestamp) {
-  double now = platform::Clock::current().now();
+  double now = platform::Clock::nowSeconds();
   if (!sampledData_ || sampledData_->size() != 4) {
     if (lastSampledTimestamp > 0 && std::fabs(lastSampledTimestamp - now) > samplePeriod) {
       return std::string("0:");

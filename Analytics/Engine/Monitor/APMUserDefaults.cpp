@@ -1,7 +1,6 @@
 #include "Analytics/Engine/Monitor/APMUserDefaults.h"
 
 #include "Analytics/Engine/Monitor/APMMainBundle.h"
-#include "Platform/Foundation/DataRoot.h"
 #include "Platform/Foundation/FileManager.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/TrivandelUtilities/TVULogger.h"
@@ -107,7 +106,7 @@ bool APMUserDefaults::synchronize() {
   }
   std::lock_guard<std::mutex> lock(mu_);
   if (isPreferenceFileExcluded_ || appName_.empty()) return ok;
-  std::string path = platform::DataRoot::preferencesDirectory() + "/" + appName_ + ".plist";
+  std::string path = store().filePath();
   auto& files = platform::FileManager::defaultManager();
   if (files.fileExistsAtPath(path)) {
     platform::Status status = files.setExcludedFromBackup(path, true);

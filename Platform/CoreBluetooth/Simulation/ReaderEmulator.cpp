@@ -2,25 +2,15 @@
 
 #include "Platform/CommonCrypto/AES.h"
 #include "Platform/CommonCrypto/Base64.h"
+#include "Platform/CommonCrypto/Hex.h"
 
 namespace corebluetooth {
 namespace {
 
+// The first 32 digits are the AES-128 key; anything after them is unused.
 std::optional<platform::Bytes> KeyBytes(const std::string& hex) {
   if (hex.size() < 32) return std::nullopt;
-  platform::Bytes out;
-  for (std::size_t i = 0; i < 32; i += 2) {
-    auto digit = [](char c) -> int {
-      if (c >= '0' && c <= '9') return c - '0';
-      if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-      if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-      return -1;
-    };
-    int hi = digit(hex[i]), lo = digit(hex[i + 1]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    out.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-  }
-  return out;
+  return platform::Hex::decode(std::string_view(hex).substr(0, 32));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "Platform/UIKit/Console/ConsoleDriver.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <sstream>
@@ -48,18 +49,22 @@ std::shared_ptr<View> findView(const std::shared_ptr<View>& root, const std::fun
   return nullptr;
 }
 
-std::shared_ptr<ViewController> shownController(const std::shared_ptr<ViewController>& screen) {
-  auto shown = screen;
-  while (shown) {
-    if (auto nav = std::dynamic_pointer_cast<NavigationController>(shown); nav && nav->topViewController()) {
-      shown = nav->topViewController();
-    } else if (auto tab = std::dynamic_pointer_cast<TabBarController>(shown); tab && tab->selectedViewController()) {
-      shown = tab->selectedViewController();
-    } else {
-      break;
-    }
-  }
-  return shown;
+// A person's tap on a row: selects it, or in a multiple-selection list
+// takes a selected row out again. Anything else is a refused tap.
+bool tapRow(TableView& table, const IndexPath& path) {
+  auto selected = table.indexPathsForSelectedRows();
+  bool was = std::find(selected.begin(), selected.end(), path) != selected.end();
+  if (table.userSelectRow(path)) return true;
+  selected = table.indexPathsForSelectedRows();
+  return was && std::find(selected.begin(), selected.end(), path) == selected.end();
+}
+
+bool tapItem(CollectionView& grid, const IndexPath& path) {
+  auto selected = grid.indexPathsForSelectedItems();
+  bool was = std::find(selected.begin(), selected.end(), path) != selected.end();
+  if (grid.userSelectItem(path)) return true;
+  selected = grid.indexPathsForSelectedItems();
+  return was && std::find(selected.begin(), selected.end(), path) == selected.end();
 }
 
 std::string labelText(View& v) {
@@ -106,6 +111,7 @@ std::string ConsoleDriver::dump() const {
 bool ConsoleDriver::execute(const std::string& line) {
   auto [command, rest] = head(line);
   if (command.empty() || command[0] == '#') return true;
+  const int failuresBefore = failures_;
   bool ok = true;
   if (command == "quit") {
     return false;
@@ -134,7 +140,9 @@ bool ConsoleDriver::execute(const std::string& line) {
     fail("unknown command \"" + command + "\"");
     return true;
   }
-  (void)ok;
+  // Every refusal counts as a failed command, even where the refusing
+  // control had nothing to say.
+  if (!ok && failures_ == failuresBefore) fail("\"" + trim(line) + "\" was refused");
   settle();
   return true;
 }
@@ -161,8 +169,7 @@ bool ConsoleDriver::tap(const std::string& target) {
     fail("an alert is on screen; use alert <action title>");
     return false;
   }
-  auto screen = ScreenPrinter::visibleScreen(*w);
-  auto shown = shownController(screen);
+  auto shown = ScreenPrinter::shownController(*w);
   if (!shown) {
     fail("no screen");
     return false;
@@ -224,10 +231,10 @@ bool ConsoleDriver::tap(const std::string& target) {
   if (cell) {
     auto parent = cell->superview();
     if (auto table = std::dynamic_pointer_cast<TableView>(parent)) {
-      if (auto p = table->indexPathForCell(static_cast<TableViewCell&>(*cell))) return table->userSelectRow(*p);
+      if (auto p = table->indexPathForCell(static_cast<TableViewCell&>(*cell))) return tapRow(*table, *p);
     }
     if (auto grid = std::dynamic_pointer_cast<CollectionView>(parent)) {
-      if (auto p = grid->indexPathForCell(static_cast<CollectionViewCell&>(*cell))) return grid->userSelectItem(*p);
+      if (auto p = grid->indexPathForCell(static_cast<CollectionViewCell&>(*cell))) return tapItem(*grid, *p);
     }
   }
   fail("nothing to tap named \"" + target + "\"");
@@ -236,7 +243,7 @@ bool ConsoleDriver::tap(const std::string& target) {
 
 bool ConsoleDriver::type(const std::string& field, const std::string& text) {
   auto w = window();
-  auto shown = w ? shownController(ScreenPrinter::visibleScreen(*w)) : nullptr;
+  auto shown = w ? ScreenPrinter::shownController(*w) : nullptr;
   if (!shown) {
     fail("no screen");
     return false;
@@ -264,7 +271,7 @@ bool ConsoleDriver::type(const std::string& field, const std::string& text) {
 
 bool ConsoleDriver::select(const std::string& list, const std::string& row) {
   auto w = window();
-  auto shown = w ? shownController(ScreenPrinter::visibleScreen(*w)) : nullptr;
+  auto shown = w ? ScreenPrinter::shownController(*w) : nullptr;
   if (!shown) {
     fail("no screen");
     return false;
@@ -303,9 +310,9 @@ bool ConsoleDriver::select(const std::string& list, const std::string& row) {
         }
       }
     }
-    if (parsed && table->userSelectRow(path)) return true;
+    if (parsed && tapRow(*table, path)) return true;
   } else if (auto grid = std::dynamic_pointer_cast<CollectionView>(found)) {
-    if (parsed && grid->userSelectItem(path)) return true;
+    if (parsed && tapItem(*grid, path)) return true;
   }
   fail("no row \"" + row + "\" to select in \"" + list + "\"");
   return false;

@@ -159,6 +159,20 @@ std::shared_ptr<ViewController> ScreenPrinter::visibleAlert(const Window& window
   return nullptr;
 }
 
+std::shared_ptr<ViewController> ScreenPrinter::shownController(const Window& window) {
+  auto shown = visibleScreen(window);
+  while (shown) {
+    if (auto nav = std::dynamic_pointer_cast<NavigationController>(shown); nav && nav->topViewController()) {
+      shown = nav->topViewController();
+    } else if (auto tab = std::dynamic_pointer_cast<TabBarController>(shown); tab && tab->selectedViewController()) {
+      shown = tab->selectedViewController();
+    } else {
+      break;
+    }
+  }
+  return shown;
+}
+
 std::string ScreenPrinter::printView(const View& view, int depth) {
   std::ostringstream out;
   printTree(view, depth, out);
@@ -167,21 +181,10 @@ std::string ScreenPrinter::printView(const View& view, int depth) {
 
 std::string ScreenPrinter::print(const Window& window) {
   std::ostringstream out;
-  auto screen = visibleScreen(window);
-  if (!screen) {
+  auto shown = shownController(window);
+  if (!shown) {
     out << "screen: none\n";
     return out.str();
-  }
-  // Descend containers to the screen that is showing.
-  auto shown = screen;
-  while (true) {
-    if (auto nav = std::dynamic_pointer_cast<NavigationController>(shown); nav && nav->topViewController()) {
-      shown = nav->topViewController();
-    } else if (auto tab = std::dynamic_pointer_cast<TabBarController>(shown); tab && tab->selectedViewController()) {
-      shown = tab->selectedViewController();
-    } else {
-      break;
-    }
   }
   out << "screen: " << shown->className();
   if (!shown->title().empty()) out << " " << quote(shown->title());

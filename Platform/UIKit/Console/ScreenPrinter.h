@@ -19,6 +19,9 @@ class ScreenPrinter {
   static std::shared_ptr<ViewController> visibleScreen(const Window& window);
   // The alert controller on top of the window, if any.
   static std::shared_ptr<ViewController> visibleAlert(const Window& window);
+  // The visible screen with navigation and tab containers descended to the
+  // controller whose content is showing.
+  static std::shared_ptr<ViewController> shownController(const Window& window);
 
   static std::string print(const Window& window);
   static std::string printView(const View& view, int depth = 0);

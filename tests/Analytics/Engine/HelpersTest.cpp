@@ -11,6 +11,7 @@
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Engine/Monitor/APMUserDefaults.h"
+#include "Analytics/Storage/APMValue.h"
 #include "Analytics/Storage/Config/APMRemoteConfig.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Clock.h"
@@ -69,6 +70,28 @@ TEST(DataHelpersTest, QueryStrings) {
   EXPECT_EQ(broken["a b"], "c d");
   EXPECT_EQ(broken["e"], "");
   EXPECT_FALSE(apm_stringByUnescapingFromURLArgument("%C3"));  // not UTF-8
+}
+
+TEST(APMValueTest, EqualityFollowsTheKindAndEqualValuesHashAlike) {
+  using platform::Value;
+  EXPECT_NE(APMValue(1.0), APMValue(int64_t{1}));
+  EXPECT_EQ(APMValue(1.0).valueType(), APMValue::kDouble);
+  EXPECT_EQ(APMValue(Value::Array{}).valueType(), APMValue::kArray);
+  struct Pair {
+    APMValue a, b;
+  };
+  const Pair equal[] = {
+      {APMValue(0.0), APMValue(-0.0)},
+      {APMValue(int64_t{7}), APMValue(int64_t{7})},
+      {APMValue("x"), APMValue(std::string("x"))},
+      {APMValue(Value::Array{Value("a"), Value(1), Value(-0.0)}), APMValue(Value::Array{Value("a"), Value(1), Value(0.0)})},
+  };
+  for (const auto& [a, b] : equal) {
+    EXPECT_EQ(a, b) << a.description();
+    EXPECT_EQ(a.hash(), b.hash()) << a.description();
+  }
+  EXPECT_NE(APMValue(Value::Array{Value("a")}), APMValue(Value::Array{Value("b")}));
+  EXPECT_NE(APMValue("1"), APMValue(int64_t{1}));
 }
 
 class NamesForLoggingTest : public ::testing::Test {

@@ -137,6 +137,23 @@ TEST_F(PersistenceTest, StorageLocationFollowsTheFlag) {
       APMMeasurementPlistPath(APMPersistedConfig::kSuiteName)));
 }
 
+TEST_F(PersistenceTest, MovingBackKeepsTheSourceUntilTheDefaultsHoldIt) {
+  auto& files = platform::FileManager::defaultManager();
+  const std::string suite = "apm.move.back";
+  const std::string source = APMMeasurementPlistPath(suite);
+  const std::string target = APMPreferencesPlistPath(suite);
+  files.createDirectoryAtPath(source.substr(0, source.rfind('/')), true);
+  ASSERT_TRUE(platform::PropertyList::writeFile(source, Value(Value::Dictionary{{"k", Value("v")}})).ok());
+  // A directory where the preferences file belongs makes the write fail.
+  files.createDirectoryAtPath(target, true);
+  EXPECT_FALSE(APMMovePersistedConfigToUserDefaults(suite));
+  EXPECT_TRUE(files.fileExistsAtPath(source));
+  files.removeItemAtPath(target);
+  EXPECT_TRUE(APMMovePersistedConfigToUserDefaults(suite));
+  EXPECT_FALSE(files.fileExistsAtPath(source));
+  EXPECT_EQ(platform::UserDefaults::suite(suite).stringObjectForKey("k"), "v");
+}
+
 TEST_F(PersistenceTest, PersistentDictionaryWritesOnceAfterABurst) {
   auto dictionary = APMPersistentDictionary::initWithFileName("store");
   ASSERT_TRUE(dictionary);

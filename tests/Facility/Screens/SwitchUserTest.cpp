@@ -22,7 +22,7 @@ class FakeDashboard : public uikit::ViewController, public UserSelectionDelegate
   };
   void onUserTypeSelected() override {
     auto nav = navigationController();
-    calls.push_back({platform::Clock::current().uptime(), nav ? nav->viewControllers().size() : 0});
+    calls.push_back({platform::Clock::currentShared()->uptime(), nav ? nav->viewControllers().size() : 0});
     if (onSelected) onSelected();
   }
   std::vector<Call> calls;

@@ -270,6 +270,22 @@ TEST_F(ViewExtensionsTest, ButtonBarItemAndSegmentActionsGetTheSender) {
   EXPECT_EQ(changes, std::vector<std::string>{"new 1"}) << "the latest action, once, with the control";
 }
 
+TEST_F(ViewExtensionsTest, ReplacingAClosureActionKeepsOtherHandlersOfTheControl) {
+  auto button = uikit::View::make<uikit::Button>();
+  auto segments = uikit::View::make<uikit::SegmentedControl>(std::vector<std::string>{"Open", "Closed"});
+  std::vector<std::string> calls;
+  button->addAction([&](uikit::Control&) { calls.push_back("button other"); }, uikit::kControlEventTouchUpInside);
+  segments->addAction([&](uikit::Control&) { calls.push_back("segment other"); }, uikit::kControlEventValueChanged);
+  for (const char* name : {"first", "second"}) {
+    std::string tag = name;
+    TapActions::addAction(button, [&calls, tag](uikit::Button&) { calls.push_back("button " + tag); });
+    TapActions::setAction(segments, [&calls, tag](uikit::SegmentedControl&) { calls.push_back("segment " + tag); });
+  }
+  button->sendActionsForControlEvents(uikit::kControlEventTouchUpInside);
+  ASSERT_TRUE(segments->userSelectSegment(1));
+  EXPECT_EQ(calls, (std::vector<std::string>{"button other", "button second", "segment other", "segment second"}));
+}
+
 TEST_F(ViewExtensionsTest, SetConstraintConstantChangesEveryMatch) {
   auto super = uikit::View::make(uikit::Rect(0, 0, 300, 300));
   auto v = uikit::View::make();
@@ -362,6 +378,14 @@ TEST_F(ViewExtensionsTest, CollapsingWithoutASizeConstraintKeepsEdgesAsideUntilS
   CollapsingConstraints::setHiddenCollapsing(v, false, uikit::LayoutAttribute::kHeight);
   EXPECT_NE(std::find(v->constraints().begin(), v->constraints().end(), bottom), v->constraints().end());
   EXPECT_FALSE(v->isHidden());
+}
+
+TEST_F(GifCompletionTest, FileURLPathsArePercentDecoded) {
+  std::ofstream(dir + "/a b.gif", std::ios::binary)
+      .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  EXPECT_TRUE(GifImage::gifImageFromURL("file://" + dir + "/a%20b.gif"));
+  EXPECT_TRUE(GifImage::gifImageFromURL(dir + "/a b.gif")) << "a plain path is read as it is";
+  EXPECT_FALSE(GifImage::gifImageFromURL("file://" + dir + "/a%2520b.gif")) << "decoded once only";
 }
 
 }  // namespace

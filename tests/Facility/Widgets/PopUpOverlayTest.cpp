@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "Facility/Widgets/AssociatedObjects.h"
 #include "Facility/Widgets/FadeInTransitionAnimator.h"
 #include "Facility/Widgets/MailComposeAnswer.h"
 #include "Facility/Widgets/NibLoader.h"
@@ -323,7 +322,8 @@ TEST_F(PopUpOverlayTest, EachScreenKeepsOneOverlayReusedByLaterPresentations) {
   present(first, PopUpPresentType::leftToCenter, true);
   auto o = overlay();
   ASSERT_TRUE(o);
-  EXPECT_EQ(AssociatedObjects::value<std::shared_ptr<PopUpOverlay>>(root, "popUpOverlay").value_or(nullptr), o);
+  const auto* kept = root->associated<std::shared_ptr<PopUpOverlay>>("popUpOverlay");
+  EXPECT_EQ(kept ? *kept : nullptr, o);
 
   // A second popup on top of the first: the later type rules both.
   auto second = makePopup();
@@ -439,7 +439,7 @@ TEST_F(PopUpOverlayTest, WithoutAnOverlayFromTheInterfaceFileThePresentationIsDr
     EXPECT_EQ(done, 0);
     EXPECT_EQ(popup->superview(), nullptr);
     EXPECT_EQ(screen->view()->subviews().size(), 0u);
-    EXPECT_EQ(AssociatedObjects::get(screen, "popUpOverlay"), nullptr);
+    EXPECT_EQ(screen->associatedObject("popUpOverlay"), nullptr);
   }
   uikit::Nib::resetRegistry();
   EXPECT_TRUE(PopUpOverlayPresenter::popUpOverlay(root)) << "the real file is declared again on demand";

@@ -47,6 +47,18 @@ TEST(HexTest, LowercaseTwoDigitsPerByte) {
   EXPECT_EQ(Hex::encode(std::vector<std::uint8_t>{}), "");
 }
 
+TEST(HexTest, DecodeReadsEitherCaseAndRefusesAnythingElse) {
+  using B = std::vector<std::uint8_t>;
+  EXPECT_EQ(Hex::decode(""), B{});
+  EXPECT_EQ(Hex::decode("4c000aff"), (B{0x4C, 0x00, 0x0A, 0xFF}));
+  EXPECT_EQ(Hex::decode("4C000AfF"), (B{0x4C, 0x00, 0x0A, 0xFF}));
+  for (const char* bad : {"4", "4c0", "4g", "g4", " 4c", "4c ", "0x4c", "4c:00", "-1"}) {
+    EXPECT_FALSE(Hex::decode(bad).has_value()) << bad;
+  }
+  EXPECT_FALSE(Hex::decode(std::string_view("4\0", 2)).has_value());
+  EXPECT_EQ(Hex::decode(Hex::encode(FromText("round trip"))), FromText("round trip"));
+}
+
 TEST(Base64Test, RFC4648VectorsRoundTrip) {
   const std::pair<std::string, std::string> cases[] = {
       {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},

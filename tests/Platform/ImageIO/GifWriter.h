@@ -48,4 +48,23 @@ inline std::vector<std::uint8_t> makeGif(int w, int h, const std::vector<FrameSp
   return out;
 }
 
+// A large logical screen holding `frames` tiny 1x1 frames: small on disk,
+// large once every frame is composited onto the full canvas.
+inline std::vector<std::uint8_t> makeSparseGif(int screenW, int screenH, int frames) {
+  std::vector<std::uint8_t> out;
+  int error = 0;
+  GifFileType* gif = EGifOpen(&out, writeToVector, &error);
+  GifColorType colors[2] = {{0, 0, 0}, {255, 0, 0}};
+  ColorMapObject* map = GifMakeMapObject(2, colors);
+  EGifPutScreenDesc(gif, screenW, screenH, 1, 0, map);
+  for (int i = 0; i < frames; ++i) {
+    EGifPutImageDesc(gif, 0, 0, 1, 1, false, nullptr);
+    GifPixelType pixel = 1;
+    EGifPutLine(gif, &pixel, 1);
+  }
+  EGifCloseFile(gif, &error);
+  GifFreeMapObject(map);
+  return out;
+}
+
 }  // namespace gif_test

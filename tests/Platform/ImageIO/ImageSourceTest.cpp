@@ -35,4 +35,27 @@ TEST(ImageSourceTest, BadDataIsAnErrorNotACrash) {
   for (const auto& b : bad) EXPECT_FALSE(platform::ImageSource::createWithData(b).ok());
 }
 
+TEST(ImageSourceTest, OversizedCanvasIsRefusedFromTheHeader) {
+  // A 65535x65535 screen declared in a few bytes, with and without frame data.
+  std::vector<std::uint8_t> headerOnly = {'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF,
+                                          0x00, 0x00, 0x00};
+  for (const auto& data : {headerOnly, gif_test::makeSparseGif(65535, 65535, 1)}) {
+    auto source = platform::ImageSource::createWithData(data);
+    ASSERT_FALSE(source.ok());
+    EXPECT_TRUE(source.status().IsCorruption()) << source.status().message();
+  }
+}
+
+TEST(ImageSourceTest, TotalDecodedSizeIsCapped) {
+  // 2048x2048 canvas = 16 MiB per composite frame.
+  auto fits = platform::ImageSource::createWithData(gif_test::makeSparseGif(2048, 2048, 2));
+  ASSERT_TRUE(fits.ok()) << fits.status().message();
+  EXPECT_EQ(fits->count(), 2u);
+  EXPECT_EQ(fits->frameAtIndex(1).rgba[0], 255);
+
+  auto tooMany = platform::ImageSource::createWithData(gif_test::makeSparseGif(2048, 2048, 17));
+  ASSERT_FALSE(tooMany.ok());
+  EXPECT_EQ(tooMany.status().code(), platform::Status::Code::kInvalidArgument);
+}
+
 }  // namespace

@@ -147,5 +147,20 @@ TEST_F(ConsoleDriverTest, RejectsBadWaitsAndWorksWithoutAWindow) {
             "screen: none\n");
 }
 
+TEST_F(ConsoleDriverTest, RefusedTapsCountAsFailures) {
+  auto nav = NavigationController::withRoot(std::make_shared<SampleScreen>());
+  show(nav);
+  auto pinned = std::make_shared<ViewController>();
+  pinned->navigationItem().hidesBackButton = true;  // no way back from here
+  nav->pushViewController(pinned, false);
+  clock->runUntilIdle();
+  std::ostringstream out;
+  ConsoleDriver driver(out, window, clock);
+  std::istringstream script("tap Back\n");
+  EXPECT_EQ(driver.run(script), 1) << out.str();
+  EXPECT_EQ(out.str(), "error: \"tap Back\" was refused\n");
+  EXPECT_EQ(nav->viewControllers().size(), 2u);
+}
+
 }  // namespace
 }  // namespace uikit::testing

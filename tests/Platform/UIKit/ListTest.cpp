@@ -4,6 +4,7 @@
 
 #include "Platform/UIKit/CollectionView.h"
 #include "Platform/UIKit/InfiniteScrollingView.h"
+#include "Platform/UIKit/ListCells.h"
 #include "Platform/UIKit/PullToRefreshView.h"
 #include "Platform/UIKit/TableView.h"
 #include "tests/Platform/UIKit/UIKitFixture.h"
@@ -178,6 +179,17 @@ TEST_F(ListTest, CollectionViewLaysOutAGridAndRecyclesCells) {
   EXPECT_EQ(grid->reusePool().createdCount(), created) << "recycled while scrolling";
   EXPECT_TRUE(grid->userSelectItem({0, 35}));
   EXPECT_EQ(grid->indexPathsForSelectedItems(), (std::vector<IndexPath>{IndexPath{0, 35}}));
+}
+
+TEST(ListCellsTest, SelectionOutsideTheCountsIsDropped) {
+  ListCells<TableViewCell> cells;
+  cells.setCounts(2, [](long section) { return section == 0 ? 3 : 1; });
+  for (IndexPath p : {IndexPath{-1, 0}, IndexPath{0, -1}, IndexPath{2, 0}, IndexPath{1, 1},
+                      IndexPath{0, 2}, IndexPath{1, 0}, IndexPath{0, 2}}) {
+    cells.select(p, false);
+  }
+  cells.dropSelectionOutsideCounts();
+  EXPECT_EQ(cells.selectedPaths(), (std::vector<IndexPath>{{0, 2}, {1, 0}}));
 }
 
 }  // namespace

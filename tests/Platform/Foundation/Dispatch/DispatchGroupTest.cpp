@@ -5,9 +5,7 @@
 #include <thread>
 
 #include "Platform/Foundation/DispatchGroup.h"
-#include "Platform/Foundation/DispatchSemaphore.h"
 #include "Platform/Foundation/Log.h"
-#include "Platform/Foundation/Once.h"
 #include "tests/Platform/Foundation/Dispatch/DispatchTestSupport.h"
 
 namespace platform {
@@ -99,42 +97,6 @@ TEST_F(ManualClockTest, GroupWaitReturnsWhenEmptiedOrWhenTheClockRunsOut) {
   auto queue = DispatchQueue::create("test.leaver");
   queue->async([group]() mutable { group.leave(); });
   EXPECT_TRUE(group.wait(-1.0));
-}
-
-TEST_F(ManualClockTest, SemaphoreCountsAndTimesOutOnTheInjectedClock) {
-  DispatchSemaphore sem(1);
-  EXPECT_TRUE(sem.wait(0.0));
-  EXPECT_FALSE(sem.wait(0.0));
-  auto queue = DispatchQueue::create("test.signal");
-  queue->async([&] { sem.signal(); });
-  EXPECT_TRUE(sem.wait(-1.0));
-
-  std::atomic<bool> done{false};
-  bool result = true;
-  std::thread waiter([&] {
-    result = sem.wait(10.0);
-    done = true;
-  });
-  while (!done) {
-    clock_->advance(1.0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  waiter.join();
-  EXPECT_FALSE(result);
-}
-
-TEST(OnceTest, RunsExactlyOnceAcrossThreads) {
-  Once once;
-  std::atomic<int> calls{0};
-  std::vector<std::thread> threads;
-  for (int i = 0; i < 8; ++i) {
-    threads.emplace_back([&] {
-      once.call([&] { ++calls; });
-      EXPECT_TRUE(once.done()) << "callers return only after the initialisation";
-    });
-  }
-  for (auto& t : threads) t.join();
-  EXPECT_EQ(calls.load(), 1);
 }
 
 }  // namespace

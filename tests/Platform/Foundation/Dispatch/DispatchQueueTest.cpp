@@ -267,5 +267,28 @@ TEST_F(ManualClockTest, MainQueueSyncFromWorkerRunsOnMainThread) {
   EXPECT_TRUE(capture.contains("running the block inline"));
 }
 
+TEST_F(ManualClockTest, DroppingPendingMainBlocksReleasesTheirWaiters) {
+  std::atomic<bool> ran{false};
+  std::atomic<bool> returned{false};
+  std::thread worker([&] {
+    DispatchQueue::main()->sync([&] { ran = true; });
+    returned = true;
+  });
+  // Wait (real time) until the worker's block sits on the main loop.
+  for (int i = 0; i < 10000 && RunLoop::main().isIdle(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_FALSE(RunLoop::main().isIdle());
+  auto delayed = RunLoop::main().asyncAfter(5.0, [&] { ran = true; });
+
+  RunLoop::main().removeAllPending();
+  worker.join();  // hangs here if the dropped block is never released
+  EXPECT_TRUE(returned);
+  EXPECT_TRUE(delayed->isCancelled());
+  clock_->advance(10.0);
+  RunLoop::main().runUntilIdle();
+  EXPECT_FALSE(ran) << "dropped blocks never run";
+}
+
 }  // namespace
 }  // namespace platform
