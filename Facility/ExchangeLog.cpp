@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Facility/JSONString.h"
+#include "Platform/Foundation/JsonText.h"
 
 using platform::Value;
 
@@ -114,7 +115,7 @@ std::string ExchangeLog::maskedReply(std::string_view body) {
   nlohmann::json j = nlohmann::json::parse(body, nullptr, false);
   if (j.is_discarded()) return shorten(body);
   maskJson(j);
-  return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return platform::JsonText::dump(j);
 }
 
 std::string ExchangeLog::describe(const Value& value) {

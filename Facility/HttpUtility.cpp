@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "Platform/Foundation/JsonText.h"
+
 namespace {
 
 std::size_t AppendBody(char* data, std::size_t size, std::size_t count, void* user) {
@@ -63,13 +65,12 @@ void HttpUtility::logReply(const std::string& body) {
     // Member names only: replies carry secrets (the engine's key).
     nlohmann::json names = nlohmann::json::array();
     for (const auto& item : json.items()) names.push_back(item.key());
-    platform::LogDebug("Json reponse is: " + names.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    platform::LogDebug("Json reponse is: " + platform::JsonText::dump(names));
   }
 }
 
 void HttpUtility::logDecodingError(const std::string& message) {
-  platform::LogDebug(nlohmann::json("deocding error =>" + message).dump(-1, ' ', false,
-                                                                         nlohmann::json::error_handler_t::replace));
+  platform::LogDebug(platform::JsonText::dump(nlohmann::json("deocding error =>" + message)));
 }
 
 void HttpUtility::runDataTask(const HURequest& request, std::function<void(RawResponse)> completion) {

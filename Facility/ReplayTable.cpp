@@ -30,6 +30,7 @@
 #include "Facility/Models/NotificationCountModel.h"
 #include "Facility/Models/VehicleDetailsModel.h"
 #include "Facility/Models/WireRecord.h"
+#include "Platform/Foundation/JsonText.h"
 
 namespace {
 
@@ -94,9 +95,9 @@ std::optional<std::string> ReplayTable::describeReply(APIName::Case apiCase, con
     auto decoded = wire::decode<R>(body);
     if (!decoded.ok()) return;
     if constexpr (wire::RecordTraits<R>::shared) {
-      out = wire::describe(*decoded.value()).dump();
+      out = platform::JsonText::dump(wire::describe(*decoded.value()));
     } else {
-      out = wire::describe(decoded.value()).dump();
+      out = platform::JsonText::dump(wire::describe(decoded.value()));
     }
   });
   return out;

@@ -25,7 +25,8 @@
 //
 // Encoding (records declared encodable only) writes one object in key-table
 // order, leaves empty optional fields out, always writes required ones and
-// never writes local-only fields.
+// never writes local-only fields. Texts are raw bytes (stored records do not
+// check UTF-8): each byte that is not well-formed UTF-8 is written as U+FFFD.
 #pragma once
 
 #include <memory>
@@ -38,6 +39,7 @@
 #include "Facility/Models/RecordDecoder.h"
 #include "Facility/Models/RecordEncoder.h"
 #include "Facility/Models/RecordType.h"
+#include "Platform/Foundation/JsonText.h"
 #include "Platform/Foundation/Status.h"
 
 namespace wire {
@@ -71,7 +73,7 @@ nlohmann::ordered_json encodeJson(const T& record) {
 // The wire form as compact JSON text.
 template <WireRecord T>
 std::string encode(const T& record) {
-  return encodeJson(record).dump();
+  return platform::JsonText::dump(encodeJson(record));
 }
 
 // Diagnostic form of any record: its wire members under their keys, and in

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Platform/Foundation/JsonText.h"
+
 namespace platform {
 namespace {
 
@@ -275,8 +277,7 @@ Result<Value> Value::parseJson(std::string_view text) {
 Result<std::string> Value::toJsonString() const {
   auto j = toJson();
   if (!j.ok()) return j.status();
-  // Replace, not throw, on invalid UTF-8 in texts.
-  return j->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return JsonText::dump(*j);
 }
 
 std::string Value::description() const {

@@ -13,6 +13,7 @@
 #include "Analytics/Interpreter/APMPObjectProvider.h"
 #include "Analytics/Interpreter/Notation/APMPTestNotation.h"
 #include "Platform/Foundation/FileManager.h"
+#include "Platform/Foundation/JsonText.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
                            u"internal.logger");
   APMPError loadError;
   if (!editing.loadProgram(program, &loadError)) {
-    std::cout << nlohmann::json{{"load_error", errorJson(loadError)}}.dump() << "\n";
+    std::cout << platform::JsonText::dump(nlohmann::json{{"load_error", errorJson(loadError)}}) << "\n";
     return 1;
   }
   for (const APMPEvent& event : events) {
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
       for (const APMPEvent& e : context.eventsToLog()) created.push_back(APMPTestNotation::jsonFromEvent(e));
       line["created"] = created;
     }
-    std::cout << line.dump() << "\n";
+    std::cout << platform::JsonText::dump(line) << "\n";
   }
   return 0;
 }

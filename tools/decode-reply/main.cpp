@@ -10,6 +10,7 @@
 
 #include "Facility/Models/RecordRegistry.h"
 #include "Platform/Foundation/FileManager.h"
+#include "Platform/Foundation/JsonText.h"
 
 namespace {
 
@@ -39,6 +40,6 @@ int main(int argc, char** argv) {
     std::cout << "error: " << decoded.status().message() << '\n';
     return 1;
   }
-  std::cout << decoded->dump(2) << '\n';
+  std::cout << platform::JsonText::dump(*decoded, 2) << '\n';
   return 0;
 }

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "Platform/Foundation/JsonText.h"
+
 namespace {
 
 constexpr int kMaxNesting = 512;
@@ -105,7 +107,7 @@ bool parse(const nlohmann::json& j, APMPEntity* out, std::string* error, int dep
       return parseRaw(j["entity"], out, error, depth);
     }
   }
-  return fail(error, "unknown program notation: " + j.dump());
+  return fail(error, "unknown program notation: " + platform::JsonText::dump(j));
 }
 
 bool parseList(const nlohmann::json& j, std::vector<APMPEntity>* out, std::string* error) {

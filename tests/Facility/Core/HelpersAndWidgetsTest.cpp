@@ -15,6 +15,7 @@
 #include "Platform/UIKit/NavigationController.h"
 #include "Platform/UIKit/TabBarController.h"
 #include "tests/Facility/Core/CoreFixture.h"
+#include "tests/support/IllFormedUtf8.h"
 
 using platform::Value;
 
@@ -73,7 +74,18 @@ TEST_F(HelpersTest, JsonTextEscapesSlashesAndRefusesNonJson) {
   EXPECT_EQ(jsonString(false, Value(Value::Dictionary{{"u", Value("a/b")}, {"n", Value(1)}})), R"({"n":1,"u":"a\/b"})");
   EXPECT_EQ(jsonString(true, Value(Value::Array{Value("x")})), "[\n  \"x\"\n]");
   EXPECT_EQ(jsonString(false, Value(Value::Array{Value::bytes("x")})), "{}");
-  EXPECT_EQ(jsonString(false, Value(Value::Array{Value(std::string("\xff"))})), "{}");
+}
+
+// A stray byte in one text must not turn the whole parameter into "{}".
+TEST_F(HelpersTest, JsonTextAndExchangeLogRepairEachIllFormedByte) {
+  for (const auto& c : testsupport::Utf8RepairCases()) {
+    Value list(Value::Dictionary{{c.raw, Value(Value::Array{Value(c.raw), Value("a/b")})}});
+    EXPECT_EQ(jsonString(false, list), "{\"" + c.repaired + "\":[\"" + c.repaired + "\",\"a\\/b\"]}") << c.name;
+
+    const std::string block = ExchangeLog::exchangeBlock("POST", "https://h/api", 200, Value::Dictionary{{"Name", Value(c.raw)}},
+                                                         {}, "reply");
+    EXPECT_NE(block.find("Name\\\" : \\\"" + c.repaired + "\\\""), std::string::npos) << c.name << block;
+  }
 }
 
 TEST_F(HelpersTest, ShortenedValuesKeepWholeCharacters) {

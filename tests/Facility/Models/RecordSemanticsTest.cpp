@@ -16,6 +16,7 @@
 #include "Facility/Models/NotificationCountModel.h"
 #include "Facility/Models/VehicleDetailsModel.h"
 #include "Facility/Models/WireRecord.h"
+#include "tests/support/IllFormedUtf8.h"
 
 namespace {
 
@@ -96,6 +97,20 @@ TEST(Encoding, InitApiRequestIsExactlyTheKey) {
   EXPECT_EQ(wire::encode(MDLInitApiRequest{"6f1d9a3e"}), R"~({"key":"6f1d9a3e"})~");
   EXPECT_EQ(wire::encode(MDLInitApiRequest{}), R"~({"key":""})~");
   EXPECT_EQ(wire::encode(MDLInitApiRequest{"a\"b"}), R"~({"key":"a\"b"})~");
+}
+
+// A stored key is not checked for UTF-8; encoding it must not throw.
+TEST(Encoding, TextsThatAreNotUtf8AreRepairedBytePerByte) {
+  for (const auto& c : testsupport::Utf8RepairCases()) {
+    std::string text;
+    ASSERT_NO_THROW(text = wire::encode(MDLInitApiRequest{c.raw})) << c.name;
+    EXPECT_EQ(text, R"~({"key":")~" + c.repaired + R"~("})~") << c.name;
+
+    VehicleDetailsModel vehicle;
+    vehicle.empList.emplace().push_back(EmployeeDetailsModel{.personType = c.raw});
+    ASSERT_NO_THROW(text = wire::encode(vehicle)) << c.name;
+    EXPECT_EQ(text, R"~({"EmpList":[{"PERSONTYPE":")~" + c.repaired + R"~("}]})~") << c.name;
+  }
 }
 
 TEST(Encoding, EmptyOptionalsAreLeftOut) {

@@ -6,6 +6,8 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "tests/support/IllFormedUtf8.h"
+
 namespace platform {
 namespace {
 
@@ -73,6 +75,16 @@ TEST(ValueTest, JsonRoundTripKeepsKinds) {
   auto again = Value::parseJson(*text);
   ASSERT_TRUE(again.ok());
   EXPECT_EQ(*again, v);
+}
+
+TEST(ValueTest, JsonTextRepairsEachIllFormedByteOfTextsAndKeys) {
+  for (const auto& c : testsupport::Utf8RepairCases()) {
+    Value v(Value::Dictionary{{"t", Value(c.raw)}, {c.raw, Value(Value::Array{Value(c.raw)})}});
+    auto text = v.toJsonString();
+    ASSERT_TRUE(text.ok()) << c.name;
+    nlohmann::json expected = {{"t", c.repaired}, {c.repaired, {c.repaired}}};
+    EXPECT_EQ(*text, expected.dump()) << c.name;
+  }
 }
 
 TEST(ValueTest, JsonRefusesWhatItCannotHold) {
