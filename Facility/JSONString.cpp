@@ -9,10 +9,7 @@ using platform::Value;
 
 namespace {
 
-// Bytes that are not UTF-8 are written as U+FFFD, one per byte, so a stray
-// byte in one text does not lose the whole parameter.
-void writeString(const std::string& raw, std::string& out) {
-  const std::string s = platform::Utf8::sanitize(raw);
+void writeString(const std::string& s, std::string& out) {
   out.push_back('"');
   for (unsigned char c : s) {
     switch (c) {
@@ -47,6 +44,10 @@ bool write(const Value& v, bool pretty, int depth, std::string& out, std::string
     case Value::Type::kInteger: out += std::to_string(*v.getInt()); return true;
     case Value::Type::kDouble: out += platform::FormatDouble(*v.getDouble()); return true;
     case Value::Type::kString:
+      if (!platform::Utf8::isValid(*v.getString())) {
+        error = "Invalid UTF-8 in text";
+        return false;
+      }
       writeString(*v.getString(), out);
       return true;
     case Value::Type::kArray: {
@@ -74,6 +75,10 @@ bool write(const Value& v, bool pretty, int depth, std::string& out, std::string
         first = false;
         if (pretty) out.push_back('\n');
         indent(depth + 1);
+        if (!platform::Utf8::isValid(key)) {
+          error = "Invalid UTF-8 in text";
+          return false;
+        }
         writeString(key, out);
         out += pretty ? " : " : ":";
         if (!write(value, pretty, depth + 1, out, error)) return false;
@@ -100,7 +105,11 @@ std::string jsonString(bool pretty, const Value& value) {
   }
   std::string out, error;
   if (!write(value, pretty, 0, out, error)) {
-    platform::LogError("json serialization error: " + error);
+    if (error.rfind("Invalid UTF-8", 0) == 0) {
+      platform::LogError("Can't create string with data.");
+    } else {
+      platform::LogError("json serialization error: " + error);
+    }
     return "{}";
   }
   return out;

@@ -1,7 +1,6 @@
 // JSON text of a parameter value, as services embed lists in form fields and
 // the exchange log prints bodies. Slashes are written "\/". A value that is
-// no JSON (bytes, dates) gives "{}" and a log line; each byte of a text or key
-// that is not well-formed UTF-8 is written as U+FFFD.
+// no JSON (bytes, dates) or text that is not UTF-8 gives "{}" and a log line.
 #pragma once
 
 #include <string>

@@ -12,6 +12,7 @@
 #include "Facility/Widgets/AppLoader.h"
 #include "Platform/CommonCrypto/AES.h"
 #include "Platform/CommonCrypto/Base64.h"
+#include "Platform/Foundation/Log.h"
 #include "Platform/UIKit/NavigationController.h"
 #include "Platform/UIKit/TabBarController.h"
 #include "tests/Facility/Core/CoreFixture.h"
@@ -74,17 +75,20 @@ TEST_F(HelpersTest, JsonTextEscapesSlashesAndRefusesNonJson) {
   EXPECT_EQ(jsonString(false, Value(Value::Dictionary{{"u", Value("a/b")}, {"n", Value(1)}})), R"({"n":1,"u":"a\/b"})");
   EXPECT_EQ(jsonString(true, Value(Value::Array{Value("x")})), "[\n  \"x\"\n]");
   EXPECT_EQ(jsonString(false, Value(Value::Array{Value::bytes("x")})), "{}");
+  EXPECT_EQ(jsonString(false, Value(Value::Array{Value(std::string("\xff"))})), "{}");
 }
 
-// A stray byte in one text must not turn the whole parameter into "{}".
-TEST_F(HelpersTest, JsonTextAndExchangeLogRepairEachIllFormedByte) {
+// jsonString refuses text that is not UTF-8 as the form fields expect ("{}"
+// and its own line); it must never throw, whichever byte is bad.
+TEST_F(HelpersTest, JsonTextRefusesEachIllFormedText) {
   for (const auto& c : testsupport::Utf8RepairCases()) {
-    Value list(Value::Dictionary{{c.raw, Value(Value::Array{Value(c.raw), Value("a/b")})}});
-    EXPECT_EQ(jsonString(false, list), "{\"" + c.repaired + "\":[\"" + c.repaired + "\",\"a\\/b\"]}") << c.name;
-
-    const std::string block = ExchangeLog::exchangeBlock("POST", "https://h/api", 200, Value::Dictionary{{"Name", Value(c.raw)}},
-                                                         {}, "reply");
-    EXPECT_NE(block.find("Name\\\" : \\\"" + c.repaired + "\\\""), std::string::npos) << c.name << block;
+    const bool wellFormed = c.raw == c.repaired;
+    platform::LogCapture log;
+    Value list(Value::Dictionary{{"k", Value(Value::Array{Value(c.raw), Value("a/b")})}});
+    EXPECT_EQ(jsonString(false, list), wellFormed ? "{\"k\":[\"" + c.raw + "\",\"a\\/b\"]}" : "{}") << c.name;
+    EXPECT_EQ(log.contains("Can't create string with data."), !wellFormed) << c.name;
+    EXPECT_EQ(jsonString(false, Value(Value::Dictionary{{c.raw, Value(1)}})), wellFormed ? "{\"" + c.raw + "\":1}" : "{}")
+        << c.name << " as a key";
   }
 }
 
