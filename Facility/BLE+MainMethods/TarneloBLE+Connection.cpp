@@ -92,6 +92,11 @@ void TarneloBLE::peripheralDidDiscoverServices(const CBPeripheralPtr& peripheral
   }
   auto* context = punchContext(peripheral->identifier());
   bool dorva = context && context->dorvaFamily;
+  if (context) {
+    context->servicesPending = peripheral->services()->size();
+    context->writeCharacteristicFound = false;
+    context->discoveryError.reset();
+  }
   for (auto& service : *peripheral->services()) {
     if (dorva) {
       peripheral->discoverCharacteristics(std::vector<std::string>{kDorvaWrite, kDorvaSecond}, service);
@@ -109,33 +114,46 @@ void TarneloBLE::peripheralDidDiscoverCharacteristicsForServiceError(const CBPer
     platform::LogWarning("\ndidDiscoverCharacteristicsFor: " + Describe(error) + "\n");
     clearReader(identifier);
   }
-  if (!service || !service->characteristics()) {
-    failPunch(peripheral, error);
+  auto* context = punchContext(identifier);
+  bool foundWrite = false;
+  if (service && service->characteristics()) {
+    bool dorva = context && context->dorvaFamily;
+    const char* writeUuid = dorva ? kDorvaWrite : kOtherWrite;
+    const char* secondUuid = dorva ? kDorvaSecond : kOtherSecond;
+    auto characteristics = *service->characteristics();
+    for (auto& characteristic : characteristics) {
+      if (UUIDEquals(characteristic->uuid(), writeUuid)) {
+        foundWrite = true;
+        peripheral->setNotifyValue(true, characteristic);
+        writePunch(peripheral, characteristic);
+      } else if (UUIDEquals(characteristic->uuid(), secondUuid)) {
+        peripheral->setNotifyValue(true, characteristic);
+        peripheral->readValue(characteristic);
+      }
+    }
+  } else {
+    clearReader(identifier);
+  }
+  if (!context) {
+    if (!foundWrite) failPunch(peripheral, error);
     return;
   }
-  auto* context = punchContext(identifier);
-  bool dorva = context && context->dorvaFamily;
-  const char* writeUuid = dorva ? kDorvaWrite : kOtherWrite;
-  const char* secondUuid = dorva ? kDorvaSecond : kOtherSecond;
-  bool foundWrite = false;
-  auto characteristics = *service->characteristics();
-  for (auto& characteristic : characteristics) {
-    if (UUIDEquals(characteristic->uuid(), writeUuid)) {
-      foundWrite = true;
-      peripheral->setNotifyValue(true, characteristic);
-      writePunch(peripheral, characteristic);
-    } else if (UUIDEquals(characteristic->uuid(), secondUuid)) {
-      peripheral->setNotifyValue(true, characteristic);
-      peripheral->readValue(characteristic);
-    }
-  }
-  if (!foundWrite) failPunch(peripheral, error);
+  // One service without the write characteristic proves nothing while
+  // another may still carry it: decide once every service has answered.
+  context->writeCharacteristicFound = context->writeCharacteristicFound || foundWrite;
+  if (error && !context->discoveryError) context->discoveryError = error;
+  if (context->servicesPending > 0) --context->servicesPending;
+  if (context->servicesPending > 0 || context->writeCharacteristicFound) return;
+  const CBErrorOpt firstError = context->discoveryError;  // failPunch drops the context
+  failPunch(peripheral, firstError);
 }
 
 void TarneloBLE::writePunch(const CBPeripheralPtr& peripheral, const CBCharacteristicPtr& characteristic) {
   if (!command) return;
   auto* context = punchContext(peripheral->identifier());
-  if (!context) return;
+  // Several services may carry the write characteristic; one frame per punch.
+  if (!context || context->frameWritten) return;
+  context->frameWritten = true;
   platform::Bytes bytes(context->frameText.begin(), context->frameText.end());
   platform::LogDebug("before writeValue");
   peripheral->writeValue(bytes, characteristic, corebluetooth::CBCharacteristicWriteType::withResponse);

@@ -19,6 +19,8 @@ namespace {
 
 std::string BoolText(bool b) { return b ? "true" : "false"; }
 
+std::string LabelledItem(const std::string& label, const std::string& value) { return label + " " + value; }
+
 }  // namespace
 
 std::int64_t TarneloBLE::tapRSSI(const BLEDevice& device) const {
@@ -103,18 +105,21 @@ void TarneloBLE::centralManagerDidDiscoverPeripheralAdvertisementDataRSSI(
   }
   if (platform::IsLoggable(platform::LogLevel::kDebug)) {
     platform::LogDebug("\n");
-    platform::LogDebug("deviceName: " + record->localName().value_or(""));
-    platform::LogDebug("isOutOfRange: " + BoolText(record->isOutofRange));
-    platform::LogDebug("wasPunched: " + BoolText(record->wasPunched));
-    platform::LogDebug("midValue : " + std::to_string(mid));
-    platform::LogDebug("iTapRSSI : " + std::to_string(tap));
-    platform::LogDebug("punchThreshold : " + std::to_string(threshold));
+    // These lines print label and value as two items: one more space after
+    // the label's own.
+    platform::LogDebug(LabelledItem("deviceName: ", record->localName().value_or("")));
+    platform::LogDebug(LabelledItem("isOutOfRange: ", BoolText(record->isOutofRange)));
+    platform::LogDebug(LabelledItem("wasPunched: ", BoolText(record->wasPunched)));
+    platform::LogDebug(LabelledItem("midValue : ", std::to_string(mid)));
+    platform::LogDebug(LabelledItem("iTapRSSI : ", std::to_string(tap)));
+    platform::LogDebug(LabelledItem("punchThreshold : ", std::to_string(threshold)));
     platform::LogDebug("tagId: " + tagId);
     platform::LogDebug("boarding Floor: " + std::to_string(tapAndGoBoardingFloor));
     platform::LogDebug("destination Floor: " + std::to_string(tapAndGoDestinationFloor));
     platform::LogDebug("selected Floor: " + std::to_string(tapAndGoSelectedFloor));
     platform::LogDebug("isAllowedPunch: " + std::to_string(defaults.integerForKey(TarneloBLEKeys::shouldAllowPunch)));
-    platform::LogDebug("estimateDistance: " + platform::FormatDouble(record->estimateDistance.value_or(0.0)));
+    platform::LogDebug(
+        LabelledItem("estimateDistance: ", platform::FormatDouble(record->estimateDistance.value_or(0.0))));
     platform::LogDebug("\n");
   }
   if (record->wasPunched) return;

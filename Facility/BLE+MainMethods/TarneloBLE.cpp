@@ -144,7 +144,10 @@ void TarneloBLE::makePunchWithTagId(const std::string& tag, std::int64_t destina
   const std::string identifier = chosen->peripheral->identifier();
   if (auto* old = punchContext(identifier); old && old->watchdog) old->watchdog->cancel();
   std::weak_ptr<TarneloBLE> weak = weak_from_this();
-  PunchContext context{*frame, chosen->isDorvaFamily(), identifier, nullptr};
+  PunchContext context;
+  context.frameText = *frame;
+  context.dorvaFamily = chosen->isDorvaFamily();
+  context.identifier = identifier;
   context.watchdog = platform::RunLoop::main().asyncAfter(kPunchWatchdogSeconds, [weak, identifier] {
     if (auto self = weak.lock()) self->punchWatchdogFired(identifier);
   });

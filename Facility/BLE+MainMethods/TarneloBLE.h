@@ -151,6 +151,12 @@ class TarneloBLE : public std::enable_shared_from_this<TarneloBLE>,
     bool dorvaFamily = false;
     std::string identifier;
     platform::DispatchWorkItemPtr watchdog;
+    // Services whose characteristics have not answered yet; the write
+    // characteristic may sit on any of them.
+    std::size_t servicesPending = 0;
+    bool writeCharacteristicFound = false;
+    bool frameWritten = false;
+    corebluetooth::CBErrorOpt discoveryError;
   };
 
   void reportBleFailure(std::int64_t code);

@@ -240,12 +240,23 @@ void CBRadio::requestCharacteristics(const CBPeripheralPtr& peripheral, const UU
   if (s->characteristicDiscovery == CBRemoteScript::Answer::fail) {
     error = errorFor(*s);
   } else {
+    // A device may offer the same service UUID more than once: the n-th
+    // discovered service of a UUID answers with the n-th scripted one.
+    std::size_t nth = 0;
+    if (auto& known = peripheral->services()) {
+      for (auto& other : *known) {
+        if (other == service) break;
+        if (UUIDEquals(other->uuid(), service->uuid())) ++nth;
+      }
+    }
     std::vector<CBCharacteristicPtr> found;
     for (auto& [uuid, chars] : s->services) {
       if (!UUIDEquals(uuid, service->uuid())) continue;
+      if (nth-- > 0) continue;
       for (auto& c : chars) {
         if (Matches(filter, c)) found.push_back(std::make_shared<CBCharacteristic>(c, service));
       }
+      break;
     }
     service->mutableCharacteristics() = std::move(found);
   }

@@ -1,5 +1,6 @@
 #include "ScenarioRunner.h"
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/UserDefaults.h"
+#include "Platform/Foundation/Value.h"
 
 using nlohmann::json;
 
@@ -209,16 +211,37 @@ platform::Status ScenarioRunner::play(const json& scenario) {
     // "rssi" with an "every"/"until" pair.
     std::vector<std::pair<double, int>> adverts;
     if (r.contains("adverts")) {
+      if (!r["adverts"].is_array()) return platform::Status::InvalidArgument(id + ": adverts must be a list");
+      if (r["adverts"].size() > kMaxAdvertsPerReader)
+        return platform::Status::InvalidArgument(id + ": more than " + std::to_string(kMaxAdvertsPerReader) +
+                                                 " adverts");
       for (const json& a : r["adverts"]) {
         if (!a.is_object() || !a.value("at", json()).is_number() || !a.value("rssi", json()).is_number_integer())
           return platform::Status::InvalidArgument(id + ": adverts need numeric at and integer rssi");
+        if (!std::isfinite(a["at"].get<double>()))
+          return platform::Status::InvalidArgument(id + ": advert at must be a finite number");
         adverts.push_back({a["at"].get<double>(), a["rssi"].get<int>()});
       }
     } else if (r.contains("rssi")) {
       if (!r["rssi"].is_number_integer()) return platform::Status::InvalidArgument(id + ": rssi must be an integer");
       double every = r.value("every", 0.5), until = r.value("until", 0.0), from = r.value("from", 0.0);
+      if (!std::isfinite(from) || !std::isfinite(until) || !std::isfinite(every))
+        return platform::Status::InvalidArgument(id + ": from, until and every must be finite numbers");
       if (every <= 0) return platform::Status::InvalidArgument(id + ": every must be positive");
-      for (double t = from; t <= until + 1e-9; t += every) adverts.push_back({t, r["rssi"].get<int>()});
+      // Counted up front: a step lost in rounding, or a far-off until, would
+      // otherwise grow the list until memory runs out.
+      if (from + every == from)
+        return platform::Status::InvalidArgument(id + ": every is too small to advance from " +
+                                                 platform::FormatDouble(from));
+      const double count = until < from ? 0.0 : std::floor((until + 1e-9 - from) / every) + 1.0;
+      if (count > static_cast<double>(kMaxAdvertsPerReader))
+        return platform::Status::InvalidArgument(id + ": from, until and every give more than " +
+                                                 std::to_string(kMaxAdvertsPerReader) + " adverts");
+      for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        double t = from + static_cast<double>(i) * every;
+        if (t > until + 1e-9) break;
+        adverts.push_back({t, r["rssi"].get<int>()});
+      }
     }
     platform::Value::Dictionary advertisement{
         {corebluetooth::CBAdvertisementDataManufacturerDataKey, platform::Value(*data)},

@@ -2,6 +2,7 @@
 // prints every delegate call, every value written to a reader and the
 // reader's verdict, one line each, in order.
 #pragma once
+#include <cstddef>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -12,6 +13,10 @@
 
 class ScenarioRunner {
  public:
+  // More adverts than this for one reader is refused: the clock would take
+  // too long, or memory run out, to play them.
+  static constexpr std::size_t kMaxAdvertsPerReader = 100000;
+
   explicit ScenarioRunner(std::ostream& out);
   ~ScenarioRunner();
   platform::Status run(const nlohmann::json& scenario);

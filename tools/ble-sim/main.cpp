@@ -7,7 +7,10 @@
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::cerr << "usage: ble-sim <scenario.json>\n";
+    std::cerr << "usage: ble-sim <scenario.json>\n"
+                 "  at most "
+              << ScenarioRunner::kMaxAdvertsPerReader
+              << " adverts per reader; from, until, every and at must be finite numbers\n";
     return 2;
   }
   auto text = platform::FileManager::defaultManager().contentsAtPath(argv[1]);

@@ -66,6 +66,53 @@ TEST_F(ConnectionTest, TerminalFailuresCancelAndReport) {
   }
 }
 
+// A reader may offer the punch service more than once; only the discovery of
+// every service together tells whether the write characteristic is missing.
+TEST_F(ConnectionTest, WriteCharacteristicIsLookedForOnEveryService) {
+  struct Case {
+    const char* name;
+    bool dorva;
+    bool writeOnFirst;
+    bool writeOnSecond;
+    std::vector<std::string> report;
+  };
+  const std::vector<Case> cases{
+      {"write on the second service", true, false, true, {"commandSuccess"}},
+      {"write on the second service, other family", false, false, true, {"commandSuccess"}},
+      {"write on the first service", true, true, false, {"commandSuccess"}},
+      {"write on both services", true, true, true, {"commandSuccess"}},
+      {"write on neither service", true, false, false, {"bleFailure:24"}},
+  };
+  for (const Case& c : cases) {
+    radio().reset();
+    engine_->scannedDevices.clear();
+    delegate_->events.clear();
+    corebluetooth::Haptics::shared().reset();
+    auto& reader = addReader("R", c.dorva);
+    const std::string service = c.dorva ? TarneloBLE::kDorvaService : TarneloBLE::kOtherService;
+    const std::string write = c.dorva ? TarneloBLE::kDorvaWrite : TarneloBLE::kOtherWrite;
+    const std::string second = c.dorva ? TarneloBLE::kDorvaSecond : TarneloBLE::kOtherSecond;
+    auto characteristics = [&](bool withWrite) {
+      return withWrite ? std::vector<std::string>{second, write} : std::vector<std::string>{second};
+    };
+    radio().script("R")->services = {{service, characteristics(c.writeOnFirst)},
+                                     {service, characteristics(c.writeOnSecond)}};
+    auto device = record("R", c.dorva ? 0x07 : 0x03);
+    engine_->makePunchWithTagId("1", 1, 1, 1, "R");
+    pump();
+    const bool written = c.writeOnFirst || c.writeOnSecond;
+    EXPECT_EQ(delegate_->summary(), c.report) << c.name;
+    EXPECT_EQ(radio().writes().size(), written ? 1u : 0u) << c.name;
+    EXPECT_EQ(reader.acceptedCount(), written ? 1 : 0) << c.name;
+    EXPECT_EQ(radio().cancelCount("R"), 1) << c.name;
+    EXPECT_EQ(corebluetooth::Haptics::shared().vibrationCount(), written ? 1 : 0) << c.name;
+    EXPECT_FALSE(device->wasPunched) << c.name;
+    if (written) {
+      EXPECT_EQ(radio().writes()[0].characteristic, write) << c.name;
+    }
+  }
+}
+
 TEST_F(ConnectionTest, FailedConnectionRestartsScanning) {
   addReader("R", true);
   radio().script("R")->connect = CBRemoteScript::Connect::failWithError;

@@ -1,6 +1,9 @@
 // End to end on the simulated radio: the engine decides, connects and writes;
 // the reader emulator decrypts and checks every frame.
+#include <algorithm>
+
 #include "BleTestFixture.h"
+#include "Platform/Foundation/Log.h"
 
 namespace {
 
@@ -163,6 +166,74 @@ TEST_F(TapAndGoTest, SensitivityPicksTheThreshold) {
     EXPECT_EQ(radio().connectCount("R"), c.punched ? 1 : 0)
         << "sensitivity " << c.sensitivity << " rssi " << c.rssi << " dorva " << c.dorva;
   }
+}
+
+// The decision log prints the reader's own values (name, range, punched,
+// median, thresholds, distance) as label and value apart, so a space follows
+// the label's own; the stored values follow their label directly.
+TEST_F(TapAndGoTest, DecisionLogLinesAreExact) {
+  struct Case {
+    const char* name;
+    std::string localName;
+    std::uint8_t type;
+    std::uint8_t flag;
+    int sensitivity;
+    std::vector<int> rssis;
+    std::vector<std::string> block;
+  };
+  const std::vector<Case> cases{
+      {"first advert, named",
+       "Lobby door",
+       0x07,
+       0x1F,
+       2,
+       {-50},
+       {"deviceName:  Lobby door", "isOutOfRange:  false", "wasPunched:  false", "midValue :  0", "iTapRSSI :  -60",
+        "punchThreshold :  -70", "tagId: 123456", "boarding Floor: 1", "destination Floor: 5", "selected Floor: 5",
+        "isAllowedPunch: 1", "estimateDistance:  0"}},
+      {"out of range, unnamed",
+       "",
+       0x03,
+       0x1F,
+       1,
+       {-60, -60, -60, 0},
+       {"deviceName:  ", "isOutOfRange:  true", "wasPunched:  false", "midValue :  -60", "iTapRSSI :  -45",
+        "punchThreshold :  -55", "tagId: 123456", "boarding Floor: 1", "destination Floor: 5", "selected Floor: 5",
+        "isAllowedPunch: 1", "estimateDistance:  -1"}},
+      {"no flag, fractional distance",
+       "Gate",
+       0x07,
+       0x00,
+       2,
+       {-50, -30},
+       {"deviceName:  Gate", "isOutOfRange:  false", "wasPunched:  false", "midValue :  0", "iTapRSSI :  -60",
+        "punchThreshold :  -70", "tagId: 123456", "boarding Floor: 1", "destination Floor: 5", "selected Floor: 5",
+        "isAllowedPunch: 1", "estimateDistance:  0.0009765625"}},
+  };
+  const auto previous = platform::MinimumLogLevel();
+  platform::SetMinimumLogLevel(platform::LogLevel::kDebug);
+  for (const Case& c : cases) {
+    radio().reset();
+    engine_ = TarneloBLE::create();
+    engine_->setBleManagerDelegate(delegate_);
+    storeTapAndGo("123456", 5, 1, 5, c.sensitivity);
+    addReader("R", c.type == 0x07);
+    startScanning();
+    platform::LogCapture capture;
+    for (int rssi : c.rssis) {
+      capture.clear();
+      radio().advertise("R", Advert(Manufacturer(c.type, c.flag), c.localName), rssi);
+      pump();
+    }
+    auto lines = capture.lines();
+    auto first = std::find_if(lines.begin(), lines.end(),
+                              [](const std::string& l) { return l.rfind("deviceName:", 0) == 0; });
+    ASSERT_NE(first, lines.end()) << c.name;
+    ASSERT_GE(lines.end() - first, static_cast<std::ptrdiff_t>(c.block.size())) << c.name;
+    EXPECT_EQ(std::vector<std::string>(first, first + static_cast<std::ptrdiff_t>(c.block.size())), c.block)
+        << c.name;
+  }
+  platform::SetMinimumLogLevel(previous);
 }
 
 TEST_F(TapAndGoTest, StaleReadersArePrunedOnLastSeen) {
