@@ -38,6 +38,9 @@ class AccessTokenRefresher {
   // Wall time (seconds since 1970) of the last accepted refresh; 0 before the
   // first one of this scene delegate.
   double lastApiCallTime() { return stateFor(currentDelegate()).lastAccepted; }
+  // After a sign-out the next user's first failed refresh is treated as the
+  // first after launch: the previous user's accepted refresh grants no grace.
+  void forgetAcceptedRefresh() { state_.lastAccepted = 0; }
 
  private:
   struct State {

@@ -132,6 +132,7 @@ void SceneDelegate::clearSession() {
   arrApiRequests.clear();
   arrResponseHandlers.clear();
   isAccessTokenApiRunning = false;
+  AccessTokenRefresher::shared().forgetAcceptedRefresh();
   setRootViewController();
 }
 

@@ -1,5 +1,6 @@
 #include "Analytics/Engine/APMNumericUtil.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
@@ -10,7 +11,7 @@ int64_t APMNumericUtil::randomInt64() {
   auto bytes = platform::SecureRandom::bytes(sizeof(int64_t));
   if (!bytes.ok() || bytes->size() != sizeof(int64_t)) {
     APMMeasurementMonitor().logWithLevel(5, 26004, "Unable to generate random integer",
-                                         bytes.ok() ? std::string("short read") : bytes.status().message());
+                                         std::string(std::strerror(errno)));
     return 0;
   }
   int64_t value = 0;

@@ -124,7 +124,11 @@ void APMPersistedConfig::setString(const std::optional<std::string>& value, std:
 }
 
 void APMPersistedConfig::setDictionary(const std::optional<Value::Dictionary>& value, std::string_view key) {
-  setObjectWithoutFlush(value ? Value(*value) : Value(), key);
+  if (!key.empty()) {
+    platform::Status stored;
+    serialQueue_->sync([&] { stored = store_->setObject(value ? Value(*value) : Value(), key); });
+    if (!stored.ok()) APMMeasurementMonitor().logWithLevel(1, 27002, "Unsupported value passed in dictionary");
+  }
   scheduleSynchronizeToDisk();
 }
 

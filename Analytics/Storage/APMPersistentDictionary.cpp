@@ -51,10 +51,10 @@ std::optional<platform::Value> APMPersistentDictionary::objectForKey(std::string
   return it->second;
 }
 
-void APMPersistentDictionary::setObject(const platform::Value& value, std::string_view key) {
+platform::Status APMPersistentDictionary::setObject(const platform::Value& value, std::string_view key) {
   if (key.empty()) {
     platform::TVULogWarning(kTag, false, "I-ACS043002", "Cannot set object for invalid config key.");
-    return;
+    return platform::Status::InvalidArgument("empty key");
   }
   if (!value.isNull() && platform::PropertyList::writeXml(value).ok() == false) {
     // Only what a property list can hold is accepted (a nested null is not).
@@ -62,7 +62,7 @@ void APMPersistentDictionary::setObject(const platform::Value& value, std::strin
                             "Cannot set invalid object to config. Must be a string, number, array, dictionary, "
                             "date, or data. Value %@",
                             {value.description()});
-    return;
+    return platform::Status::InvalidArgument("not a property-list value");
   }
   bool changed = false;
   {
@@ -79,6 +79,7 @@ void APMPersistentDictionary::setObject(const platform::Value& value, std::strin
     }
   }
   if (changed) schedulePersistToDisk();
+  return platform::Status::OK();
 }
 
 void APMPersistentDictionary::removeObjectForKey(std::string_view key) { setObject(platform::Value(), key); }

@@ -22,7 +22,7 @@ class APMPersistentDictionary : public APMKeyValueStore {
   ~APMPersistentDictionary() override;
 
   std::optional<platform::Value> objectForKey(std::string_view key) const override;
-  void setObject(const platform::Value& value, std::string_view key) override;
+  platform::Status setObject(const platform::Value& value, std::string_view key) override;
   void removeObjectForKey(std::string_view key) override;
   void clearAllData() override;
   // Writes follow their own schedule.

@@ -1,5 +1,7 @@
 // The typed key-value interface shared by the analytics user defaults and the
 // persistent dictionary. A null value stands for nil: writing it removes the key.
+// A write the store refuses (a value a property list cannot hold, an empty
+// key) is logged by the store and answered with an error.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "Platform/Foundation/Status.h"
 #include "Platform/Foundation/Value.h"
 
 class APMKeyValueStore {
@@ -14,7 +17,7 @@ class APMKeyValueStore {
   virtual ~APMKeyValueStore() = default;
 
   virtual std::optional<platform::Value> objectForKey(std::string_view key) const = 0;
-  virtual void setObject(const platform::Value& value, std::string_view key) = 0;
+  virtual platform::Status setObject(const platform::Value& value, std::string_view key) = 0;
   virtual void removeObjectForKey(std::string_view key) = 0;
   virtual void clearAllData() = 0;
   virtual bool synchronize() = 0;

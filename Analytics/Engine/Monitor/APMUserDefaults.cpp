@@ -65,10 +65,10 @@ std::optional<platform::Value> APMUserDefaults::objectForKey(std::string_view ke
   return store().objectForKey(key);
 }
 
-void APMUserDefaults::setObject(const platform::Value& value, std::string_view key) {
+platform::Status APMUserDefaults::setObject(const platform::Value& value, std::string_view key) {
   if (key.empty()) {
     platform::TVULogWarning(kTag, false, "I-ACS041002", "Cannot set object for invalid user default key.");
-    return;
+    return platform::Status::InvalidArgument("empty key");
   }
   platform::Status status =
       value.isNull() ? store().removeObjectForKey(key) : store().setObject(value, key);
@@ -79,6 +79,7 @@ void APMUserDefaults::setObject(const platform::Value& value, std::string_view k
                             "or an array. Value %@",
                             {value.description()});
   }
+  return status;
 }
 
 void APMUserDefaults::removeObjectForKey(std::string_view key) {

@@ -25,7 +25,7 @@ class APMUserDefaults : public APMKeyValueStore {
   explicit APMUserDefaults(std::optional<std::string> suiteName);
 
   std::optional<platform::Value> objectForKey(std::string_view key) const override;
-  void setObject(const platform::Value& value, std::string_view key) override;
+  platform::Status setObject(const platform::Value& value, std::string_view key) override;
   void removeObjectForKey(std::string_view key) override;
   void clearAllData() override;
   bool synchronize() override;

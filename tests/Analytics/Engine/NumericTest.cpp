@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "Analytics/Engine/APMDecimalNumber.h"
 #include "Analytics/Engine/APMNumericUtil.h"
 #include "Analytics/Engine/APMParameterNames.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
+#include "Platform/CommonCrypto/SecureRandom.h"
 #include "Platform/Foundation/Log.h"
 
 namespace {
@@ -65,6 +71,24 @@ TEST(NumericUtilTest, RandomValuesDiffer) {
   int64_t a = APMNumericUtil::randomInt64();
   int64_t b = APMNumericUtil::randomInt64();
   EXPECT_NE(a, b);
+}
+
+TEST(NumericUtilTest, AFailingSourceGivesZeroAndKeepsTheGeneratorsError) {
+  // The 26004 line is record-only and its text context is recorded as "-", so
+  // what is pinned here is the errno it reads: the generator's, not one left
+  // behind by building the error.
+  platform::SecureRandom::setSourceForTesting([](unsigned char*, int) {
+    errno = EIO;
+    return 0;
+  });
+  auto bytes = platform::SecureRandom::bytes(8);
+  const int afterBytes = errno;
+  EXPECT_EQ(APMNumericUtil::randomInt64(), 0);
+  platform::SecureRandom::setSourceForTesting(nullptr);
+  APMMeasurementMonitor().waitForPendingWork();
+  EXPECT_FALSE(bytes.ok());
+  EXPECT_EQ(afterBytes, EIO) << std::strerror(afterBytes);
+  EXPECT_TRUE(platform::SecureRandom::bytes(8).ok());
 }
 
 TEST(ParameterNamesTest, TableHasBothPublicSpellings) {

@@ -37,12 +37,13 @@ class CountingStore : public APMKeyValueStore {
     if (it == values.end()) return std::nullopt;
     return it->second;
   }
-  void setObject(const Value& value, std::string_view key) override {
+  platform::Status setObject(const Value& value, std::string_view key) override {
     if (value.isNull()) {
       values.erase(std::string(key));
     } else {
       values[std::string(key)] = value;
     }
+    return platform::Status::OK();
   }
   void removeObjectForKey(std::string_view key) override { values.erase(std::string(key)); }
   void clearAllData() override { values.clear(); }
@@ -191,6 +192,31 @@ TEST_F(PersistenceTest, PersistentDictionaryWithGarbageStartsEmptyAndRefusesNull
   dictionary->setObject(Value(Value::Array{Value()}), "x");
   EXPECT_TRUE(capture.contains("[I-ACS043003] Cannot set invalid object to config."));
   EXPECT_EQ(dictionary->stringForKey("x"), "kept");
+}
+
+TEST_F(PersistenceTest, ARefusedDictionaryIsReportedThroughTheMonitor) {
+  struct Case {
+    const char* name;
+    std::shared_ptr<APMKeyValueStore> store;
+    const char* storeLine;
+  };
+  const Case cases[] = {
+      {"persistent dictionary", APMPersistentDictionary::initWithFileName("refusing"), "[I-ACS043003]"},
+      {"user defaults", std::make_shared<APMUserDefaults>(std::string("com.example.refusing")), "[I-ACS041003]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto config = APMPersistedConfig::initWithSuiteName("refusing", c.store);
+    platform::LogCapture capture;
+    config->setDefaultEventParameters(Value::Dictionary{{"ok", Value(1)}});
+    APMMeasurementMonitor().waitForPendingWork();
+    EXPECT_FALSE(capture.contains("I-ACS027002"));
+    config->setDefaultEventParameters(Value::Dictionary{{"nested", Value(Value::Array{Value()})}});
+    APMMeasurementMonitor().waitForPendingWork();
+    EXPECT_TRUE(capture.contains(c.storeLine));
+    EXPECT_TRUE(capture.contains("[I-ACS027002] Unsupported value passed in dictionary"));
+    EXPECT_EQ(config->defaultEventParameters(), (Value::Dictionary{{"ok", Value(1)}}));
+  }
 }
 
 TEST_F(PersistenceTest, UserDefaultsKeysAndConversions) {

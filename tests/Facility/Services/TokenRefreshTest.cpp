@@ -62,6 +62,16 @@ class TokenRefreshTest : public ServicesFixture {
         [&heard](DataResponse<MDLUserDashboard> r) { heard.push_back(r.data); });
   }
 
+  // A dashboard request refused once, refreshed and replayed: one accepted refresh now.
+  void acceptOneRefresh(std::vector<std::string>& heard) {
+    reply(kDashboard, 401);
+    reply(kRefresh, 200, kAccepted);
+    onReply_.push_back([&] { reply(kDashboard, 200); });
+    requestDashboard(heard);
+    ASSERT_TRUE(runUntil([&] { return heard.size() == 1; }));
+    pump();
+  }
+
   std::deque<std::function<void()>> onSend_;
   std::deque<std::function<void()>> onReply_;
 };
@@ -136,13 +146,8 @@ TEST_F(TokenRefreshTest, FailedRefreshesThatSignOut) {
 }
 
 TEST_F(TokenRefreshTest, AFailureWithin30SecondsReplaysOnceThenASecond401SignsOut) {
-  reply(kDashboard, 401);
-  reply(kRefresh, 200, kAccepted);
-  onReply_.push_back([&] { reply(kDashboard, 200); });
   std::vector<std::string> heard;
-  requestDashboard(heard);
-  ASSERT_TRUE(runUntil([&] { return heard.size() == 1; }));
-  pump();
+  ASSERT_NO_FATAL_FAILURE(acceptOneRefresh(heard));
 
   clock_->advance(29.0);
   server_.clearRequests();
@@ -157,13 +162,8 @@ TEST_F(TokenRefreshTest, AFailureWithin30SecondsReplaysOnceThenASecond401SignsOu
 }
 
 TEST_F(TokenRefreshTest, AToleratedFailureReplaysWithTheOldTokenAndDoesNotMoveTheWindow) {
-  reply(kDashboard, 401);
-  reply(kRefresh, 200, kAccepted);
-  onReply_.push_back([&] { reply(kDashboard, 200); });
   std::vector<std::string> heard;
-  requestDashboard(heard);
-  ASSERT_TRUE(runUntil([&] { return heard.size() == 1; }));
-  pump();
+  ASSERT_NO_FATAL_FAILURE(acceptOneRefresh(heard));
   const double accepted = AccessTokenRefresher::shared().lastApiCallTime();
 
   clock_->advance(20.0);
@@ -237,6 +237,27 @@ TEST_F(TokenRefreshTest, ASignOutForgetsTheFirstUsersRequests) {
   EXPECT_EQ(server_.requests()[3].form(), (FormPairs{{"device_type", "ios"}, {"refresh_token", "b-r"}}));
   EXPECT_EQ(record(2)->accesstoken, "new");
   EXPECT_EQ(record(1)->accesstoken, "old");
+}
+
+TEST_F(TokenRefreshTest, ASignOutEndsThePreviousUsersGraceWindow) {
+  std::vector<std::string> heard;
+  ASSERT_NO_FATAL_FAILURE(acceptOneRefresh(heard));
+  delegate()->clearSession();
+
+  // Within 30 s of A's accepted refresh, B's first failure still signs B out.
+  clock_->advance(10.0);
+  signIn(2, "b-old", "b-r");
+  server_.clearRequests();
+  reply(kLocations, 401);
+  reply(kRefresh, 200, R"({"IsSuccess":false})");
+  std::vector<std::string> heardB;
+  BaseFacilityService().requestBaseFacility([&](DataResponse<MDLBaseFacility> r) { heardB.push_back(r.data); });
+  ASSERT_TRUE(runUntil([&] { return signedOut(); }));
+  pump();
+  EXPECT_TRUE(heardB.empty());
+  EXPECT_EQ(count(kRefresh), 1u);
+  EXPECT_EQ(count(kLocations), 1u);
+  EXPECT_TRUE(delegate()->arrApiRequests.empty());
 }
 
 TEST_F(TokenRefreshTest, ARefreshReplyForAnEarlierSignInIsDropped) {
