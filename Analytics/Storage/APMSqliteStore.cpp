@@ -34,6 +34,51 @@ bool IsCorruptionCode(int code) {
 
 constexpr const char* kPrimaryKey = "PRIMARY KEY";
 
+std::vector<const platform::Value*> Pointers(const APMSqliteStore::Parameters& values) {
+  std::vector<const platform::Value*> pointers;
+  pointers.reserve(values.size());
+  for (const auto& value : values) pointers.push_back(&value);
+  return pointers;
+}
+
+// Containers and dates have no column type.
+bool IsWritable(const platform::Value& value) {
+  switch (value.type()) {
+    case platform::Value::Type::kArray:
+    case platform::Value::Type::kDictionary:
+    case platform::Value::Type::kDate:
+      return false;
+    default:
+      return true;
+  }
+}
+
+// The upsert text for a record, its values pointed at in column order; none
+// when the record is empty or a value cannot be stored.
+std::optional<std::string> UpsertSQL(const APMSqliteStore::Record& record, const std::string& table,
+                                     std::vector<const platform::Value*>* values) {
+  std::string sql;
+  sql.reserve(64 + table.size() + record.size() * 24);
+  sql.append("INSERT OR REPLACE INTO ").append(table).append(" (");
+  std::string placeholders;
+  placeholders.reserve(record.size() * 3);
+  values->clear();
+  values->reserve(record.size());
+  for (const auto& [key, value] : record) {
+    if (!IsWritable(value)) return std::nullopt;
+    if (!values->empty()) {
+      sql += ", ";
+      placeholders += ", ";
+    }
+    sql += key;
+    placeholders += "?";
+    values->push_back(&value);
+  }
+  if (values->empty()) return std::nullopt;
+  sql.append(") VALUES (").append(placeholders).append(");");
+  return sql;
+}
+
 }  // namespace
 
 APMSqliteStore::APMSqliteStore(std::string databasePath)
@@ -101,11 +146,8 @@ bool APMSqliteStore::openAndValidateDatabase(APMError* error) {
 }
 
 bool APMSqliteStore::validateDatabaseWithError(APMError* error) {
+  if (!inputAccepted(error, {}, "Prepare SQL failed. Database not open.")) return false;
   sqlite3_stmt* statement = nullptr;
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Prepare SQL failed. Database not open.");
-    return false;
-  }
   int rc = sqlite3_prepare_v2(db_, "PRAGMA integrity_check", -1, &statement, nullptr);
   if (rc != SQLITE_OK) {
     noteCorruption(sqlite3_extended_errcode(db_));
@@ -168,13 +210,24 @@ bool APMSqliteStore::closeAndDeleteDatabase() {
 
 // ---- Statements
 
-sqlite3_stmt* APMSqliteStore::prepareSQL(const std::string& sql, APMError* error) {
-  if (sql.empty()) {
-    APMSetError(error, 1, "Received empty SQL string to prepare");
-    return nullptr;
+bool APMSqliteStore::inputAccepted(APMError* error, std::initializer_list<Refusal> refusals,
+                                   const char* notOpenMessage) const {
+  for (const auto& refusal : refusals) {
+    if (refusal.applies) {
+      APMSetError(error, 1, refusal.message);
+      return false;
+    }
   }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Prepare SQL failed. Database not open.");
+  if (notOpenMessage != nullptr && db_ == nullptr) {
+    APMSetError(error, 2, notOpenMessage);
+    return false;
+  }
+  return true;
+}
+
+sqlite3_stmt* APMSqliteStore::prepareSQL(const std::string& sql, APMError* error) {
+  if (!inputAccepted(error, {{sql.empty(), "Received empty SQL string to prepare"}},
+                     "Prepare SQL failed. Database not open.")) {
     return nullptr;
   }
   sqlite3_stmt* statement = nullptr;
@@ -237,13 +290,9 @@ sqlite3_stmt* APMSqliteStore::cachedStatement(const std::string& query, size_t p
     lru_.splice(lru_.begin(), lru_, hit->second.lruPosition);
     return hit->second.statement;
   }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Statement for query failed. Database not open.");
-    return nullptr;
-  }
+  if (!inputAccepted(error, {}, "Statement for query failed. Database not open.")) return nullptr;
   bool hasPlaceholders = query.find('?') != std::string::npos;
-  if (hasPlaceholders && parameterCount == 0) {
-    APMSetError(error, 1, "Received empty parameters");
+  if (!inputAccepted(error, {{hasPlaceholders && parameterCount == 0, "Received empty parameters"}})) {
     return nullptr;
   }
   sqlite3_stmt* statement = prepareSQL(query, error);
@@ -256,15 +305,11 @@ sqlite3_stmt* APMSqliteStore::cachedStatement(const std::string& query, size_t p
 sqlite3_stmt* APMSqliteStore::statementForQuery(const std::string& query,
                                                 const Parameters& parameterValues,
                                                 APMError* error) {
-  std::vector<const platform::Value*> pointers;
-  pointers.reserve(parameterValues.size());
-  for (const auto& value : parameterValues) pointers.push_back(&value);
-  return boundStatement(query, pointers, error);
+  return boundStatement(query, Pointers(parameterValues), error);
 }
 
 sqlite3_stmt* APMSqliteStore::boundStatement(const std::string& query,
-                                             const std::vector<const platform::Value*>& parameterValues,
-                                             APMError* error) {
+                                             const ValuePointers& parameterValues, APMError* error) {
   sqlite3_stmt* statement = cachedStatement(query, parameterValues.size(), error);
   if (statement == nullptr) return nullptr;
   if (!parameterValues.empty() && !bindValuePointers(parameterValues, statement, error)) {
@@ -297,30 +342,13 @@ void APMSqliteStore::cleanUpStatement(sqlite3_stmt* statement, const std::string
   sqlite3_finalize(statement);
 }
 
-bool APMSqliteStore::isValueWritable(const platform::Value& value) const {
-  switch (value.type()) {
-    case platform::Value::Type::kNull:
-    case platform::Value::Type::kBool:
-    case platform::Value::Type::kInteger:
-    case platform::Value::Type::kDouble:
-    case platform::Value::Type::kString:
-    case platform::Value::Type::kBytes:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool APMSqliteStore::bindValues(const Parameters& values, sqlite3_stmt* toStatement,
                                 APMError* error) {
-  std::vector<const platform::Value*> pointers;
-  pointers.reserve(values.size());
-  for (const auto& value : values) pointers.push_back(&value);
-  return bindValuePointers(pointers, toStatement, error);
+  return bindValuePointers(Pointers(values), toStatement, error);
 }
 
-bool APMSqliteStore::bindValuePointers(const std::vector<const platform::Value*>& values,
-                                       sqlite3_stmt* toStatement, APMError* error) {
+bool APMSqliteStore::bindValuePointers(const ValuePointers& values, sqlite3_stmt* toStatement,
+                                       APMError* error) {
   if (toStatement == nullptr) {
     APMSetError(error, 1, "Failed to bind to NULL statement");
     return false;
@@ -385,17 +413,49 @@ bool APMSqliteStore::executeSQLStatement(sqlite3_stmt* statement, APMError* erro
 }
 
 bool APMSqliteStore::executeSQL(const std::string& sql, APMError* error) {
-  if (sql.empty()) {
-    APMSetError(error, 1, "Received empty SQL string to execute");
-    return false;
+  return inputAccepted(error, {{sql.empty(), "Received empty SQL string to execute"}},
+                       "Execute SQL failed. Database not open.") &&
+         runStatement(sql, {}, Reuse::kOnce, "execute statement", error).has_value();
+}
+
+std::optional<size_t> APMSqliteStore::runStatement(const std::string& sql, const ValuePointers& parameters,
+                                                   Reuse reuse, const char* operation, APMError* error,
+                                                   const RowReader& readRow, bool rowRequired) {
+  sqlite3_stmt* statement = nullptr;
+  if (reuse == Reuse::kCached) {
+    statement = boundStatement(sql, parameters, error);
+    if (statement == nullptr) return std::nullopt;
+  } else {
+    statement = prepareSQL(sql, error);
+    if (statement == nullptr) return std::nullopt;
+    if (!parameters.empty() && !bindValuePointers(parameters, statement, error)) {
+      sqlite3_finalize(statement);
+      return std::nullopt;
+    }
   }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Execute SQL failed. Database not open.");
-    return false;
+  size_t rows = 0;
+  bool stopped = false;
+  int rc = sqlite3_step(statement);
+  while (rc == SQLITE_ROW && readRow) {
+    ++rows;
+    if (!readRow(statement)) {
+      stopped = true;
+      break;
+    }
+    rc = sqlite3_step(statement);
   }
-  sqlite3_stmt* statement = prepareSQL(sql, error);
-  if (statement == nullptr) return false;
-  return executeSQLStatement(statement, error);
+  // A failed step is an error, never a silently short result.
+  std::optional<size_t> result = rows;
+  if ((!stopped && rc != SQLITE_DONE) || (rowRequired && rows == 0)) {
+    setDatabaseError(error, operation);
+    result.reset();
+  }
+  if (reuse == Reuse::kCached) {
+    cleanUpStatement(statement, sql);
+  } else {
+    sqlite3_finalize(statement);
+  }
+  return result;
 }
 
 std::optional<platform::Value> APMSqliteStore::valueAtColumn(int column, sqlite3_stmt* forStatement) {
@@ -489,12 +549,9 @@ std::string APMSqliteStore::createSQLForTable(const std::string& tableName,
 bool APMSqliteStore::ensureTableWithName(const std::string& tableName,
                                          const ColumnInfo& elementaryColumnInfo,
                                          const ColumnInfo& addOnColumnInfo, APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for ensure table");
-    return false;
-  }
-  if (elementaryColumnInfo.empty()) {
-    APMSetError(error, 1, "Received empty elementary column info for ensure table");
+  if (!inputAccepted(error, {{tableName.empty(), "Received empty table name for ensure table"},
+                             {elementaryColumnInfo.empty(),
+                              "Received empty elementary column info for ensure table"}})) {
     return false;
   }
   std::string createSQL = createSQLForTable(tableName, elementaryColumnInfo);
@@ -534,12 +591,9 @@ bool APMSqliteStore::ensureSchemaOfTableWithName(const std::string& tableName,
                                                  const ColumnInfo& elementaryColumnInfo,
                                                  const ColumnInfo& addOnColumnInfo,
                                                  APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for ensure table schema");
-    return false;
-  }
-  if (elementaryColumnInfo.empty()) {
-    APMSetError(error, 1, "Received empty column info for ensure table schema");
+  if (!inputAccepted(error, {{tableName.empty(), "Received empty table name for ensure table schema"},
+                             {elementaryColumnInfo.empty(),
+                              "Received empty column info for ensure table schema"}})) {
     return false;
   }
   auto existing = columnInfoForTableWithName(tableName, error);
@@ -588,20 +642,11 @@ bool APMSqliteStore::ensureTableWithName(
     const std::string& tableName, const std::string& createSQL,
     const std::vector<std::string>& requiredColumnNames,
     const std::vector<std::pair<std::string, std::string>>& addOnColumns, APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for ensure table");
-    return false;
-  }
-  if (requiredColumnNames.empty()) {
-    APMSetError(error, 1, "Received no table columns for ensure table");
-    return false;
-  }
-  if (createSQL.empty()) {
-    APMSetError(error, 1, "Received empty create statement for ensure table");
-    return false;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Ensure table failed. Database not open.");
+  if (!inputAccepted(error,
+                     {{tableName.empty(), "Received empty table name for ensure table"},
+                      {requiredColumnNames.empty(), "Received no table columns for ensure table"},
+                      {createSQL.empty(), "Received empty create statement for ensure table"}},
+                     "Ensure table failed. Database not open.")) {
     return false;
   }
   auto exists = tableExists(tableName, error);
@@ -614,16 +659,10 @@ bool APMSqliteStore::ensureTableWithName(
 std::optional<bool> APMSqliteStore::validateTableWithName(
     const std::string& tableName, const std::vector<std::string>& requiredColumnNames,
     const std::vector<std::pair<std::string, std::string>>& addOnColumns, APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for validate table");
-    return std::nullopt;
-  }
-  if (requiredColumnNames.empty()) {
-    APMSetError(error, 1, "Received no table columns for validate table");
-    return std::nullopt;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Validate table failed. Database not open.");
+  if (!inputAccepted(error,
+                     {{tableName.empty(), "Received empty table name for validate table"},
+                      {requiredColumnNames.empty(), "Received no table columns for validate table"}},
+                     "Validate table failed. Database not open.")) {
     return std::nullopt;
   }
   auto columns = columnsForTableWithName(tableName, error);
@@ -655,107 +694,58 @@ std::optional<bool> APMSqliteStore::validateTableWithName(
 }
 
 std::optional<bool> APMSqliteStore::tableExists(const std::string& tableName, APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for table exists");
+  if (!inputAccepted(error, {{tableName.empty(), "Received empty table name for table exists"}},
+                     "Table exists failed. Database not open.")) {
     return std::nullopt;
   }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Table exists failed. Database not open.");
-    return std::nullopt;
-  }
-  sqlite3_stmt* statement =
-      prepareSQL("SELECT name FROM sqlite_master WHERE type='table' AND name=?", error);
-  if (statement == nullptr) return std::nullopt;
-  if (!bindValues({platform::Value(tableName)}, statement, error)) {
-    sqlite3_finalize(statement);
-    return std::nullopt;
-  }
-  int rc = sqlite3_step(statement);
-  std::optional<bool> result;
-  if (rc == SQLITE_ROW) {
-    result = true;
-  } else if (rc == SQLITE_DONE) {
-    result = false;
-  } else {
-    setDatabaseError(error, "table exists");
-  }
-  sqlite3_finalize(statement);
-  return result;
+  platform::Value name(tableName);
+  auto rows = runStatement("SELECT name FROM sqlite_master WHERE type='table' AND name=?", {&name},
+                           Reuse::kOnce, "table exists", error, [](sqlite3_stmt*) { return false; });
+  if (!rows) return std::nullopt;
+  return *rows != 0;
 }
 
 bool APMSqliteStore::dropTableWithName(const std::string& tableName, APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for drop table");
-    return false;
-  }
-  return executeSQL("DROP TABLE " + tableName, error);
+  return inputAccepted(error, {{tableName.empty(), "Received empty table name for drop table"}}) &&
+         executeSQL("DROP TABLE " + tableName, error);
 }
 
 bool APMSqliteStore::renameTable(const std::string& tableName, const std::string& toName,
                                  APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty old name for rename table");
-    return false;
-  }
-  if (toName.empty()) {
-    APMSetError(error, 1, "Received empty new name for rename table");
-    return false;
-  }
-  if (tableName == toName) {
-    APMSetError(error, 1, "Received duplicate name for rename table");
-    return false;
-  }
-  return executeSQL("ALTER TABLE " + tableName + " RENAME TO " + toName, error);
+  return inputAccepted(error, {{tableName.empty(), "Received empty old name for rename table"},
+                               {toName.empty(), "Received empty new name for rename table"},
+                               {tableName == toName, "Received duplicate name for rename table"}}) &&
+         executeSQL("ALTER TABLE " + tableName + " RENAME TO " + toName, error);
 }
 
 bool APMSqliteStore::copyContentsFromTable(const std::string& sourceTable, const std::string& toTable,
                                            APMError* error) {
-  if (sourceTable.empty()) {
-    APMSetError(error, 1, "Received empty source name for copy table");
-    return false;
-  }
-  if (toTable.empty()) {
-    APMSetError(error, 1, "Received empty destination name for copy table");
-    return false;
-  }
-  if (sourceTable == toTable) {
-    APMSetError(error, 1, "Received duplicate name for copy table");
-    return false;
-  }
-  return executeSQL("INSERT INTO " + toTable + " SELECT * FROM " + sourceTable, error);
+  return inputAccepted(error, {{sourceTable.empty(), "Received empty source name for copy table"},
+                               {toTable.empty(), "Received empty destination name for copy table"},
+                               {sourceTable == toTable, "Received duplicate name for copy table"}}) &&
+         executeSQL("INSERT INTO " + toTable + " SELECT * FROM " + sourceTable, error);
 }
 
 std::optional<std::vector<std::pair<std::string, std::pair<std::string, bool>>>>
 APMSqliteStore::tableInfo(const std::string& tableName, APMError* error) {
-  std::string sql = "PRAGMA table_info(" + tableName + ")";
-  sqlite3_stmt* statement = statementForQuery(sql, error);
-  if (statement == nullptr) return std::nullopt;
   std::vector<std::pair<std::string, std::pair<std::string, bool>>> rows;
-  int rc;
-  while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-    const unsigned char* name = sqlite3_column_text(statement, 1);
-    const unsigned char* type = sqlite3_column_text(statement, 2);
-    rows.push_back({name ? reinterpret_cast<const char*>(name) : "",
-                    {type ? reinterpret_cast<const char*>(type) : "",
-                     sqlite3_column_int(statement, 3) != 0}});
-  }
-  if (rc != SQLITE_DONE) {
-    setDatabaseError(error, "table info");
-    cleanUpStatement(statement, sql);
-    return std::nullopt;
-  }
-  cleanUpStatement(statement, sql);
+  auto read = runStatement("PRAGMA table_info(" + tableName + ")", {}, Reuse::kCached, "table info", error,
+                           [&](sqlite3_stmt* statement) {
+                             const unsigned char* name = sqlite3_column_text(statement, 1);
+                             const unsigned char* type = sqlite3_column_text(statement, 2);
+                             rows.push_back({name ? reinterpret_cast<const char*>(name) : "",
+                                             {type ? reinterpret_cast<const char*>(type) : "",
+                                              sqlite3_column_int(statement, 3) != 0}});
+                             return true;
+                           });
+  if (!read) return std::nullopt;
   return rows;
 }
 
 std::optional<std::vector<std::string>> APMSqliteStore::columnsForTableWithName(
     const std::string& tableName, APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for get columns");
-    return std::nullopt;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Get table columns failed. Database not open.");
+  if (!inputAccepted(error, {{tableName.empty(), "Received empty table name for get columns"}},
+                     "Get table columns failed. Database not open.")) {
     return std::nullopt;
   }
   auto info = tableInfo(tableName, error);
@@ -767,12 +757,8 @@ std::optional<std::vector<std::string>> APMSqliteStore::columnsForTableWithName(
 
 std::optional<std::map<std::string, std::string>> APMSqliteStore::columnInfoForTableWithName(
     const std::string& tableName, APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for column info");
-    return std::nullopt;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Get table column info failed. Database not open.");
+  if (!inputAccepted(error, {{tableName.empty(), "Received empty table name for column info"}},
+                     "Get table column info failed. Database not open.")) {
     return std::nullopt;
   }
   auto info = tableInfo(tableName, error);
@@ -786,28 +772,13 @@ std::optional<std::map<std::string, std::string>> APMSqliteStore::columnInfoForT
 
 std::optional<std::pair<std::string, APMSqliteStore::Parameters>> APMSqliteStore::upsertStatementForRecord(
     const Record& record, const std::string& inTableWithName) {
-  std::string columns;
-  std::string placeholders;
+  std::vector<const platform::Value*> pointers;
+  auto sql = UpsertSQL(record, inTableWithName, &pointers);
+  if (!sql) return std::nullopt;
   Parameters values;
-  for (const auto& [key, value] : record) {
-    switch (value.type()) {
-      case platform::Value::Type::kArray:
-      case platform::Value::Type::kDictionary:
-      case platform::Value::Type::kDate:
-        return std::nullopt;
-      default:
-        break;
-    }
-    columns += key + ", ";
-    placeholders += "?, ";
-    values.push_back(value);
-  }
-  if (values.empty()) return std::nullopt;
-  columns.resize(columns.size() - 2);
-  placeholders.resize(placeholders.size() - 2);
-  return std::make_pair("INSERT OR REPLACE INTO " + inTableWithName + " (" + columns + ") VALUES (" +
-                            placeholders + ");",
-                        std::move(values));
+  values.reserve(pointers.size());
+  for (const auto* value : pointers) values.push_back(*value);
+  return std::make_pair(std::move(*sql), std::move(values));
 }
 
 std::optional<std::pair<std::string, APMSqliteStore::Parameters>> APMSqliteStore::updateStatementForRecord(
@@ -816,14 +787,7 @@ std::optional<std::pair<std::string, APMSqliteStore::Parameters>> APMSqliteStore
   std::string assignments;
   Parameters values;
   for (const auto& [key, value] : record) {
-    switch (value.type()) {
-      case platform::Value::Type::kArray:
-      case platform::Value::Type::kDictionary:
-      case platform::Value::Type::kDate:
-        return std::nullopt;
-      default:
-        break;
-    }
+    if (!IsWritable(value)) return std::nullopt;
     assignments += key + "=?,";
     values.push_back(value);
   }
@@ -834,231 +798,127 @@ std::optional<std::pair<std::string, APMSqliteStore::Parameters>> APMSqliteStore
                         std::move(values));
 }
 
-bool APMSqliteStore::runCachedWrite(const std::string& sql, const Parameters& parameters,
-                                    const std::string& operation, APMError* error) {
-  std::vector<const platform::Value*> pointers;
-  pointers.reserve(parameters.size());
-  for (const auto& value : parameters) pointers.push_back(&value);
-  return runCachedWrite(sql, pointers, operation, error);
-}
-
-bool APMSqliteStore::runCachedWrite(const std::string& sql, const std::vector<const platform::Value*>& parameters,
-                                    const std::string& operation, APMError* error) {
-  sqlite3_stmt* statement = boundStatement(sql, parameters, error);
-  if (statement == nullptr) return false;
-  int rc = sqlite3_step(statement);
-  bool ok = rc == SQLITE_DONE;
-  if (!ok) setDatabaseError(error, operation);
-  cleanUpStatement(statement, sql);
-  return ok;
-}
-
 bool APMSqliteStore::upsertRecord(const Record& record, const std::string& inTableWithName,
                                   APMError* error) {
-  if (record.empty()) {
-    APMSetError(error, 1, "Received empty record for upsert");
+  if (!inputAccepted(error, {{record.empty(), "Received empty record for upsert"},
+                             {inTableWithName.empty(), "Received empty table name for upsert"}},
+                     "Upsert record failed. Database not open.")) {
     return false;
   }
-  if (inTableWithName.empty()) {
-    APMSetError(error, 1, "Received empty table name for upsert");
+  // Values are bound in place, without copies: this is the engine's hottest write.
+  ValuePointers values;
+  auto sql = UpsertSQL(record, inTableWithName, &values);
+  if (!sql) {
+    Monitor().logWithLevel(4, 34020, "Record has value of unexpected type");
     return false;
   }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Upsert record failed. Database not open.");
-    return false;
-  }
-  // Built here rather than through upsertStatementForRecord so the values
-  // are bound in place, without copies: this is the engine's hottest write.
-  std::string sql;
-  sql.reserve(64 + inTableWithName.size() + record.size() * 24);
-  sql.append("INSERT OR REPLACE INTO ").append(inTableWithName).append(" (");
-  std::string placeholders;
-  placeholders.reserve(record.size() * 3);
-  std::vector<const platform::Value*> values;
-  values.reserve(record.size());
-  for (const auto& [key, value] : record) {
-    if (!isValueWritable(value)) {
-      Monitor().logWithLevel(4, 34020, "Record has value of unexpected type");
-      return false;
-    }
-    if (!values.empty()) {
-      sql += ", ";
-      placeholders += ", ";
-    }
-    sql += key;
-    placeholders += "?";
-    values.push_back(&value);
-  }
-  sql.append(") VALUES (").append(placeholders).append(");");
-  return runCachedWrite(sql, values, "execute statement", error);
+  return runStatement(*sql, values, Reuse::kCached, "execute statement", error).has_value();
 }
 
 bool APMSqliteStore::updateRecord(const Record& record, const std::string& inTableWithName,
                                   const std::string& columnName,
                                   const std::optional<platform::Value>& columnValue,
                                   APMError* error) {
-  if (record.empty()) {
-    APMSetError(error, 1, "Empty record for update");
-    return false;
-  }
-  if (inTableWithName.empty()) {
-    APMSetError(error, 1, "Empty table name for update");
-    return false;
-  }
-  if (columnName.empty()) {
-    APMSetError(error, 1, "Empty column name for update");
-    return false;
-  }
-  if (!columnValue) {
-    APMSetError(error, 1, "Nil column value for update");
-    return false;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Update record failed. Database not open.");
+  if (!inputAccepted(error,
+                     {{record.empty(), "Empty record for update"},
+                      {inTableWithName.empty(), "Empty table name for update"},
+                      {columnName.empty(), "Empty column name for update"},
+                      {!columnValue, "Nil column value for update"}},
+                     "Update record failed. Database not open.")) {
     return false;
   }
   auto statement = updateStatementForRecord(record, inTableWithName, columnName, *columnValue);
-  if (!statement || !isValueWritable(*columnValue)) {
+  if (!statement || !IsWritable(*columnValue)) {
     Monitor().logWithLevel(4, 34021, "Record has value of unexpected type (update)");
     APMSetError(error, 1, "Failed to bind parameter of unexpected type to update statement");
     return false;
   }
-  return runCachedWrite(statement->first, statement->second, "execute statement", error);
+  return runStatement(statement->first, Pointers(statement->second), Reuse::kCached, "execute statement", error)
+      .has_value();
 }
 
 bool APMSqliteStore::updateAllRecordsInTableWithName(const std::string& tableName,
                                                      const std::string& columnName,
                                                      const std::optional<platform::Value>& columnValue,
                                                      APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Empty table name for update");
+  if (!inputAccepted(error,
+                     {{tableName.empty(), "Empty table name for update"},
+                      {columnName.empty(), "Empty column name for update"},
+                      {!columnValue, "Nil column value for update"}},
+                     "Update record failed. Database not open.")) {
     return false;
   }
-  if (columnName.empty()) {
-    APMSetError(error, 1, "Empty column name for update");
-    return false;
-  }
-  if (!columnValue) {
-    APMSetError(error, 1, "Nil column value for update");
-    return false;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Update record failed. Database not open.");
-    return false;
-  }
-  return runCachedWrite("UPDATE " + tableName + " SET " + columnName + "=?", {*columnValue},
-                        "update all records value", error);
+  return runStatement("UPDATE " + tableName + " SET " + columnName + "=?", {&*columnValue}, Reuse::kCached,
+                      "update all records value", error)
+      .has_value();
 }
 
 bool APMSqliteStore::increaseColumn(const std::string& column, int64_t byValue,
                                     const std::string& inTable, const std::string& condition,
                                     const Parameters& parameterValues, APMError* error) {
-  if (inTable.empty()) {
-    APMSetError(error, 1, "Empty table name for increase column");
-    return false;
-  }
-  if (column.empty()) {
-    APMSetError(error, 1, "Empty column name for increase column");
-    return false;
-  }
-  if (condition.empty()) {
-    APMSetError(error, 1, "Empty condition for increase column");
-    return false;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Increase column failed. Database not open.");
+  if (!inputAccepted(error,
+                     {{inTable.empty(), "Empty table name for increase column"},
+                      {column.empty(), "Empty column name for increase column"},
+                      {condition.empty(), "Empty condition for increase column"}},
+                     "Increase column failed. Database not open.")) {
     return false;
   }
   auto info = columnInfoForTableWithName(inTable, error);
   if (!info) return false;
   auto it = info->find(column);
-  if (it == info->end()) {
-    APMSetError(error, 1, "Invalid column or table name");
-    return false;
-  }
-  std::string type = it->second;
+  std::string type = it == info->end() ? std::string() : it->second;
   std::transform(type.begin(), type.end(), type.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  if (type != "INTEGER") {
-    APMSetError(error, 1, "Column type is not integer.");
+  if (!inputAccepted(error, {{it == info->end(), "Invalid column or table name"},
+                             {type != "INTEGER", "Column type is not integer."}})) {
     return false;
   }
   std::string sql = "UPDATE " + inTable + " SET " + column + " = " + column + " + " +
                     std::to_string(byValue) + " WHERE " + condition;
-  return runCachedWrite(sql, parameterValues, "increase records value", error);
+  return runStatement(sql, Pointers(parameterValues), Reuse::kCached, "increase records value", error)
+      .has_value();
 }
 
 bool APMSqliteStore::deleteRecordFromTableWithName(const std::string& tableName,
                                                    const std::string& columnName,
                                                    const std::optional<platform::Value>& columnValue,
                                                    APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for delete record");
+  if (!inputAccepted(error,
+                     {{tableName.empty(), "Received empty table name for delete record"},
+                      {columnName.empty(), "Received empty column for delete record"},
+                      {!columnValue, "Received nil value for delete record"}},
+                     "Delete record failed. Database not open.")) {
     return false;
   }
-  if (columnName.empty()) {
-    APMSetError(error, 1, "Received empty column for delete record");
-    return false;
-  }
-  if (!columnValue) {
-    APMSetError(error, 1, "Received nil value for delete record");
-    return false;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Delete record failed. Database not open.");
-    return false;
-  }
-  sqlite3_stmt* statement = prepareSQL("DELETE FROM " + tableName + " WHERE " + columnName + "=?", error);
-  if (statement == nullptr) return false;
-  if (!bindValues({*columnValue}, statement, error)) {
-    sqlite3_finalize(statement);
-    return false;
-  }
-  bool ok = sqlite3_step(statement) == SQLITE_DONE;
-  if (!ok) setDatabaseError(error, "delete record");
-  sqlite3_finalize(statement);
-  return ok;
+  return runStatement("DELETE FROM " + tableName + " WHERE " + columnName + "=?", {&*columnValue},
+                      Reuse::kOnce, "delete record", error)
+      .has_value();
 }
 
 std::optional<int64_t> APMSqliteStore::deleteRecordsFromTableWithName(const std::string& tableName,
                                                                       const std::string& condition,
                                                                       const Parameters& parameterValues,
                                                                       APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for delete record");
+  if (!inputAccepted(error,
+                     {{tableName.empty(), "Received empty table name for delete record"},
+                      {condition.empty(), "Received empty condition for delete record"}},
+                     "Delete records with condition failed. Database not open.")) {
     return std::nullopt;
   }
-  if (condition.empty()) {
-    APMSetError(error, 1, "Received empty condition for delete record");
+  // Resetting the statement leaves the change count of its run in place.
+  if (!runStatement("DELETE FROM " + tableName + " WHERE " + condition, Pointers(parameterValues),
+                    Reuse::kCached, "delete records with condition", error)) {
     return std::nullopt;
   }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Delete records with condition failed. Database not open.");
-    return std::nullopt;
-  }
-  std::string sql = "DELETE FROM " + tableName + " WHERE " + condition;
-  sqlite3_stmt* statement = statementForQuery(sql, parameterValues, error);
-  if (statement == nullptr) return std::nullopt;
-  std::optional<int64_t> result;
-  if (sqlite3_step(statement) == SQLITE_DONE) {
-    result = sqlite3_changes64(db_);
-  } else {
-    setDatabaseError(error, "delete records with condition");
-  }
-  cleanUpStatement(statement, sql);
-  return result;
+  return sqlite3_changes64(db_);
 }
 
 bool APMSqliteStore::deleteAllRecordsFromTableWithName(const std::string& tableName, APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for delete all records");
+  if (!inputAccepted(error, {{tableName.empty(), "Received empty table name for delete all records"}},
+                     "Delete all records failed. Database not open.")) {
     return false;
   }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Delete all records failed. Database not open.");
-    return false;
-  }
-  return runCachedWrite("DELETE FROM " + tableName, Parameters{}, "delete all records", error);
+  return runStatement("DELETE FROM " + tableName, {}, Reuse::kCached, "delete all records", error).has_value();
 }
 
 std::optional<int64_t> APMSqliteStore::rowCountForTableWithName(const std::string& tableName,
@@ -1069,12 +929,8 @@ std::optional<int64_t> APMSqliteStore::rowCountForTableWithName(const std::strin
 std::optional<int64_t> APMSqliteStore::rowCountForTableWithName(
     const std::string& tableName, const std::string& columnName,
     const std::optional<platform::Value>& columnValue, APMError* error) {
-  if (tableName.empty()) {
-    APMSetError(error, 1, "Received empty table name for row count");
-    return std::nullopt;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Row count failed. Database not open.");
+  if (!inputAccepted(error, {{tableName.empty(), "Received empty table name for row count"}},
+                     "Row count failed. Database not open.")) {
     return std::nullopt;
   }
   std::string sql = "SELECT count(1) FROM " + tableName;
@@ -1098,59 +954,41 @@ std::optional<APMSqliteStore::Records> APMSqliteStore::recordsForQuery(const std
                                                                       const Parameters& parameterValues,
                                                                       APMError* error,
                                                                       const RowFilter& withFilter) {
-  if (query.empty()) {
-    APMSetError(error, 1, "Received empty query for records for query");
+  if (!inputAccepted(error,
+                     {{query.empty(), "Received empty query for records for query"},
+                      {!withFilter, "Received empty filter for selecting records"}},
+                     "Query records failed. Database not open.") ||
+      !inputAccepted(error, {{query.size() < 6 || Lower(query.substr(0, 6)) != "select",
+                              "Received invalid select query"}})) {
     return std::nullopt;
   }
-  if (!withFilter) {
-    APMSetError(error, 1, "Received empty filter for selecting records");
-    return std::nullopt;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Query records failed. Database not open.");
-    return std::nullopt;
-  }
-  if (query.size() < 6 || Lower(query.substr(0, 6)) != "select") {
-    APMSetError(error, 1, "Received invalid select query");
-    return std::nullopt;
-  }
-  sqlite3_stmt* statement = statementForQuery(query, parameterValues, error);
-  if (statement == nullptr) return std::nullopt;
   Records records;
-  int rc = sqlite3_step(statement);
-  size_t index = 0;
   bool stoppedByFilter = false;
-  while (rc == SQLITE_ROW) {
-    Record row;
-    int count = sqlite3_column_count(statement);
-    for (int column = 0; column < count; ++column) {
-      const char* name = sqlite3_column_name(statement, column);
-      if (name == nullptr) {
-        Monitor().logWithLevel(4, 34003, "Failed to get column name");
-        continue;
-      }
-      auto value = valueAtColumn(column, statement);
-      if (!value) {
-        Monitor().logWithLevel(4, 34004, "Value is nil for column", std::string(name));
-        continue;
-      }
-      row[name] = std::move(*value);
-    }
-    if (!withFilter(index, row)) {
-      stoppedByFilter = true;
-      break;
-    }
-    records.push_back(std::move(row));
-    ++index;
-    rc = sqlite3_step(statement);
-  }
-  if (!stoppedByFilter && rc != SQLITE_DONE) {
-    // A failed step is an error, never a silently short list.
-    setDatabaseError(error, "query records");
-    cleanUpStatement(statement, query);
-    return std::nullopt;
-  }
-  cleanUpStatement(statement, query);
+  auto read = runStatement(query, Pointers(parameterValues), Reuse::kCached, "query records", error,
+                           [&](sqlite3_stmt* statement) {
+                             Record row;
+                             int count = sqlite3_column_count(statement);
+                             for (int column = 0; column < count; ++column) {
+                               const char* name = sqlite3_column_name(statement, column);
+                               if (name == nullptr) {
+                                 Monitor().logWithLevel(4, 34003, "Failed to get column name");
+                                 continue;
+                               }
+                               auto value = valueAtColumn(column, statement);
+                               if (!value) {
+                                 Monitor().logWithLevel(4, 34004, "Value is nil for column", std::string(name));
+                                 continue;
+                               }
+                               row[name] = std::move(*value);
+                             }
+                             if (!withFilter(records.size(), row)) {
+                               stoppedByFilter = true;
+                               return false;
+                             }
+                             records.push_back(std::move(row));
+                             return true;
+                           });
+  if (!read) return std::nullopt;
   if (records.empty() && stoppedByFilter) {
     Monitor().logWithLevel(4, 34005, "Database contains records that were all filtered out");
   }
@@ -1160,54 +998,37 @@ std::optional<APMSqliteStore::Records> APMSqliteStore::recordsForQuery(const std
 std::optional<platform::Value> APMSqliteStore::numberForQuery(const std::string& query,
                                                               const Parameters& parameterValues,
                                                               APMError* error) {
-  if (query.empty()) {
-    APMSetError(error, 1, "Received empty query to get numeric result");
+  if (!inputAccepted(error, {{query.empty(), "Received empty query to get numeric result"}},
+                     "Query numeric result failed. Database not open.")) {
     return std::nullopt;
   }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Query numeric result failed. Database not open.");
-    return std::nullopt;
-  }
-  sqlite3_stmt* statement = statementForQuery(query, parameterValues, error);
-  if (statement == nullptr) return std::nullopt;
-  std::optional<platform::Value> result;
-  if (sqlite3_step(statement) != SQLITE_ROW) {
-    setDatabaseError(error, "query numeric result");
-  } else {
-    auto value = valueAtColumn(0, statement);
-    if (value && (value->isInteger() || value->isDouble())) {
-      result = std::move(value);
-    } else if (!value || !value->isNull()) {
-      APMSetError(error, 1, "Found result that was not numeric");
-    }
-  }
-  cleanUpStatement(statement, query);
-  return result;
+  std::optional<platform::Value> value;
+  auto read = runStatement(query, Pointers(parameterValues), Reuse::kCached, "query numeric result", error,
+                           [&](sqlite3_stmt* statement) {
+                             value = valueAtColumn(0, statement);
+                             return false;  // the first row is the answer
+                           },
+                           /*rowRequired=*/true);
+  if (!read) return std::nullopt;
+  if (value && (value->isInteger() || value->isDouble())) return value;
+  if (!value || !value->isNull()) APMSetError(error, 1, "Found result that was not numeric");
+  return std::nullopt;
 }
 
 // ---- Transactions
 
-bool APMSqliteStore::beginTransaction() {
-  return db_ != nullptr && sqlite3_exec(db_, "BEGIN EXCLUSIVE TRANSACTION", nullptr, nullptr, nullptr) == SQLITE_OK;
+bool APMSqliteStore::execOnOpen(const char* sql) {
+  return db_ != nullptr && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-bool APMSqliteStore::endTransaction() {
-  return db_ != nullptr && sqlite3_exec(db_, "END TRANSACTION", nullptr, nullptr, nullptr) == SQLITE_OK;
-}
+bool APMSqliteStore::beginTransaction() { return execOnOpen("BEGIN EXCLUSIVE TRANSACTION"); }
 
-bool APMSqliteStore::rollbackTransaction() {
-  return db_ != nullptr && sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK;
-}
+bool APMSqliteStore::endTransaction() { return execOnOpen("END TRANSACTION"); }
+
+bool APMSqliteStore::rollbackTransaction() { return execOnOpen("ROLLBACK"); }
 
 bool APMSqliteStore::performTransactionWithError(APMError* error, const std::function<bool()>& block) {
-  if (!block) {
-    APMSetError(error, 1, "Received nil transaction block");
-    return false;
-  }
-  if (db_ == nullptr) {
-    APMSetError(error, 2, "Database not open");
-    return false;
-  }
+  if (!inputAccepted(error, {{!block, "Received nil transaction block"}}, "Database not open")) return false;
   if (!beginTransaction()) {
     APMSetError(error, 3, "Failed to begin transaction");
     return false;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <list>
 #include <map>
 #include <memory>
@@ -163,19 +164,35 @@ class APMSqliteStore {
     std::list<std::string>::iterator lruPosition;
   };
 
-  // Steps a statement prepared for a one-off write, then finalizes it.
-  bool runCachedWrite(const std::string& sql, const Parameters& parameters,
-                      const std::string& operation, APMError* error);
-  bool runCachedWrite(const std::string& sql, const std::vector<const platform::Value*>& parameters,
-                      const std::string& operation, APMError* error);
+  using ValuePointers = std::vector<const platform::Value*>;
+  // A statement kept in the cache under its text, or prepared for one run and finalized.
+  enum class Reuse { kCached, kOnce };
+  // Reads the current row; false ends the run early, which is no failure.
+  using RowReader = std::function<bool(sqlite3_stmt*)>;
+  // A reason to refuse an operation's input (code 1) when `applies`.
+  struct Refusal {
+    bool applies;
+    const char* message;
+  };
+
+  // False with the first refusal that applies or, given notOpenMessage, with
+  // code 2 when the database is closed.
+  bool inputAccepted(APMError* error, std::initializer_list<Refusal> refusals,
+                     const char* notOpenMessage = nullptr) const;
+  // Binds and steps the statement for sql, handing each row to readRow
+  // (without a reader a row counts as a failed step). A failed step, or no
+  // row when rowRequired, sets the database error for the operation before
+  // the statement is released. The number of rows read; none on failure.
+  std::optional<size_t> runStatement(const std::string& sql, const ValuePointers& parameters,
+                                     Reuse reuse, const char* operation, APMError* error,
+                                     const RowReader& readRow = {}, bool rowRequired = false);
   // The cached statement for the text, or a new one (cached when reusable); unbound.
   sqlite3_stmt* cachedStatement(const std::string& query, size_t parameterCount, APMError* error);
-  sqlite3_stmt* boundStatement(const std::string& query, const std::vector<const platform::Value*>& parameterValues,
+  sqlite3_stmt* boundStatement(const std::string& query, const ValuePointers& parameterValues,
                                APMError* error);
-  bool bindValuePointers(const std::vector<const platform::Value*>& values, sqlite3_stmt* toStatement,
-                         APMError* error);
+  bool bindValuePointers(const ValuePointers& values, sqlite3_stmt* toStatement, APMError* error);
+  bool execOnOpen(const char* sql);
   void cacheStatement(const std::string& query, sqlite3_stmt* statement);
-  bool isValueWritable(const platform::Value& value) const;
   std::optional<std::vector<std::pair<std::string, std::pair<std::string, bool>>>> tableInfo(
       const std::string& tableName, APMError* error);
   void noteCorruption(int code);
