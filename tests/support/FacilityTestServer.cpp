@@ -1,6 +1,7 @@
 #include "tests/support/FacilityTestServer.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cctype>
@@ -38,6 +39,18 @@ FacilityTestServer::FacilityTestServer() : server_(std::make_unique<httplib::Ser
   // Clients keep their connections for reuse; stop() waits for each idle one
   // to time out on the server side, so keep that wait short.
   server_->set_keep_alive_timeout(1);
+  // Headers and body go out as separate writes; without this each reply on a
+  // reused connection waits for the client's delayed acknowledgement.
+  server_->set_tcp_nodelay(true);
+  // Many transfers side by side: keep their connections for many requests,
+  // and remember the listening socket so start() can lengthen its backlog
+  // (the library's 5 drops a burst of connects, which then retry a second
+  // later).
+  server_->set_keep_alive_max_count(1000);
+  server_->set_socket_options([this](int sock) {
+    httplib::default_socket_options(sock);
+    listenSocket_ = sock;
+  });
   default_.status = 404;
   default_.body = "";
   auto record = [this](const httplib::Request& req, httplib::Response& res, const std::string& body) {
@@ -86,6 +99,7 @@ FacilityTestServer::~FacilityTestServer() { stop(); }
 bool FacilityTestServer::start() {
   port_ = server_->bind_to_any_port("127.0.0.1");
   if (port_ <= 0) return false;
+  if (listenSocket_ >= 0) ::listen(listenSocket_, 256);
   thread_ = std::thread([this] { server_->listen_after_bind(); });
   // This cpp-httplib has no wait_until_ready(): poll until listening.
   while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -86,6 +86,7 @@ class FacilityTestServer {
   std::unique_ptr<httplib::Server> server_;
   std::thread thread_;
   int port_ = 0;
+  int listenSocket_ = -1;
   mutable std::mutex mu_;
   mutable std::condition_variable cv_;
   std::map<std::string, Reply> replies_;
