@@ -1,5 +1,5 @@
-// The transfers of the web client, over libcurl. Transfers run one at a time
-// on the session's own queue; every outcome is handed to the main run loop.
+// The transfers of the web client, run side by side on the shared transfer
+// engine; every outcome is handed to the main run loop in arrival order.
 #pragma once
 
 #include <functional>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "Facility/DataResponse.h"
-#include "Platform/Foundation/DispatchQueue.h"
 
 struct HTTPTransfer {
   std::string method;
@@ -27,10 +26,7 @@ class HTTPSession {
 
   // completion runs once, on the main run loop.
   void perform(HTTPTransfer transfer, std::function<void(HTTPExchange)> completion);
-  // Runs the transfer on the calling thread.
-  static HTTPExchange performNow(const HTTPTransfer& transfer);
 
  private:
-  HTTPSession();
-  platform::DispatchQueuePtr queue_;
+  HTTPSession() = default;
 };

@@ -1,5 +1,6 @@
-// The engine's small web client: JSON POSTs on its own transfer queue.
-// Completions run on that queue, not on the main loop; callers hop to the
+// The engine's small web client: JSON POSTs run side by side on the shared
+// transfer engine. Completions run on the utility's own transfer queue, in
+// arrival order, not on the main loop; callers hop to the
 // main loop themselves. Shares nothing with APIManager (no reachability
 // check, no token refresh, no alerts).
 #pragma once

@@ -28,6 +28,7 @@ void TaskQueueRegistry::wakeAll() {
 }
 
 bool TaskQueueRegistry::allIdle() const {
+  if (pendingWork_.load() > 0) return false;
   std::lock_guard<std::mutex> lock(mu_);
   for (TaskQueue* q : queues_) {
     if (!q->isIdle()) return false;
@@ -43,6 +44,11 @@ std::optional<double> TaskQueueRegistry::earliestDue() const {
     if (due && (!best || *due < *best)) best = due;
   }
   return best;
+}
+
+void TaskQueueRegistry::addPendingWork(int delta) {
+  pendingWork_.fetch_add(delta);
+  noteActivity();
 }
 
 void TaskQueueRegistry::noteActivity() {

@@ -28,12 +28,17 @@ class TaskQueueRegistry {
   // "all idle" held across a whole check.
   std::uint64_t generation() const { return generation_.load(); }
   void noteActivity();
+  // Work running outside any queue (a network transfer) that the drivers must
+  // wait for as if a queue were busy; delta is +1 when it starts, -1 after its
+  // outcome has been handed to a queue.
+  void addPendingWork(int delta);
   // Waits until the generation moves past seen or maxWallSeconds pass.
   void waitForActivity(std::uint64_t seen, double maxWallSeconds);
 
  private:
   mutable std::mutex mu_;
   std::set<TaskQueue*> queues_;
+  std::atomic<int> pendingWork_{0};
   std::atomic<std::uint64_t> generation_{0};
   std::atomic<int> waiters_{0};  // skip the notify on the hot path when nobody waits
   std::mutex activityMu_;

@@ -1,5 +1,6 @@
-// The utilities library's HTTP client (libcurl). Each request runs on its own
-// thread; its completion runs exactly once on the given queue with the
+// The utilities library's HTTP client, on the shared transfer engine (requests
+// run side by side); its completion runs exactly once on the given queue (on
+// the engine thread when none is given) with the
 // response (or none), the body as received and an error (or none), also
 // when the request could not be started at all. Destruction waits for the
 // requests still running.

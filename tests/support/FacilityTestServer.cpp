@@ -1,6 +1,7 @@
 #include "tests/support/FacilityTestServer.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cctype>
@@ -32,6 +33,24 @@ std::vector<std::pair<std::string, std::string>> FacilityTestServer::RecordedReq
 }
 
 FacilityTestServer::FacilityTestServer() : server_(std::make_unique<httplib::Server>()) {
+  // Enough workers for many transfers side by side, each holding its
+  // connection open between requests.
+  server_->new_task_queue = [] { return new httplib::ThreadPool(64); };
+  // Clients keep their connections for reuse; stop() waits for each idle one
+  // to time out on the server side, so keep that wait short.
+  server_->set_keep_alive_timeout(1);
+  // Headers and body go out as separate writes; without this each reply on a
+  // reused connection waits for the client's delayed acknowledgement.
+  server_->set_tcp_nodelay(true);
+  // Many transfers side by side: keep their connections for many requests,
+  // and remember the listening socket so start() can lengthen its backlog
+  // (the library's 5 drops a burst of connects, which then retry a second
+  // later).
+  server_->set_keep_alive_max_count(1000);
+  server_->set_socket_options([this](int sock) {
+    httplib::default_socket_options(sock);
+    listenSocket_ = sock;
+  });
   default_.status = 404;
   default_.body = "";
   auto record = [this](const httplib::Request& req, httplib::Response& res, const std::string& body) {
@@ -45,11 +64,15 @@ FacilityTestServer::FacilityTestServer() : server_(std::make_unique<httplib::Ser
     }
     r.body = body;
     Reply reply = replyFor(req.method, req.path);
+    double delay = 0;
     {
-      std::lock_guard<std::mutex> lock(mu_);
+      std::unique_lock<std::mutex> lock(mu_);
       requests_.push_back(std::move(r));
+      cv_.notify_all();
+      cv_.wait(lock, [&] { return stopping_ || held_.count(req.path) == 0; });
+      if (auto it = delays_.find(req.path); it != delays_.end()) delay = it->second;
     }
-    cv_.notify_all();
+    if (delay > 0) std::this_thread::sleep_for(std::chrono::duration<double>(delay));
     res.status = reply.status;
     for (const auto& [k, v] : reply.headers) res.set_header(k, v);
     res.set_content(reply.body, reply.contentType);
@@ -76,6 +99,7 @@ FacilityTestServer::~FacilityTestServer() { stop(); }
 bool FacilityTestServer::start() {
   port_ = server_->bind_to_any_port("127.0.0.1");
   if (port_ <= 0) return false;
+  if (listenSocket_ >= 0) ::listen(listenSocket_, 256);
   thread_ = std::thread([this] { server_->listen_after_bind(); });
   // This cpp-httplib has no wait_until_ready(): poll until listening.
   while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -83,6 +107,11 @@ bool FacilityTestServer::start() {
 }
 
 void FacilityTestServer::stop() {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    stopping_ = true;
+  }
+  cv_.notify_all();
   if (thread_.joinable()) {
     server_->stop();
     thread_.join();
@@ -111,6 +140,24 @@ void FacilityTestServer::setJsonReply(const std::string& path, const std::string
 void FacilityTestServer::setDefaultReply(Reply reply) {
   std::lock_guard<std::mutex> lock(mu_);
   default_ = std::move(reply);
+}
+
+void FacilityTestServer::holdReply(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mu_);
+  held_.insert(path);
+}
+
+void FacilityTestServer::releaseReply(const std::string& path) {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    held_.erase(path);
+  }
+  cv_.notify_all();
+}
+
+void FacilityTestServer::setReplyDelay(const std::string& path, double seconds) {
+  std::lock_guard<std::mutex> lock(mu_);
+  delays_[path] = seconds;
 }
 
 FacilityTestServer::Reply FacilityTestServer::replyFor(const std::string& method, const std::string& path) const {

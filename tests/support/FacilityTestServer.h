@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -63,6 +64,13 @@ class FacilityTestServer {
   void setJsonReply(const std::string& path, const std::string& json, int status = 200);
   // Replies for paths without a script (default 404, empty body).
   void setDefaultReply(Reply reply);
+  // Requests to the path are recorded at once but answered only after
+  // releaseReply(path) (or stop()); for tests of transfers side by side and
+  // of a server that stays silent.
+  void holdReply(const std::string& path);
+  void releaseReply(const std::string& path);
+  // Every reply to the path waits this long (real time) before it is sent.
+  void setReplyDelay(const std::string& path, double seconds);
 
   std::vector<RecordedRequest> requests() const;
   std::size_t requestCount() const;
@@ -78,9 +86,13 @@ class FacilityTestServer {
   std::unique_ptr<httplib::Server> server_;
   std::thread thread_;
   int port_ = 0;
+  int listenSocket_ = -1;
   mutable std::mutex mu_;
   mutable std::condition_variable cv_;
   std::map<std::string, Reply> replies_;
+  std::set<std::string> held_;
+  std::map<std::string, double> delays_;
+  bool stopping_ = false;
   Reply default_;
   std::vector<RecordedRequest> requests_;
 };
