@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "Facility/DataResponse.h"
+#include "Facility/Network/DataResponse.h"
 #include "Facility/Widgets/AppToastAlert.h"
 
 class FailureToast {

@@ -3,12 +3,12 @@
 #include <charconv>
 #include <vector>
 
-#include "Facility/AppColor.h"
-#include "Facility/LocalStorage.h"
-#include "Facility/LoginEntity.h"
-#include "Facility/NotificationCountRefresher.h"
-#include "Facility/SceneDelegate.h"
-#include "Facility/UserDefaultsKey.h"
+#include "Facility/Support/AppColor.h"
+#include "Facility/Storage/LocalStorage.h"
+#include "Facility/Storage/LoginEntity.h"
+#include "Facility/Services/NotificationCountRefresher.h"
+#include "Facility/App/SceneDelegate.h"
+#include "Facility/Storage/UserDefaultsKey.h"
 #include "Facility/Widgets/TapActions.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/URL.h"
