@@ -3,7 +3,7 @@
 #include "Facility/BLE+MainMethods/BLETapAndGodDefaultValue.h"
 #include "Facility/BLE+MainMethods/TarneloBLE.h"
 #include "Facility/Network/APIManager.h"
-#include "Facility/Network/AccessTokenRefresher.h"
+#include "Facility/App/AccessTokenRefresher.h"
 #include "Facility/Support/AppColor.h"
 #include "Facility/Storage/CurrentUserType.h"
 #include "Facility/Storage/LocalStorage.h"

@@ -1,7 +1,7 @@
 #include <deque>
 #include <functional>
 
-#include "Facility/Network/AccessTokenRefresher.h"
+#include "Facility/App/AccessTokenRefresher.h"
 #include "Facility/Services/ComplainWebServicesManager.h"
 #include "Facility/Network/ReplayTable.h"
 #include "Facility/Services/UserdashboardService.h"

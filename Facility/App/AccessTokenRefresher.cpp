@@ -1,4 +1,4 @@
-#include "Facility/Network/AccessTokenRefresher.h"
+#include "Facility/App/AccessTokenRefresher.h"
 
 #include <cctype>
 
