@@ -18,9 +18,16 @@
 #include "Facility/Widgets/Confirmation.h"
 #include "Facility/Widgets/SuperNavigationController.h"
 #include "Platform/Foundation/Log.h"
+#include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/IQKeyboardManager.h"
 #include "Platform/UIKit/NavigationController.h"
 #include "Platform/UIKit/WindowScene.h"
+
+std::shared_ptr<SceneDelegate> LocalStorage::currentSceneDelegate() {
+  const auto& scenes = uikit::Application::shared().connectedScenes();
+  if (scenes.empty()) return nullptr;
+  return std::dynamic_pointer_cast<SceneDelegate>(scenes.front()->delegate());
+}
 
 void SceneDelegate::sceneWillConnectToSessionOptions(uikit::Scene& scene, uikit::SceneSession& session,
                                                      const uikit::SceneConnectionOptions& options) {

@@ -11,13 +11,16 @@
 #include "Facility/Network/APIRequest.h"
 #include "Facility/Network/DataResponse.h"
 #include "Facility/Storage/LoginEntity.h"
+#include "Facility/Storage/SessionActions.h"
 #include "Facility/Models/MDLLogout.h"
 #include "Facility/Storage/UserType.h"
 #include "Platform/UIKit/SceneDelegate.h"
 #include "Platform/UIKit/ViewController.h"
 #include "Platform/UIKit/Window.h"
 
-class SceneDelegate : public uikit::SceneDelegate, public std::enable_shared_from_this<SceneDelegate> {
+class SceneDelegate : public uikit::SceneDelegate,
+                      public SessionActions,
+                      public std::enable_shared_from_this<SceneDelegate> {
  public:
   // A parked caller: handed the reply of the request when it is replayed.
   using ResponseHandler = std::function<void(const HTTPExchange&)>;
@@ -45,13 +48,14 @@ class SceneDelegate : public uikit::SceneDelegate, public std::enable_shared_fro
   // The root choice from the stored state.
   void setRootViewController();
   // The first login record of the stored "empid"; sets userType from it.
-  std::shared_ptr<LoginEntity> currentLoginEntity();
+  std::shared_ptr<LoginEntity> currentLoginEntity() override;
+  std::optional<UserType> sessionUserType() const override { return userType; }
   // Sign-out: removes the session keys and the tap-and-go keys, forgets every
   // parked request, then chooses the root again.
   void clearSession();
   // Signs the user out on the server (after a Yes/No question when asked to),
   // then clears the session on success.
-  void logout(bool withConfirmation);
+  void logout(bool withConfirmation) override;
   // What the logout reply does: clears the session and toasts on success,
   // otherwise shows the server's message and keeps everything.
   void handleLogoutReply(const DataResponse<MDLLogout>& reply);

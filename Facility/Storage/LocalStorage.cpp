@@ -1,15 +1,15 @@
 #include "Facility/Storage/LocalStorage.h"
 
-#include "Facility/App/SceneDelegate.h"
+#include "Facility/Storage/SessionActions.h"
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/NavigationController.h"
 #include "Platform/UIKit/TabBarController.h"
 #include "Platform/UIKit/Window.h"
 
-std::shared_ptr<SceneDelegate> LocalStorage::currentSceneDelegate() {
+std::shared_ptr<SessionActions> LocalStorage::currentSession() {
   const auto& scenes = uikit::Application::shared().connectedScenes();
   if (scenes.empty()) return nullptr;
-  return std::dynamic_pointer_cast<SceneDelegate>(scenes.front()->delegate());
+  return std::dynamic_pointer_cast<SessionActions>(scenes.front()->delegate());
 }
 
 uikit::ViewControllerPtr LocalStorage::topViewController(const uikit::ViewControllerPtr& start) {
@@ -25,8 +25,9 @@ uikit::ViewControllerPtr LocalStorage::topViewController(const uikit::ViewContro
 }
 
 uikit::ViewControllerPtr LocalStorage::topViewControllerOfSceneWindow() {
-  auto delegate = currentSceneDelegate();
-  if (!delegate || !delegate->window()) return nullptr;
+  const auto& scenes = uikit::Application::shared().connectedScenes();
+  auto delegate = scenes.empty() ? nullptr : scenes.front()->delegate();
+  if (!delegate || !std::dynamic_pointer_cast<SessionActions>(delegate) || !delegate->window()) return nullptr;
   return topViewController(delegate->window()->rootViewController());
 }
 

@@ -2,7 +2,7 @@
 
 #include "Facility/Storage/LoginEntity.h"
 #include "Facility/Storage/LocalStorage.h"
-#include "Facility/App/SceneDelegate.h"
+#include "Facility/Storage/SessionActions.h"
 
 namespace UserTypes {
 
@@ -51,7 +51,7 @@ std::vector<std::string> allDisplayNames() {
 
 std::vector<std::string> availableForCurrentUser() {
   auto readText = [](auto field) -> std::string {
-    auto delegate = LocalStorage::currentSceneDelegate();
+    auto delegate = LocalStorage::currentSession();
     auto record = delegate ? delegate->currentLoginEntity() : nullptr;
     if (!record) return "";
     return ((*record).*field).value_or("");

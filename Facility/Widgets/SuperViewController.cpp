@@ -7,7 +7,7 @@
 #include "Facility/Storage/LocalStorage.h"
 #include "Facility/Storage/LoginEntity.h"
 #include "Facility/Services/NotificationCountRefresher.h"
-#include "Facility/App/SceneDelegate.h"
+#include "Facility/Storage/SessionActions.h"
 #include "Facility/Storage/UserDefaultsKey.h"
 #include "Facility/Widgets/TapActions.h"
 #include "Platform/Foundation/Log.h"
@@ -113,11 +113,11 @@ void SuperViewController::setupNavigationBar(const std::string& title) {
     }
   };
 
-  auto scene = LocalStorage::currentSceneDelegate();
-  if (!scene || !scene->userType) {
+  auto scene = LocalStorage::currentSession();
+  if (!scene || !scene->sessionUserType()) {
     platform::LogDebug("");
   } else {
-    const UserType role = *scene->userType;
+    const UserType role = *scene->sessionUserType();
 
     auto notificationButton = uikit::Button::withType(uikit::ButtonType::kSystem);
     notificationButton->setFrame(uikit::Rect(0, 0, kBarButtonSide, kBarButtonSide));
@@ -174,7 +174,7 @@ void SuperViewController::setupNavigationBar(const std::string& title) {
   }
   logoutButton->setTintColor(AppColor::white());
   TapActions::addAction(logoutButton, [](uikit::Button&) {
-    if (auto current = LocalStorage::currentSceneDelegate()) current->logout(true);
+    if (auto current = LocalStorage::currentSession()) current->logout(true);
   });
   navigationItem().setLeftBarButtonItem(uikit::BarButtonItem::withCustomView(logoutButton));
 }
