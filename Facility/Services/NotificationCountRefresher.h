@@ -4,11 +4,12 @@
 
 #include "Facility/Network/DataResponse.h"
 #include "Facility/Models/NotificationCountModel.h"
+#include "Facility/Widgets/NotificationCountPost.h"
 
 class NotificationCountRefresher {
  public:
-  static constexpr const char* kNotificationName = "updateNotificationCount";
-  static constexpr const char* kCountKey = "notifCount";
+  static constexpr const char* kNotificationName = NotificationCountPost::kName;
+  static constexpr const char* kCountKey = NotificationCountPost::kCountKey;
 
   // Signed in: fetches the count; signed out: posts "0" at once.
   static void refreshNotificationCount();

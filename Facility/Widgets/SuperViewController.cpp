@@ -6,9 +6,9 @@
 #include "Facility/Support/AppColor.h"
 #include "Facility/Storage/LocalStorage.h"
 #include "Facility/Storage/LoginEntity.h"
-#include "Facility/Services/NotificationCountRefresher.h"
 #include "Facility/Storage/SessionActions.h"
 #include "Facility/Storage/UserDefaultsKey.h"
+#include "Facility/Widgets/NotificationCountPost.h"
 #include "Facility/Widgets/TapActions.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/URL.h"
@@ -46,7 +46,7 @@ void SuperViewController::viewDidLoad() {
     std::weak_ptr<SuperViewController> weak = sharedAs<SuperViewController>();
     SuperViewController* unowned = weak.expired() ? this : nullptr;
     countObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
-        NotificationCountRefresher::kNotificationName, [weak, unowned](const platform::Notification& notification) {
+        NotificationCountPost::kName, [weak, unowned](const platform::Notification& notification) {
           if (unowned) return unowned->handleNotification(notification);
           if (auto self = weak.lock()) self->handleNotification(notification);
         });
@@ -72,7 +72,7 @@ void SuperViewController::handleNotification(const platform::Notification& notif
   // A post without user information leaves the badge as it is.
   if (notification.userInfo.empty()) return;
   std::string text = "0";
-  auto entry = notification.userInfo.find(NotificationCountRefresher::kCountKey);
+  auto entry = notification.userInfo.find(NotificationCountPost::kCountKey);
   if (entry != notification.userInfo.end()) {
     if (const std::string* s = entry->second.getString()) text = *s;
   }
