@@ -29,6 +29,12 @@ std::shared_ptr<SceneDelegate> LocalStorage::currentSceneDelegate() {
   return std::dynamic_pointer_cast<SceneDelegate>(scenes.front()->delegate());
 }
 
+void SceneDelegate::park(const APIRequestPtr& request, ResponseHandler handler) {
+  arrApiRequests.push_back(request);
+  arrResponseHandlers.push_back(std::move(handler));
+  if (!isAccessTokenApiRunning) refreshAccessToken(request);
+}
+
 void SceneDelegate::sceneWillConnectToSessionOptions(uikit::Scene& scene, uikit::SceneSession& session,
                                                      const uikit::SceneConnectionOptions& options) {
   (void)session, (void)options;

@@ -10,6 +10,7 @@
 
 #include "Facility/Network/APIRequest.h"
 #include "Facility/Network/DataResponse.h"
+#include "Facility/Network/TokenRefreshParking.h"
 #include "Facility/Storage/LoginEntity.h"
 #include "Facility/Storage/SessionActions.h"
 #include "Facility/Models/MDLLogout.h"
@@ -20,10 +21,11 @@
 
 class SceneDelegate : public uikit::SceneDelegate,
                       public SessionActions,
+                      public TokenRefreshParking,
                       public std::enable_shared_from_this<SceneDelegate> {
  public:
   // A parked caller: handed the reply of the request when it is replayed.
-  using ResponseHandler = std::function<void(const HTTPExchange&)>;
+  using ResponseHandler = TokenRefreshParking::ResponseHandler;
 
   std::shared_ptr<uikit::Window> window() const override { return window_; }
   void setWindow(std::shared_ptr<uikit::Window> w) { window_ = std::move(w); }
@@ -52,7 +54,9 @@ class SceneDelegate : public uikit::SceneDelegate,
   std::optional<UserType> sessionUserType() const override { return userType; }
   // Sign-out: removes the session keys and the tap-and-go keys, forgets every
   // parked request, then chooses the root again.
-  void clearSession();
+  void clearSession() override;
+  void tokenRequestFinished() override { isAccessTokenApiRunning = false; }
+  void park(const APIRequestPtr& request, ResponseHandler handler) override;
   // Signs the user out on the server (after a Yes/No question when asked to),
   // then clears the session on success.
   void logout(bool withConfirmation) override;

@@ -5,6 +5,7 @@
 #include "Facility/Network/ExchangeLog.h"
 #include "Facility/Network/HTTPSession.h"
 #include "Facility/Storage/LocalStorage.h"
+#include "Facility/Storage/SessionActions.h"
 #include "Facility/Network/NetworkReachability.h"
 #include "Facility/Network/URLEncoding.h"
 #include "Facility/Widgets/AppLoader.h"
@@ -44,8 +45,8 @@ std::optional<APIManager::RequestHandle> APIManager::sendIfReachableExchange(con
 
 APIManager::Headers APIManager::headers() {
   std::string authorization;
-  if (auto delegate = LocalStorage::currentSceneDelegate()) {
-    if (auto record = delegate->currentLoginEntity()) {
+  if (auto session = LocalStorage::currentSession()) {
+    if (auto record = session->currentLoginEntity()) {
       if (record->accesstoken && !platform::Utf8::isBlank(*record->accesstoken)) authorization = "Bearer " + *record->accesstoken;
     }
   }
@@ -119,17 +120,13 @@ void APIManager::validateThenComplete(const HTTPExchange& exchange, const APIReq
 
 bool APIManager::validateResponse(const HTTPExchange& exchange, const ExchangeHandler& completion,
                                   const APIRequestPtr& request) {
-  auto delegate = LocalStorage::currentSceneDelegate();
+  auto delegate = std::dynamic_pointer_cast<TokenRefreshParking>(LocalStorage::currentSession());
   const auto apiCase = request->apiName.apiCase();
-  if (apiCase == APIName::Case::GetAccessToken && delegate) delegate->isAccessTokenApiRunning = false;
+  if (apiCase == APIName::Case::GetAccessToken && delegate) delegate->tokenRequestFinished();
   if (exchange.response) {
     if (exchange.response->statusCode != 401) return true;
     if (apiCase != APIName::Case::GetAccessToken && apiCase != APIName::Case::Logout) {
-      if (delegate) {
-        delegate->arrApiRequests.push_back(request);
-        delegate->arrResponseHandlers.push_back(completion);
-        if (!delegate->isAccessTokenApiRunning) delegate->refreshAccessToken(request);
-      }
+      if (delegate) delegate->park(request, completion);
       return false;
     }
     if (delegate) delegate->clearSession();

@@ -19,14 +19,14 @@
 
 #include "Facility/Network/APIRequest.h"
 #include "Facility/Network/DataResponse.h"
-#include "Facility/App/SceneDelegate.h"
+#include "Facility/Network/TokenRefreshParking.h"
 #include "Facility/Widgets/AAction.h"
 #include "Facility/Widgets/AlertPresenter.h"
 
 class APIManager {
  public:
   using Headers = std::vector<std::pair<std::string, std::string>>;
-  using ExchangeHandler = SceneDelegate::ResponseHandler;
+  using ExchangeHandler = TokenRefreshParking::ResponseHandler;
   using NotDelivered = std::function<void()>;
   using RequestHandle = std::uint64_t;
 
