@@ -1,5 +1,4 @@
 # Build helpers shared by every folder.
-enable_testing()
 
 set(FACILITY_WARNINGS -Wall -Wextra)
 # GCC 12 in optimised builds reports impossible overlaps (sizes near 2^63)
@@ -43,6 +42,9 @@ endfunction()
 # facility_test(<name> [SOURCES <files...>] LIBS <libs...>)
 # One GoogleTest binary per area, registered with CTest.
 function(facility_test name)
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT ARG_SOURCES)
     file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -86,7 +88,7 @@ endfunction()
 # facility_fuzz(<name> SOURCES <files...> LIBS <libs...>): a libFuzzer target,
 # built only in the clang fuzzing configuration.
 function(facility_fuzz name)
-  if(NOT FACILITY_FUZZ)
+  if(NOT FACILITY_FUZZ OR NOT BUILD_TESTING)
     return()
   endif()
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})

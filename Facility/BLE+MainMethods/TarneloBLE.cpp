@@ -8,7 +8,7 @@
 #include "Facility/BLE+MainMethods/DeviceConstant.h"
 #include "Facility/BLE+MainMethods/TarneloBLEKeys.h"
 #include "Facility/BLE+MainMethods/isNumeric.h"
-#include "Facility/KeychainHelper.h"
+#include "Facility/Storage/KeychainHelper.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"

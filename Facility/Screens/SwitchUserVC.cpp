@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "Facility/CurrentUserType.h"
-#include "Facility/NotificationCountRefresher.h"
-#include "Facility/UserType.h"
+#include "Facility/Storage/CurrentUserType.h"
+#include "Facility/Services/NotificationCountRefresher.h"
+#include "Facility/Storage/UserType.h"
 #include "Facility/Widgets/AppFont.h"
 #include "Facility/Widgets/TextFieldInput.h"
 #include "Platform/Foundation/NotificationCenter.h"

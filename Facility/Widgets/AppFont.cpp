@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "Facility/Device.h"
+#include "Facility/Support/Device.h"
 #include "Platform/UIKit/ControlState.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "Facility/LocalStorage.h"
+#include "Facility/Storage/LocalStorage.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/UIKit/Device.h"
 #include "Platform/UIKit/Font.h"

@@ -1,7 +1,7 @@
 #include "Facility/Widgets/AppToastAlert.h"
 
-#include "Facility/Device.h"
-#include "Facility/LocalStorage.h"
+#include "Facility/Support/Device.h"
+#include "Facility/Storage/LocalStorage.h"
 
 namespace {
 

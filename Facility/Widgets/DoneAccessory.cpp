@@ -1,6 +1,6 @@
 #include "Facility/Widgets/DoneAccessory.h"
 
-#include "Facility/Device.h"
+#include "Facility/Support/Device.h"
 
 std::shared_ptr<uikit::Toolbar> DoneAccessory::makeBar(uikit::KeyboardAppearance appearance, bool tintBarForDark,
                                                        const std::shared_ptr<const void>& target,

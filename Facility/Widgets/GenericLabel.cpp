@@ -1,6 +1,6 @@
 #include "Facility/Widgets/GenericLabel.h"
 
-#include "Facility/AppColor.h"
+#include "Facility/Support/AppColor.h"
 #include "Facility/Widgets/AppFont.h"
 #include "Facility/Widgets/ViewStyle.h"
 #include "Platform/Foundation/Log.h"

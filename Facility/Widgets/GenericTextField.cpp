@@ -1,6 +1,6 @@
 #include "Facility/Widgets/GenericTextField.h"
 
-#include "Facility/AppColor.h"
+#include "Facility/Support/AppColor.h"
 #include "Facility/Widgets/AppFont.h"
 #include "Facility/Widgets/TextFieldDecor.h"
 #include "Facility/Widgets/ViewStyle.h"

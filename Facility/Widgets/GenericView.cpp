@@ -1,6 +1,6 @@
 #include "Facility/Widgets/GenericView.h"
 
-#include "Facility/AppColor.h"
+#include "Facility/Support/AppColor.h"
 
 void GenericView::awakeFromNib() {
   uikit::View::awakeFromNib();

@@ -1,6 +1,6 @@
 #include "Facility/Widgets/PopUpOverlay.h"
 
-#include "Facility/Device.h"
+#include "Facility/Support/Device.h"
 #include "Platform/UIKit/Color.h"
 #include "Platform/UIKit/Nib.h"
 

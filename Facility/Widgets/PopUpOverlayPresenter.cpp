@@ -1,6 +1,6 @@
 #include "Facility/Widgets/PopUpOverlayPresenter.h"
 
-#include "Facility/Device.h"
+#include "Facility/Support/Device.h"
 #include "Facility/Widgets/ImageEffects.h"
 #include "Facility/Widgets/NibLoader.h"
 #include "Platform/UIKit/GraphicsImageContext.h"

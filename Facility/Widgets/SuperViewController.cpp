@@ -3,12 +3,12 @@
 #include <charconv>
 #include <vector>
 
-#include "Facility/AppColor.h"
-#include "Facility/LocalStorage.h"
-#include "Facility/LoginEntity.h"
-#include "Facility/NotificationCountRefresher.h"
-#include "Facility/SceneDelegate.h"
-#include "Facility/UserDefaultsKey.h"
+#include "Facility/Support/AppColor.h"
+#include "Facility/Storage/LocalStorage.h"
+#include "Facility/Storage/LoginEntity.h"
+#include "Facility/Storage/SessionActions.h"
+#include "Facility/Storage/UserDefaultsKey.h"
+#include "Facility/Widgets/NotificationCountPost.h"
 #include "Facility/Widgets/TapActions.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/URL.h"
@@ -46,7 +46,7 @@ void SuperViewController::viewDidLoad() {
     std::weak_ptr<SuperViewController> weak = sharedAs<SuperViewController>();
     SuperViewController* unowned = weak.expired() ? this : nullptr;
     countObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
-        NotificationCountRefresher::kNotificationName, [weak, unowned](const platform::Notification& notification) {
+        NotificationCountPost::kName, [weak, unowned](const platform::Notification& notification) {
           if (unowned) return unowned->handleNotification(notification);
           if (auto self = weak.lock()) self->handleNotification(notification);
         });
@@ -72,7 +72,7 @@ void SuperViewController::handleNotification(const platform::Notification& notif
   // A post without user information leaves the badge as it is.
   if (notification.userInfo.empty()) return;
   std::string text = "0";
-  auto entry = notification.userInfo.find(NotificationCountRefresher::kCountKey);
+  auto entry = notification.userInfo.find(NotificationCountPost::kCountKey);
   if (entry != notification.userInfo.end()) {
     if (const std::string* s = entry->second.getString()) text = *s;
   }
@@ -113,11 +113,11 @@ void SuperViewController::setupNavigationBar(const std::string& title) {
     }
   };
 
-  auto scene = LocalStorage::currentSceneDelegate();
-  if (!scene || !scene->userType) {
+  auto scene = LocalStorage::currentSession();
+  if (!scene || !scene->sessionUserType()) {
     platform::LogDebug("");
   } else {
-    const UserType role = *scene->userType;
+    const UserType role = *scene->sessionUserType();
 
     auto notificationButton = uikit::Button::withType(uikit::ButtonType::kSystem);
     notificationButton->setFrame(uikit::Rect(0, 0, kBarButtonSide, kBarButtonSide));
@@ -174,7 +174,7 @@ void SuperViewController::setupNavigationBar(const std::string& title) {
   }
   logoutButton->setTintColor(AppColor::white());
   TapActions::addAction(logoutButton, [](uikit::Button&) {
-    if (auto current = LocalStorage::currentSceneDelegate()) current->logout(true);
+    if (auto current = LocalStorage::currentSession()) current->logout(true);
   });
   navigationItem().setLeftBarButtonItem(uikit::BarButtonItem::withCustomView(logoutButton));
 }

@@ -1,6 +1,6 @@
 #include "Facility/Widgets/TextFieldDecor.h"
 
-#include "Facility/AppColor.h"
+#include "Facility/Support/AppColor.h"
 #include "Facility/Widgets/ViewStyle.h"
 #include "Platform/UIKit/ImageView.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "Facility/LoginEntity.h"
+#include "Facility/Storage/LoginEntity.h"
 #include "Platform/Foundation/DateFormatter.h"
 #include "Platform/Foundation/Value.h"
 #include "Platform/UIKit/DatePicker.h"

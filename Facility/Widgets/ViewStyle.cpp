@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "Facility/AppColor.h"
+#include "Facility/Support/AppColor.h"
 
 void ViewStyle::setCornerRadius(uikit::View& view, double radius) {
   view.layer().cornerRadius = radius;

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "Facility/APIRequest.h"
-#include "Facility/ExchangeLog.h"
-#include "Facility/URLEncoding.h"
+#include "Facility/Network/APIRequest.h"
+#include "Facility/Network/ExchangeLog.h"
+#include "Facility/Network/URLEncoding.h"
 
 namespace {
 

@@ -64,6 +64,7 @@ TEST(VendorNetworkTest, CompletionRunsOnceOnTheGivenQueue) {
     EXPECT_FALSE(session.empty());
     network.getURL(server.url("/config"), {}, queue, false,
                    [&](std::optional<platform::TVUHTTPResponse> response, Bytes received, auto) {
+                     ASSERT_TRUE(response.has_value());
                      EXPECT_EQ(response->statusCode, platform::kTVUNetworkHTTPStatusOK);
                      body = received;
                      calls++;

@@ -1,7 +1,7 @@
 // Key set-up against a local stand-in of the web service.
 #include "BleTestFixture.h"
 #include "Facility/BLE+MainMethods/DeviceConstant.h"
-#include "Facility/KeychainHelper.h"
+#include "Facility/Storage/KeychainHelper.h"
 #include "Platform/Foundation/Log.h"
 #include "tests/support/FacilityTestServer.h"
 

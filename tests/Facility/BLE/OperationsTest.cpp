@@ -2,7 +2,7 @@
 #include "BleTestFixture.h"
 #include "Facility/BLE+MainMethods/BLETapAndGodDefaultValue.h"
 #include "Facility/BLE+MainMethods/DeviceConstant.h"
-#include "Facility/KeychainHelper.h"
+#include "Facility/Storage/KeychainHelper.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "Facility/APIName.h"
-#include "Facility/APIRequest.h"
+#include "Facility/Network/APIName.h"
+#include "Facility/Network/APIRequest.h"
 #include "Facility/Widgets/AppToastAlert.h"
 #include "tests/Facility/Screens/ScreensFixture.h"
 

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "Facility/CurrentUserType.h"
-#include "Facility/StoryboardName.h"
+#include "Facility/Storage/CurrentUserType.h"
+#include "Facility/Screens/StoryboardName.h"
 #include "Facility/Widgets/TextFieldInput.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/UIKit/BarButtonItem.h"

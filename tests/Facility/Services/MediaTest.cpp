@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "Facility/APIImageRequest.h"
-#include "Facility/APIMimeTypes.h"
-#include "Facility/DocumentManager.h"
-#include "Facility/MediaManager.h"
+#include "Facility/Network/APIImageRequest.h"
+#include "Facility/Network/APIMimeTypes.h"
+#include "Facility/Services/DocumentManager.h"
+#include "Facility/Services/MediaManager.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/UIKit/ViewController.h"

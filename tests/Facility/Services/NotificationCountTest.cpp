@@ -1,4 +1,4 @@
-#include "Facility/NotificationCountRefresher.h"
+#include "Facility/Services/NotificationCountRefresher.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "tests/Facility/Services/ServicesFixture.h"
 

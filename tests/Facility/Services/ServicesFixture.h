@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "Facility/CoreDataManager.h"
-#include "Facility/LocalStorage.h"
-#include "Facility/LoginEntity.h"
-#include "Facility/NetworkReachability.h"
-#include "Facility/SceneDelegate.h"
-#include "Facility/UserDefaultsKey.h"
-#include "Facility/ViewModelLoader.h"
+#include "Facility/Storage/CoreDataManager.h"
+#include "Facility/Storage/LocalStorage.h"
+#include "Facility/Storage/LoginEntity.h"
+#include "Facility/Network/NetworkReachability.h"
+#include "Facility/App/SceneDelegate.h"
+#include "Facility/Storage/UserDefaultsKey.h"
+#include "Facility/Services/ViewModelLoader.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/Foundation/RunLoop.h"

@@ -2,11 +2,11 @@
 #include <deque>
 #include <functional>
 
-#include "Facility/AccessTokenRefresher.h"
-#include "Facility/ComplainWebServicesManager.h"
-#include "Facility/ReplayTable.h"
-#include "Facility/UserdashboardService.h"
-#include "Facility/BaseFacilityService.h"
+#include "Facility/App/AccessTokenRefresher.h"
+#include "Facility/Services/ComplainWebServicesManager.h"
+#include "Facility/Network/ReplayTable.h"
+#include "Facility/Services/UserdashboardService.h"
+#include "Facility/Services/BaseFacilityService.h"
 #include "tests/Facility/Services/ServicesFixture.h"
 
 namespace {

@@ -2,19 +2,19 @@
 #include <filesystem>
 #include <functional>
 
-#include "Facility/ComplainWebServicesManager.h"
-#include "Facility/VMAllottedFacility.h"
-#include "Facility/VMAssignAccess.h"
-#include "Facility/VMBaseAssignAccess.h"
-#include "Facility/VMBaseFacility.h"
-#include "Facility/VMBaseVisitor.h"
-#include "Facility/VMFacilityDashboard.h"
-#include "Facility/VMGlobal.h"
-#include "Facility/VMInviteVisitor.h"
-#include "Facility/VMLrf.h"
-#include "Facility/VMManageFacility.h"
-#include "Facility/VMUserDashboard.h"
-#include "Facility/VMVerifySecurity.h"
+#include "Facility/Services/ComplainWebServicesManager.h"
+#include "Facility/Services/VMAllottedFacility.h"
+#include "Facility/Services/VMAssignAccess.h"
+#include "Facility/Services/VMBaseAssignAccess.h"
+#include "Facility/Services/VMBaseFacility.h"
+#include "Facility/Services/VMBaseVisitor.h"
+#include "Facility/Services/VMFacilityDashboard.h"
+#include "Facility/Services/VMGlobal.h"
+#include "Facility/Services/VMInviteVisitor.h"
+#include "Facility/Services/VMLrf.h"
+#include "Facility/Services/VMManageFacility.h"
+#include "Facility/Services/VMUserDashboard.h"
+#include "Facility/Services/VMVerifySecurity.h"
 #include "tests/Facility/Services/ServicesFixture.h"
 
 namespace {

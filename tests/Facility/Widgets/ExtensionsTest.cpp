@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Facility/AppColor.h"
+#include "Facility/Support/AppColor.h"
 #include "Facility/BLE+MainMethods/isNumeric.h"
 #include "Facility/Widgets/AppFont.h"
 #include "Facility/Widgets/CollapsingConstraints.h"

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "Facility/AppColor.h"
+#include "Facility/Support/AppColor.h"
 #include "Facility/Widgets/GenericButton.h"
 #include "Facility/Widgets/GenericLabel.h"
 #include "Facility/Widgets/GenericTextField.h"

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "Facility/AppColor.h"
-#include "Facility/CoreDataManager.h"
-#include "Facility/LoginEntity.h"
-#include "Facility/UserDefaultsKey.h"
+#include "Facility/Support/AppColor.h"
+#include "Facility/Storage/CoreDataManager.h"
+#include "Facility/Storage/LoginEntity.h"
+#include "Facility/Storage/UserDefaultsKey.h"
 #include "Facility/Widgets/KeyboardManager.h"
 #include "Facility/Widgets/SuperNavigationController.h"
 #include "Facility/Widgets/SuperViewController.h"

@@ -1,6 +1,6 @@
 #include <memory>
 
-#include "Facility/NoInternetConnectionView.h"
+#include "Facility/Widgets/NoInternetConnectionView.h"
 #include "Facility/Widgets/MaintenanceTimeView.h"
 #include "Facility/Widgets/NoDataView.h"
 #include "tests/Facility/Widgets/WidgetsFixture.h"

@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "Facility/LoginEntity.h"
+#include "Facility/Storage/LoginEntity.h"
 #include "Facility/Widgets/DoneAccessory.h"
 #include "Facility/Widgets/TextFieldInput.h"
 #include "Facility/Widgets/UITextFieldAdditions.h"

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "Facility/Widgets/AppToastAlert.h"
-#include "Facility/Widgets/FailureToast.h"
+#include "Facility/Services/FailureToast.h"
 #include "Facility/Widgets/HudAlert.h"
 #include "Facility/Models/MDLAssignAccess.h"
 #include "Platform/UIKit/NavigationController.h"

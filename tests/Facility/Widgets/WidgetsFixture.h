@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "Facility/SceneDelegate.h"
+#include "Facility/App/SceneDelegate.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/Foundation/RunLoop.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 #include "Platform/CommonCrypto/Base64.h"
 #include "Platform/CommonCrypto/Digest.h"
@@ -105,12 +106,12 @@ TEST(SecureRandomTest, GivesRequestedCountAndVaries) {
   auto empty = platform::SecureRandom::bytes(0);
   ASSERT_TRUE(empty.ok());
   EXPECT_TRUE(empty->empty());
-  std::set<std::vector<std::uint8_t>> seen;
+  std::set<std::string> seen;
   for (int i = 0; i < 8; ++i) {
     auto r = platform::SecureRandom::bytes(16);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r->size(), 16u);
-    seen.insert(*r);
+    seen.emplace(r->begin(), r->end());
   }
   EXPECT_EQ(seen.size(), 8u);
 }

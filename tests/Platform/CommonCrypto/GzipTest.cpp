@@ -66,7 +66,7 @@ TEST(GzipTest, MalformedInputIsCorruption) {
   auto truncated = *packed;
   truncated.resize(truncated.size() / 2);
   auto badCrc = *packed;
-  badCrc[badCrc.size() - 6] ^= 0xFF;  // inside the CRC-32 trailer
+  badCrc.at(badCrc.size() - 6) ^= 0xFF;  // inside the CRC-32 trailer
   auto trailing = *packed;
   trailing.push_back(0);
   const std::vector<std::vector<std::uint8_t>> cases = {

@@ -5,8 +5,14 @@
 namespace {
 
 std::vector<std::uint8_t> solid(int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a) {
-  std::vector<std::uint8_t> px;
-  for (int i = 0; i < w * h; ++i) px.insert(px.end(), {r, g, b, a});
+  const std::size_t count = w > 0 && h > 0 ? static_cast<std::size_t>(w) * static_cast<std::size_t>(h) : 0;
+  std::vector<std::uint8_t> px(count * 4);
+  for (std::size_t i = 0; i < count; ++i) {
+    px[i * 4] = r;
+    px[i * 4 + 1] = g;
+    px[i * 4 + 2] = b;
+    px[i * 4 + 3] = a;
+  }
   return px;
 }
 

@@ -1,8 +1,0 @@
-#include "Facility/BaseAssignAccessService.h"
-
-void BaseAssignAccessService::requestBaseAssignAccess(const std::string& id,
-                                                      ResponseCompletion<MDLBaseAssignAccess> completion,
-                                                      NotDelivered notDelivered) {
-  APIManager::sendIfReachable<MDLBaseAssignAccess>(APIRequest::make(APIName::BaseAssignAccessFor(id), HTTPMethod::GET),
-                                                   std::move(completion), std::move(notDelivered));
-}

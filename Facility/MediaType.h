@@ -1,9 +1,0 @@
-// The file kind of one media item.
-#pragma once
-
-#include "Facility/APIMimeTypes.h"
-
-struct MediaType {
-  APIMimeTypes mime;
-  friend bool operator==(const MediaType&, const MediaType&) = default;
-};

@@ -1,7 +1,0 @@
-#include "Facility/VMBaseFacility.h"
-
-#include "Facility/ViewModelLoader.h"
-
-void VMBaseFacility::requestBaseFacility(ResponseCompletion<MDLBaseFacility> completion, NotDelivered notDelivered) {
-  baseFacilityService->requestBaseFacility(ViewModelLoader::hidingBefore(std::move(completion)), std::move(notDelivered));
-}

@@ -1,8 +1,0 @@
-#include "Facility/VMBaseVisitor.h"
-
-#include "Facility/ViewModelLoader.h"
-
-void VMBaseVisitor::requestBaseVisitor(ResponseCompletion<MDLBaseVisitor> completion, NotDelivered notDelivered) {
-  ViewModelLoader::showWithBlankMessage();
-  baseVisitorService->requestBaseVisitor(ViewModelLoader::hidingBefore(std::move(completion)), std::move(notDelivered));
-}

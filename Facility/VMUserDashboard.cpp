@@ -1,8 +1,0 @@
-#include "Facility/VMUserDashboard.h"
-
-#include "Facility/ViewModelLoader.h"
-
-void VMUserDashboard::requestUserDashboard(ResponseCompletion<MDLUserDashboard> completion, NotDelivered notDelivered) {
-  userdashboardService->requestUserDashboard(ViewModelLoader::hidingBefore(std::move(completion)),
-                                             std::move(notDelivered));
-}
