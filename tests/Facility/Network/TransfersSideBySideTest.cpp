@@ -38,8 +38,9 @@ TEST_F(TransfersSideBySideTest, SessionAnswersALaterRequestWhileAnEarlierReplyIs
   server_.holdReply("/slow");
   std::vector<std::string> order;
   HTTPSession::shared().perform(get("/slow"), [&](HTTPExchange e) {
-    EXPECT_EQ(e.response->statusCode, 200);
     order.push_back("slow");
+    ASSERT_TRUE(e.response.has_value());
+    EXPECT_EQ(e.response->statusCode, 200);
   });
   ASSERT_TRUE(server_.waitForRequests(1, 5));
   HTTPSession::shared().perform(get("/quick"), [&](HTTPExchange) { order.push_back("quick"); });
@@ -66,6 +67,7 @@ TEST_F(TransfersSideBySideTest, SessionTimesOutOnlyTheTransferOnASilentPath) {
   EXPECT_EQ(silent->transportError, "The request timed out.");
   EXPECT_FALSE(silent->response.has_value());
   EXPECT_EQ(answered->transportError, std::nullopt);
+  ASSERT_TRUE(answered->response.has_value());
   EXPECT_EQ(answered->response->statusCode, 200);
   server_.releaseReply("/silent");
 }
