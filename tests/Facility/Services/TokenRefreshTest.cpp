@@ -104,17 +104,31 @@ TEST_F(TokenRefreshTest, ConcurrentRefusalsSendOneRefreshAndReplayIn401Order) {
     reply(kDashboard, 200, R"({"IsSuccess":true,"Message":"d"})");
     reply(kLocations, 200, R"({"IsSuccess":true,"Message":"l"})");
   });
+  server_.holdReply(kRefresh);
   std::vector<std::string> heard;
   requestDashboard(heard);
   BaseFacilityService().requestBaseFacility([&](DataResponse<MDLBaseFacility> r) { heard.push_back(r.data); });
+  // Both refusals wait behind the one refresh, in the order their 401s came.
+  ASSERT_TRUE(runUntil([&] { return delegate()->arrApiRequests.size() == 2; }));
+  std::vector<std::string> parked;
+  for (const auto& request : delegate()->arrApiRequests) parked.push_back("/api/" + request->apiName.path());
+  std::vector<std::string> refused = parked;
+  std::sort(refused.begin(), refused.end());
+  EXPECT_EQ(refused, (std::vector<std::string>{kLocations, kDashboard}));
+  server_.releaseReply(kRefresh);
   ASSERT_TRUE(runUntil([&] { return heard.size() == 2; }));
   pump();
   EXPECT_EQ(count(kRefresh), 1u);
+  EXPECT_TRUE(delegate()->arrApiRequests.empty());
   auto requests = server_.requests();
   ASSERT_EQ(requests.size(), 5u);
-  EXPECT_EQ(requests[3].path, kDashboard);
-  EXPECT_EQ(requests[4].path, kLocations);
-  // The replays run side by side, so their replies come back in arrival order.
+  // The replays leave in that order but travel side by side, so the server
+  // and the callers may see them in either order.
+  std::vector<std::string> replayed{requests[3].path, requests[4].path};
+  std::sort(replayed.begin(), replayed.end());
+  EXPECT_EQ(replayed, refused);
+  EXPECT_EQ(authorizations(kDashboard), (std::vector<std::string>{"Bearer old", "Bearer new"}));
+  EXPECT_EQ(authorizations(kLocations), (std::vector<std::string>{"Bearer old", "Bearer new"}));
   std::sort(heard.begin(), heard.end());
   EXPECT_EQ(heard, (std::vector<std::string>{R"({"IsSuccess":true,"Message":"d"})",
                                              R"({"IsSuccess":true,"Message":"l"})"}));
