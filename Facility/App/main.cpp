@@ -5,9 +5,8 @@
 #include <memory>
 
 #include "Facility/App/AppDelegate.h"
-#include "Facility/Screens/PlaceholderScreen.h"
 #include "Facility/App/SceneDelegate.h"
-#include "Facility/Screens/SwitchUserVC.h"
+#include "Facility/Screens/ScreenRegistry.h"
 #include "Platform/Foundation/DataRoot.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/UIKit/Application.h"
@@ -15,8 +14,7 @@
 
 int main() {
   (void)platform::DataRoot::createDirectories();
-  SwitchUserVC::registerScene();
-  PlaceholderScreen::registerMissingScenes();
+  ScreenRegistry::registerAll();
   auto& app = uikit::Application::shared();
   app.registerSceneConfiguration(AppDelegate::kSceneConfigurationName,
                                  [] { return std::make_shared<SceneDelegate>(); });

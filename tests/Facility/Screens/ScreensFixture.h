@@ -16,6 +16,7 @@
 #include "Facility/Storage/LoginEntity.h"
 #include "Facility/Network/NetworkReachability.h"
 #include "Facility/Screens/PlaceholderScreen.h"
+#include "Facility/Screens/ScreenRegistry.h"
 #include "Facility/App/SceneDelegate.h"
 #include "Facility/Screens/SwitchUserVC.h"
 #include "Facility/Storage/UserDefaultsKey.h"
@@ -56,8 +57,7 @@ class ScreensFixture : public ::testing::Test {
     uikit::Application::resetShared();
     uikit::PKHUD::resetShared();
     uikit::Storyboard::resetRegistry();
-    SwitchUserVC::registerScene();
-    PlaceholderScreen::registerMissingScenes();
+    ScreenRegistry::registerAll();
     NetworkReachability::shared().reset();
     ASSERT_TRUE(server_.start());
     server_.clearRequests();

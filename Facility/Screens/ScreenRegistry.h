@@ -1,0 +1,9 @@
+// The one place that registers every storyboard scene and nib of the app:
+// the program, the scenario runner and the screen tests all start here.
+#pragma once
+
+class ScreenRegistry {
+ public:
+  // Real scenes first; placeholders then fill only the gaps that remain.
+  static void registerAll();
+};
