@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "Analytics/Storage/APMEvent.h"
+#include "Analytics/Engine/APMEvent.h"
 
 class APMRemoteConfig;
 

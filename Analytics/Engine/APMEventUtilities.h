@@ -12,12 +12,8 @@
 #include <variant>
 
 #include "Analytics/Engine/Monitor/APMError.h"
-#include "Analytics/Storage/APMEvent.h"
+#include "Analytics/Engine/APMEvent.h"
 #include "Analytics/Storage/APMValue.h"
-
-// Caller parameters: plain objects or values already typed.
-using APMParameterObject = std::variant<platform::Value, APMValue>;
-using APMParameterObjects = std::map<std::string, APMParameterObject, std::less<>>;
 
 using APMNameTable = std::map<std::string, std::string, std::less<>>;
 

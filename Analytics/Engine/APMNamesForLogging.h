@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "Analytics/Storage/APMEvent.h"
+#include "Analytics/Engine/APMEvent.h"
 
 std::string APMNameForLogging(std::string_view name, const std::vector<std::pair<std::string, std::string>>& table);
 std::string APMEventNameForLogging(std::string_view name);

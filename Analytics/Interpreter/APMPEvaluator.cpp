@@ -8,6 +8,7 @@
 #include "Analytics/Interpreter/APMPFunctionValue.h"
 #include "Analytics/Interpreter/APMPScope.h"
 #include "Analytics/Interpreter/APMPStatementValue.h"
+#include "Platform/Foundation/SaturatingCast.h"
 
 namespace {
 
@@ -80,12 +81,7 @@ uint32_t APMPToUint32(double v) {
 
 int32_t APMPToInt32(double v) { return static_cast<int32_t>(APMPToUint32(v)); }
 
-int64_t APMPToInt64(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 9223372036854775807.0) return std::numeric_limits<int64_t>::max();
-  if (v <= -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
-  return static_cast<int64_t>(v);
-}
+int64_t APMPToInt64(double v) { return platform::SaturatingCast::toInt64(v); }
 
 bool APMPIsArrayIndex(const APMPRuntimeValue& v) {
   double d;

@@ -1,21 +1,8 @@
 #include "Analytics/Protobuf/APMPBNumber.h"
 
-#include <cmath>
-#include <limits>
+#include "Platform/Foundation/SaturatingCast.h"
 
-namespace {
-
-// Float to integer conversion that never overflows: NaN gives 0, out-of-range
-// values saturate.
-template <typename T>
-T Saturate(double value) {
-  if (std::isnan(value)) return 0;
-  if (value <= static_cast<double>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
-  if (value >= static_cast<double>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
-  return static_cast<T>(value);
-}
-
-}  // namespace
+using platform::SaturatingCast;
 
 APMPBNumber APMPBNumber::numberWithBool(bool value) { return {Kind::kBool, value ? 1 : 0, value ? 1u : 0u, value ? 1.0 : 0.0}; }
 APMPBNumber APMPBNumber::numberWithInt(int32_t value) {
@@ -31,10 +18,10 @@ APMPBNumber APMPBNumber::numberWithUnsignedLongLong(uint64_t value) {
   return {Kind::kUnsignedLongLong, static_cast<int64_t>(value), value, static_cast<double>(value)};
 }
 APMPBNumber APMPBNumber::numberWithFloat(float value) {
-  return {Kind::kFloat, Saturate<int64_t>(value), Saturate<uint64_t>(value), static_cast<double>(value)};
+  return {Kind::kFloat, SaturatingCast::toInt64(value), SaturatingCast::toUInt64(value), static_cast<double>(value)};
 }
 APMPBNumber APMPBNumber::numberWithDouble(double value) {
-  return {Kind::kDouble, Saturate<int64_t>(value), Saturate<uint64_t>(value), value};
+  return {Kind::kDouble, SaturatingCast::toInt64(value), SaturatingCast::toUInt64(value), value};
 }
 
 bool APMPBNumber::boolValue() const { return isFloatType() ? d_ != 0.0 : i_ != 0; }

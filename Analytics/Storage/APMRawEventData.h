@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "Analytics/Storage/APMEvent.h"
+#include "Analytics/Engine/APMEvent.h"
 
 class APMRawEventData {
  public:

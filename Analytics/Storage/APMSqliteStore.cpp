@@ -16,6 +16,11 @@ namespace {
 
 APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
+std::function<void(sqlite3*)>& ConnectionObserver() {
+  static auto* observer = new std::function<void(sqlite3*)>();
+  return *observer;
+}
+
 std::string Lower(std::string_view text) {
   std::string out(text);
   std::transform(out.begin(), out.end(), out.begin(),
@@ -86,6 +91,10 @@ APMSqliteStore::APMSqliteStore(std::string databasePath)
 
 APMSqliteStore::~APMSqliteStore() { closeDatabase(); }
 
+void APMSqliteStore::setConnectionObserverForTesting(std::function<void(sqlite3*)> observer) {
+  ConnectionObserver() = std::move(observer);
+}
+
 std::unique_ptr<APMSqliteStore> APMSqliteStore::initWithDatabasePath(const std::string& databasePath,
                                                                     APMError* error) {
   if (databasePath.empty()) {
@@ -133,6 +142,7 @@ bool APMSqliteStore::openAndValidateDatabase(APMError* error) {
     closeDatabase();
     return false;
   }
+  if (ConnectionObserver()) ConnectionObserver()(db_);
   platform::Status excluded = files.setExcludedFromBackup(databasePath_, true);
   if (!excluded.ok()) {
     Monitor().logWithLevel(4, 34017, "Failed to exclude database file from backup",
@@ -410,6 +420,20 @@ bool APMSqliteStore::executeSQLStatement(sqlite3_stmt* statement, APMError* erro
   if (!ok) setDatabaseError(error, "execute statement");
   sqlite3_finalize(statement);
   return ok;
+}
+
+std::optional<platform::Value> APMSqliteStore::executePragma(const std::string& sql, APMError* error) {
+  if (!inputAccepted(error, {{sql.empty(), "Received empty SQL string to execute"}},
+                     "Execute SQL failed. Database not open.")) {
+    return std::nullopt;
+  }
+  std::optional<platform::Value> first;
+  auto rows = runStatement(sql, {}, Reuse::kOnce, "execute statement", error, [&](sqlite3_stmt* statement) {
+    if (!first) first = valueAtColumn(0, statement).value_or(platform::Value());
+    return true;
+  });
+  if (!rows) return std::nullopt;
+  return first.value_or(platform::Value());
 }
 
 bool APMSqliteStore::executeSQL(const std::string& sql, APMError* error) {

@@ -134,6 +134,9 @@ class APMSqliteStore {
   void cleanUpStatement(sqlite3_stmt* statement, const std::string& forQuery);
   sqlite3_stmt* prepareSQL(const std::string& sql, APMError* error);
   bool executeSQL(const std::string& sql, APMError* error);
+  // Runs a PRAGMA to its end, rows allowed (executeSQL fails on a row). The
+  // first row's first column; a null value when there is no row; none on error.
+  std::optional<platform::Value> executePragma(const std::string& sql, APMError* error);
   bool executeSQLStatement(sqlite3_stmt* statement, APMError* error);
   bool bindValues(const Parameters& values, sqlite3_stmt* toStatement, APMError* error);
   std::optional<platform::Value> valueAtColumn(int column, sqlite3_stmt* forStatement);
@@ -155,6 +158,10 @@ class APMSqliteStore {
       const Record& record, const std::string& inTableWithName, const std::string& columnName,
       const platform::Value& columnValue);
   static std::string createSQLForTable(const std::string& tableName, const ColumnInfo& columnInfo);
+
+  // Tests only: called with every new connection before its first statement
+  // (tracing, injected failures). Empty removes it.
+  static void setConnectionObserverForTesting(std::function<void(sqlite3*)> observer);
 
  private:
   explicit APMSqliteStore(std::string databasePath);

@@ -1,10 +1,8 @@
 #include "Analytics/Storage/APMUserAttribute.h"
 
-#include <cmath>
-#include <limits>
-
 #include "Analytics/Engine/APMDataTypeValidator.h"
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
+#include "Platform/Foundation/SaturatingCast.h"
 
 std::optional<APMUserAttribute> APMUserAttribute::initWithOrigin(std::string origin, std::string name,
                                                                  APMValue value, double lastSetTimestamp) {
@@ -14,12 +12,7 @@ std::optional<APMUserAttribute> APMUserAttribute::initWithOrigin(std::string ori
 }
 
 int64_t APMUserAttribute::lastSetTimestampMillis() const {
-  double millis = lastSetTimestamp_ * 1000;
-  // Out-of-range times saturate instead of converting with undefined behaviour.
-  if (std::isnan(millis)) return 0;
-  if (millis >= 9223372036854775807.0) return std::numeric_limits<int64_t>::max();
-  if (millis <= -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
-  return static_cast<int64_t>(millis);
+  return platform::SaturatingCast::toInt64(lastSetTimestamp_ * 1000);
 }
 
 std::shared_ptr<APMPBUserAttribute> APMUserAttribute::protoUserAttribute() const {

@@ -1,5 +1,6 @@
 #include "Analytics/Engine/Monitor/APMLogContext.h"
 
+#include "Platform/Foundation/SaturatingCast.h"
 #include "Platform/Foundation/Value.h"
 
 #include <cmath>
@@ -53,11 +54,7 @@ APMLogContext APMLogContext::object(std::string className, std::string descripti
 int64_t APMLogContext::longLongValue() const {
   if (kind_ != Kind::kNumber) return 0;
   if (numberKind_ != NumberKind::kDouble) return integer_;
-  if (std::isnan(double_)) return 0;
-  // Saturate instead of converting out of range, which would be undefined.
-  if (double_ >= 9223372036854775807.0) return std::numeric_limits<int64_t>::max();
-  if (double_ <= -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
-  return static_cast<int64_t>(double_);
+  return platform::SaturatingCast::toInt64(double_);
 }
 
 std::string APMLogContext::description() const {

@@ -179,11 +179,16 @@ TEST_F(EventUtilitiesTest, ErrorEventsGoThroughTheFacadeHook) {
 }
 
 TEST_F(EventUtilitiesTest, Predicates) {
-  EXPECT_TRUE(APMIsSubscriptionEvent(APMEvent("app", "_iap", 0, {{"subscription", APMValue(int64_t{1})}})));
-  EXPECT_FALSE(APMIsSubscriptionEvent(APMEvent("app", "_iap", 0, {{"subscription", APMValue(1.0)}})));
-  EXPECT_TRUE(APMIsSubscriptionEvent(APMEvent("app", "_assr", 0)));
-  EXPECT_FALSE(APMIsErrorEvent(APMEvent("app", "", 0)));
-  EXPECT_TRUE(APMIsErrorEvent(APMEvent("app", "_err", 0)));
+  auto event = [](const std::string& name, const APMEvent::Parameters& parameters = {}) {
+    auto made = APMEvent::initWithOrigin("app", false, name, 0, 0, parameters);
+    EXPECT_TRUE(made.has_value()) << name;
+    return made.value_or(*APMEvent::initWithOrigin("app", false, "x", 0, 0, APMEvent::Parameters{}));
+  };
+  EXPECT_TRUE(APMIsSubscriptionEvent(event("_iap", {{"subscription", APMValue(int64_t{1})}})));
+  EXPECT_FALSE(APMIsSubscriptionEvent(event("_iap", {{"subscription", APMValue(1.0)}})));
+  EXPECT_TRUE(APMIsSubscriptionEvent(event("_assr")));
+  EXPECT_FALSE(APMIsErrorEvent(event("_iap")));
+  EXPECT_TRUE(APMIsErrorEvent(event("_err")));
   EXPECT_FALSE(APMIsPublicName(""));
   EXPECT_FALSE(APMIsPublicName("_a"));
   EXPECT_TRUE(APMIsPurchaseEvent("_iap"));
@@ -222,7 +227,7 @@ TEST(ValueTest, UserAttributesAndRawEvents) {
   EXPECT_TRUE(APMUserAttribute::initWithOrigin("app", "level", APMValue("5"), 0)->isPublic());
   EXPECT_FALSE(APMUserAttribute::initWithOrigin("app", "", APMValue("5"), 0));
   EXPECT_FALSE(APMUserAttribute::initWithOrigin("app", "level", APMValue(std::string(37, 'x')), 0));
-  auto event = std::make_shared<APMEvent>("app", "e", 1.0);
+  auto event = std::make_shared<APMEvent>(*APMEvent::initWithOrigin("app", false, "e", 1.0, 0, APMEvent::Parameters{}));
   EXPECT_FALSE(APMRawEventData::initWithRawEvent(event, -1, 0));
   EXPECT_FALSE(APMRawEventData::initWithRawEvent(nullptr, 1, 0));
   EXPECT_TRUE(APMRawEventData::initWithRawEvent(event, 0, 7));

@@ -10,7 +10,9 @@
 #include "Analytics/Storage/APMDatabase.h"
 #include "Analytics/Storage/APMMeasurementFiles.h"
 #include "Platform/Foundation/FileManager.h"
+#include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/TemporaryDataRoot.h"
+#include "tests/Analytics/Storage/SqlTrace.h"
 
 namespace {
 
@@ -86,6 +88,102 @@ TEST_F(DatabaseTest, OlderFileIsMigrated) {
   EXPECT_EQ((*meta)[0].at("last_bundle_index"), Value(7));
   EXPECT_TRUE((*meta)[0].at("daily_events_count").isNull());
   EXPECT_EQ(store.columnsForTableWithName("app_metadata", nullptr)->size(), 11u);
+}
+
+// The opening's statements from the first one on, without the table checks
+// that the schema tests above already cover.
+std::vector<std::string> OpeningTail(const std::vector<std::string>& texts) {
+  std::vector<std::string> kept;
+  for (const auto& text : texts) {
+    if (text.rfind("PRAGMA journal", 0) == 0 || text.rfind("PRAGMA synchronous", 0) == 0 ||
+        text.rfind("CREATE INDEX", 0) == 0 || text.rfind("DROP TABLE", 0) == 0 ||
+        text.find(" RENAME TO ") != std::string::npos) {
+      kept.push_back(text);
+    }
+  }
+  return kept;
+}
+
+const std::vector<std::string> kIndexTexts{
+    "CREATE INDEX IF NOT EXISTS raw_events_timestamp ON raw_events (timestamp)",
+    "CREATE INDEX IF NOT EXISTS raw_events_fingerprint ON raw_events (metadata_fingerprint)",
+    "CREATE INDEX IF NOT EXISTS queue_end_timestamp ON queue (bundle_end_timestamp)",
+    "CREATE INDEX IF NOT EXISTS raw_events_realtime ON raw_events (is_realtime) WHERE is_realtime = 1",
+    "CREATE INDEX IF NOT EXISTS queue_realtime ON queue (is_realtime) WHERE is_realtime = 1",
+};
+
+TEST_F(DatabaseTest, OpeningEnablesWriteAheadLoggingAndIndexesAlsoAfterARebuildAndReset) {
+  // An old file whose raw_events is rebuilt for its timestamp type.
+  RawExec(Path(),
+          "CREATE TABLE raw_events (name TEXT NOT NULL, timestamp INTEGER NOT NULL, metadata_fingerprint INTEGER "
+          "NOT NULL, data BLOB NOT NULL);"
+          "CREATE INDEX raw_events_timestamp ON raw_events (timestamp);");
+  SqlTrace trace;
+  trace.followConnections();
+  APMError error;
+  auto database = APMDatabase::initWithDatabaseName(APMDatabase::kDatabaseName, nullptr, &error);
+  ASSERT_TRUE(database) << error.localizedDescription();
+  // The old index left with the renamed copy and comes back on the new table.
+  std::vector<std::string> expected{"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
+                                    "ALTER TABLE raw_events RENAME TO raw_events_old", "DROP TABLE raw_events_old"};
+  expected.insert(expected.end(), kIndexTexts.begin(), kIndexTexts.end());
+  EXPECT_EQ(OpeningTail(trace.texts()), expected);
+  auto& store = database->sqliteStore();
+  EXPECT_EQ(store.executePragma("PRAGMA journal_mode", nullptr), Value("wal"));
+  EXPECT_EQ(store.executePragma("PRAGMA synchronous", nullptr), Value(1));
+  auto indexes = store.recordsForQuery("SELECT name FROM sqlite_master WHERE type='index' AND name NOT LIKE "
+                                       "'sqlite!_%' ESCAPE '!' ORDER BY name", {}, nullptr);
+  ASSERT_TRUE(indexes);
+  std::vector<std::string> names;
+  for (const auto& row : *indexes) names.push_back(*row.at("name").getString());
+  EXPECT_EQ(names, (std::vector<std::string>{"queue_end_timestamp", "queue_realtime", "raw_events_fingerprint",
+                                              "raw_events_realtime", "raw_events_timestamp"}));
+
+  trace.clear();
+  ASSERT_TRUE(database->reset(&error)) << error.localizedDescription();
+  // A fresh raw_events is rebuilt too (its timestamp column is created as INTEGER).
+  EXPECT_EQ(OpeningTail(trace.texts()), expected);
+  EXPECT_EQ(database->sqliteStore().executePragma("PRAGMA journal_mode", nullptr), Value("wal"));
+}
+
+TEST_F(DatabaseTest, PragmaAndIndexFailuresAreLoggedAndTheOpenGoesOn) {
+  struct Case {
+    int denied;  // the authorizer action refused
+    const char* logged;
+  };
+  const Case cases[] = {
+      {SQLITE_PRAGMA, "Unable to enable write-ahead logging. Journal mode"},
+      {SQLITE_CREATE_INDEX, "Failed to create index. Index, error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.logged);
+    platform::LogCapture capture;
+    SqlTrace trace;
+    static int denied;
+    denied = c.denied;
+    trace.followConnections([](sqlite3* db) {
+      sqlite3_set_authorizer(
+          db,
+          [](void*, int action, const char* first, const char*, const char*, const char*) {
+            if (action != denied) return SQLITE_OK;
+            // Only the statements under test: the schema checks read pragmas
+            // too, and primary keys make automatic indexes.
+            std::string_view name(first ? first : "");
+            if (action == SQLITE_PRAGMA && name != "journal_mode") return SQLITE_OK;
+            if (action == SQLITE_CREATE_INDEX && name.rfind("sqlite_", 0) == 0) return SQLITE_OK;
+            return SQLITE_DENY;
+          },
+          nullptr);
+    });
+    APMError error;
+    auto database = APMDatabase::initWithDatabaseName(APMDatabase::kDatabaseName, nullptr, &error);
+    ASSERT_TRUE(database) << error.localizedDescription();
+    EXPECT_EQ(database->sqliteStore().rowCountForTableWithName("app_metadata", nullptr), 1);
+    APMMeasurementMonitor().waitForPendingWork();
+    EXPECT_TRUE(capture.contains(c.logged));
+    database.reset();
+    platform::FileManager::defaultManager().removeItemAtPath(Path());
+  }
 }
 
 TEST_F(DatabaseTest, GarbageFileIsReplacedOnTheFirstOpen) {

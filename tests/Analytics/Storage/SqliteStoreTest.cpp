@@ -12,22 +12,12 @@
 #include "Platform/Foundation/FileManager.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/TemporaryDataRoot.h"
+#include "tests/Analytics/Storage/SqlTrace.h"
 
 namespace {
 
 using platform::Value;
 using Store = APMSqliteStore;
-
-int TraceCallback(unsigned type, void* context, void*, void* text) {
-  if (type == SQLITE_TRACE_STMT) {
-    const char* sql = static_cast<const char*>(text);
-    // Skip trigger sub-statements ("-- ...").
-    if (sql != nullptr && std::string_view(sql).rfind("--", 0) != 0) {
-      static_cast<std::vector<std::string>*>(context)->push_back(sql);
-    }
-  }
-  return 0;
-}
 
 class SqliteStoreTest : public ::testing::Test {
  protected:
@@ -38,10 +28,7 @@ class SqliteStoreTest : public ::testing::Test {
     ASSERT_TRUE(store_) << error.localizedDescription();
   }
   void TearDown() override { APMMeasurementMonitor().waitForPendingWork(); }
-  void Trace() {
-    traced_.clear();
-    sqlite3_trace_v2(store_->sqliteHandle(), SQLITE_TRACE_STMT, TraceCallback, &traced_);
-  }
+  void Trace() { trace_.attach(store_->sqliteHandle()); }
   bool Logged(const std::string& fragment) {
     APMMeasurementMonitor().waitForPendingWork();
     return capture_.contains(fragment);
@@ -56,7 +43,8 @@ class SqliteStoreTest : public ::testing::Test {
   platform::LogCapture capture_;
   std::string path_;
   std::unique_ptr<Store> store_;
-  std::vector<std::string> traced_;
+  SqlTrace trace_;
+  const std::vector<std::string>& traced_ = trace_.texts();
 };
 
 TEST_F(SqliteStoreTest, ExactSqlTexts) {

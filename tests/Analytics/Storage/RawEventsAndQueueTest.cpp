@@ -1,0 +1,327 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/APMEvent.h"
+#include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
+#include "Analytics/Engine/Monitor/APMMonitor.h"
+#include "Analytics/Protobuf/APMPBFieldAccess.h"
+#include "Analytics/Storage/APMDatabase.h"
+#include "Analytics/Storage/APMPersistedConfig.h"
+#include "Analytics/Storage/APMRawEventData.h"
+#include "Analytics/Storage/Config/APMRemoteConfig.h"
+#include "Platform/Foundation/Log.h"
+#include "Platform/Foundation/ManualClock.h"
+#include "Platform/Foundation/TemporaryDataRoot.h"
+#include "Platform/TrivandelUtilities/TVUGzip.h"
+#include "tests/Analytics/Storage/MeasurementDatabaseFixture.h"
+#include "tests/Analytics/Storage/SqlTrace.h"
+
+namespace {
+
+using platform::Value;
+
+constexpr double kNow = kFixtureNow;
+
+std::shared_ptr<APMPBMeasurementBundle> Bundle(const std::string& appID, int64_t endMillis, int32_t retries = 0) {
+  auto bundle = std::make_shared<APMPBMeasurementBundle>();
+  APMPBSetString(bundle.get(), 14, appID);
+  APMPBSetInt64(bundle.get(), 5, endMillis);
+  if (retries != 0) APMPBSetInt32(bundle.get(), 35, retries);
+  return bundle;
+}
+
+class RawEventsAndQueueTest : public MeasurementDatabaseFixture {
+ protected:
+  static APMEvent Event(const std::string& name, double timestamp, const APMParameterObjects& parameters = {}) {
+    auto event = APMEvent::initWithOrigin("app", false, name, timestamp, 0, parameters);
+    EXPECT_TRUE(event);
+    return *event;
+  }
+  void InsertEvents(int count, int64_t fingerprint = 1, double timestamp = kNow) {
+    ASSERT_TRUE(database_->performTransaction([&] {
+      for (int i = 0; i < count; ++i) {
+        APMEvent event = Event("e" + std::to_string(i % 10), timestamp);
+        if (!database_->insertRawEvent(&event, fingerprint, false, nullptr)) return false;
+      }
+      return true;
+    }));
+  }
+  void Exec(const std::string& sql) {
+    ASSERT_EQ(sqlite3_exec(database_->sqliteStore().sqliteHandle(), sql.c_str(), nullptr, nullptr, nullptr),
+              SQLITE_OK)
+        << sql;
+  }
+};
+
+TEST_F(RawEventsAndQueueTest, EventWithArrayParameterReadsBackEqual) {
+  Value::Array items{Value(Value::Dictionary{{"item_id", Value("sku")}, {"price", Value(2.5)}, {"quantity", Value(3)}}),
+                     Value(Value::Dictionary{{"item_id", Value("other")}})};
+  auto made = APMEvent::initWithOrigin("app", false, "purchase", kNow, kNow - 5,
+                                       APMParameterObjects{{"items", Value(items)}, {"n", Value(7)}, {"s", Value("x")},
+                                                           {"d", Value(0.25)}});
+  ASSERT_TRUE(made);
+  APMError error;
+  ASSERT_TRUE(database_->insertRawEvent(&*made, 42, true, &error)) << error.localizedDescription();
+  auto events = database_->rawEventsWithMetadataFingerprint(42, &error, [](size_t, const auto&) { return true; });
+  ASSERT_TRUE(events);
+  ASSERT_EQ(events->size(), 1u);
+  const APMEvent& back = (*events)[0].rawEvent();
+  EXPECT_EQ(back.name(), "purchase");
+  EXPECT_EQ(back.origin(), "app");
+  EXPECT_EQ(back.timestamp(), kNow);
+  EXPECT_EQ(back.previousTimestamp(), kNow - 5);
+  EXPECT_EQ(back.parameters(), made->parameters());
+  EXPECT_EQ((*events)[0].metadataFingerprint(), 42);
+  EXPECT_EQ(database_->containsRealtimeRawEventsWithError(nullptr), Value(1));
+  EXPECT_EQ(database_->containsRawEventWithMetadataFingerprint(42, nullptr), Value(1));
+  EXPECT_EQ(database_->containsRawEventWithMetadataFingerprint(43, nullptr), Value(0));
+}
+
+TEST_F(RawEventsAndQueueTest, EmptyArrayParameterReadsBack) {
+  // The sanitiser keeps an empty array; the stored event must stay readable.
+  auto made = APMEvent::initWithOrigin("app", false, "purchase", kNow, 0,
+                                       APMParameterObjects{{"items", Value(Value::Array{})}, {"n", Value(1)}});
+  ASSERT_TRUE(made);
+  ASSERT_NE(made->parameter("items"), nullptr);
+  APMError error;
+  ASSERT_TRUE(database_->insertRawEvent(&*made, 1, false, &error));
+  auto events = database_->rawEventsWithMetadataFingerprint(1, &error, [](size_t, const auto&) { return true; });
+  ASSERT_TRUE(events) << error.localizedDescription();
+  ASSERT_EQ(events->size(), 1u);
+  EXPECT_EQ((*events)[0].rawEvent().parameters(), made->parameters());
+}
+
+TEST_F(RawEventsAndQueueTest, UnreadableRowsAreSkippedAndAllBadGivesNone) {
+  APMEvent good = Event("e", kNow);
+  ASSERT_TRUE(database_->insertRawEvent(&good, 1, false, nullptr));
+  // A stored event without "_o", and garbage bytes, ahead of the good one.
+  auto noOrigin = good.protoEvent();
+  APMPBSetMessageArray(noOrigin.get(), 0, std::vector<std::shared_ptr<APMPBEventParam>>{});
+  auto bytes = *noOrigin->protoBuffer();
+  auto& store = database_->sqliteStore();
+  ASSERT_TRUE(store.upsertRecord({{"rowid", Value(-2)}, {"name", Value("e")}, {"timestamp", Value(kNow)},
+                                  {"metadata_fingerprint", Value(1)}, {"data", Value(bytes)}},
+                                 "raw_events", nullptr));
+  ASSERT_TRUE(store.upsertRecord({{"rowid", Value(-1)}, {"name", Value("e")}, {"timestamp", Value(kNow)},
+                                  {"metadata_fingerprint", Value(1)}, {"data", Value::bytes("\xff\xff\xff")}},
+                                 "raw_events", nullptr));
+  auto all = [](size_t, const APMSqliteStore::Record&) { return true; };
+  APMError error;
+  auto events = database_->rawEventsWithMetadataFingerprint(1, &error, all);
+  ASSERT_TRUE(events);
+  ASSERT_EQ(events->size(), 1u);
+  EXPECT_EQ((*events)[0].rowID(), 1);
+
+  ASSERT_TRUE(database_->deleteRawEventsWithMaxRowID(1, nullptr));
+  ASSERT_TRUE(store.upsertRecord({{"name", Value("e")}, {"timestamp", Value(kNow)},
+                                  {"metadata_fingerprint", Value(1)}, {"data", Value(bytes)}},
+                                 "raw_events", nullptr));
+  EXPECT_FALSE(database_->rawEventsWithMetadataFingerprint(1, &error, all));
+  EXPECT_EQ(error.localizedDescription(), "Cannot create an event from database. Missing origin parameter");
+  auto none = database_->rawEventsWithMetadataFingerprint(9, &error, all);
+  ASSERT_TRUE(none);
+  EXPECT_TRUE(none->empty());
+}
+
+TEST_F(RawEventsAndQueueTest, NaNTimeFailsWithTheConstraintError) {
+  APMEvent event = Event("e", std::nan(""));
+  APMError error;
+  EXPECT_FALSE(database_->insertRawEvent(&event, 1, false, &error));
+  EXPECT_NE(error.localizedDescription().find("NOT NULL"), std::string::npos) << error.localizedDescription();
+  EXPECT_FALSE(database_->insertRawEvent(nullptr, 1, false, &error));
+  EXPECT_EQ(error.localizedDescription(), "Received empty event for inserting in the database");
+}
+
+TEST_F(RawEventsAndQueueTest, MetadataAndNextFingerprint) {
+  APMError error;
+  EXPECT_FALSE(database_->nextMetadataFingerprintToProcess(&error));
+  EXPECT_EQ(error.code(), 0);
+  auto metadata = Bundle("app", 1000);
+  ASSERT_TRUE(database_->insertIfNotExistsRawEventMetadata(metadata.get(), &error));
+  ASSERT_TRUE(database_->insertIfNotExistsRawEventMetadata(metadata.get(), &error));
+  EXPECT_EQ(Count("raw_events_metadata"), 1);
+  auto rows = database_->sqliteStore().recordsForQuery("SELECT metadata_fingerprint FROM raw_events_metadata", {},
+                                                      nullptr);
+  int64_t fingerprint = *(*rows)[0].at("metadata_fingerprint").getInt();
+  auto back = database_->queryRawEventsMetadataWithFingerprint(fingerprint, &error);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(APMPBGetString(back.get(), 14), "app");
+  InsertEvents(2, 7);
+  InsertEvents(1, fingerprint);
+  EXPECT_EQ(database_->nextMetadataFingerprintToProcess(&error), Value(7));
+}
+
+TEST_F(RawEventsAndQueueTest, GarbageMetadataGivesNoBundle) {
+  auto& store = database_->sqliteStore();
+  for (const Value& garbage : {Value::bytes("\xff\xff\xff"), Value::bytes(""), Value("text"), Value(3)}) {
+    ASSERT_TRUE(store.upsertRecord({{"metadata_fingerprint", Value(5)}, {"metadata", garbage}}, "raw_events_metadata",
+                                   nullptr));
+    APMError error;
+    EXPECT_FALSE(database_->queryRawEventsMetadataWithFingerprint(5, &error));
+  }
+}
+
+TEST_F(RawEventsAndQueueTest, OverLimitKeepsTheNewestAndCountsOnlyOnce) {
+  config_->setConfiguredSettings({{"measurement.store.max_stored_events_per_app", "1000"}});
+  InsertEvents(1500);
+  SqlTrace trace;
+  trace.attach(database_->sqliteStore().sqliteHandle());
+  APMError error;
+  EXPECT_EQ(database_->deleteRawEventsOverAbsoluteLimit(&error), 501);
+  EXPECT_EQ(Count("raw_events"), 999);
+  auto oldest = database_->sqliteStore().numberForQuery("SELECT MIN(rowid) FROM raw_events", {}, nullptr);
+  EXPECT_EQ(oldest, Value(502));
+  // Under the limit: no count and no walk over every row.
+  trace.clear();
+  EXPECT_EQ(database_->deleteRawEventsOverAbsoluteLimit(&error), 0);
+  InsertEvents(1);
+  trace.clear();
+  EXPECT_EQ(database_->deleteRawEventsOverAbsoluteLimit(&error), 1);
+  EXPECT_EQ(trace.texts(), (std::vector<std::string>{
+                               "DELETE FROM raw_events WHERE rowid IN (SELECT rowid FROM raw_events ORDER BY rowid "
+                               "DESC LIMIT -1 OFFSET ?)"}));
+  // A rolled back transaction makes the count unknown again.
+  EXPECT_FALSE(database_->performTransaction([&] {
+    APMEvent event = Event("e", kNow);
+    database_->insertRawEvent(&event, 1, false, nullptr);
+    return false;
+  }));
+  trace.clear();
+  EXPECT_EQ(database_->deleteRawEventsOverAbsoluteLimit(&error), 0);
+  EXPECT_EQ(trace.texts(), (std::vector<std::string>{"SELECT COUNT(*) FROM raw_events"}));
+  ASSERT_TRUE(database_->reset(&error));
+  trace.attach(database_->sqliteStore().sqliteHandle());
+  EXPECT_EQ(database_->deleteRawEventsOverAbsoluteLimit(&error), 0);
+  EXPECT_EQ(trace.texts(), (std::vector<std::string>{"SELECT COUNT(*) FROM raw_events"}));
+}
+
+TEST_F(RawEventsAndQueueTest, StaleSweepBothWaysOncePerInterval) {
+  double maxAge = config_->maxQueueTime();
+  InsertEvents(1, 1, kNow - maxAge - 10);  // too old
+  InsertEvents(1, 2, kNow + maxAge + 10);  // dated in the future
+  InsertEvents(1, 3, kNow);
+  for (int64_t fingerprint : {1, 2, 3}) {
+    ASSERT_TRUE(database_->sqliteStore().upsertRecord(
+        {{"metadata_fingerprint", Value(fingerprint)}, {"metadata", Value::bytes("m")}}, "raw_events_metadata",
+        nullptr));
+  }
+  persisted_->setLastDeleteStaleBundlesTimestamp(0);
+  APMError error;
+  EXPECT_EQ(database_->maybeDeleteStaleData(&error), true);
+  EXPECT_EQ(Count("raw_events"), 1);
+  EXPECT_EQ(Count("raw_events_metadata"), 1);  // the unused metadata went too
+  EXPECT_EQ(persisted_->lastDeleteStaleBundlesTimestamp(), kNow);
+  InsertEvents(1, 3, kNow - maxAge - 10);
+  clock_->advance(10);
+  EXPECT_EQ(database_->maybeDeleteStaleData(&error), false);
+  EXPECT_EQ(Count("raw_events"), 2);
+  clock_->advance(config_->databaseDeleteStaleBundlesInterval());
+  EXPECT_EQ(database_->maybeDeleteStaleData(&error), true);
+  EXPECT_EQ(Count("raw_events"), 1);
+  EXPECT_FALSE(database_->deleteStaleRawEventsDataOlderThanMaxAge(-1, &error));
+  EXPECT_FALSE(database_->deleteStaleBundlesOlderThanMaxAge(-1, &error));
+}
+
+TEST_F(RawEventsAndQueueTest, BundleInsertChecks) {
+  APMError error;
+  EXPECT_FALSE(database_->insertBundle(Bundle("app", 0).get(), false, &error));
+  EXPECT_EQ(error.localizedDescription(), "Failed to insert bundle without valid timestamp");
+  EXPECT_FALSE(database_->insertBundle(Bundle("", 1000).get(), false, &error));
+  EXPECT_EQ(error.localizedDescription(), "Failed to insert bundle without App ID");
+  double far = kNow + config_->maxQueueTime() + 100;
+  EXPECT_TRUE(database_->insertBundle(Bundle("app", static_cast<int64_t>(far * 1000)).get(), true, &error));
+  EXPECT_TRUE(Logged("Storing bundle outside of the max uploading time span"));
+  EXPECT_EQ(database_->containsRealtimeBundlesWithError(nullptr), Value(1));
+  EXPECT_EQ(database_->queryLatestBundleTime(nullptr), Value(far));
+}
+
+TEST_F(RawEventsAndQueueTest, SizeLimitWalk) {
+  struct Case {
+    std::vector<int> padding;
+    int limitOfFirst;  // the limit is the size of this many first bundles
+    size_t taken;
+  };
+  const Case cases[] = {
+      {{60, 30, 20}, 2, 2},  // the third does not fit
+      {{60, 50, 10}, 1, 1},  // the second does not fit; the smaller third is not considered
+      {{200}, 0, 1},         // the first always goes, whatever its size
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(database_->sqliteStore().deleteAllRecordsFromTableWithName("queue", nullptr));
+    std::vector<int64_t> sizes;
+    for (int padding : c.padding) {
+      auto bundle = Bundle(std::string(static_cast<size_t>(padding), 'a'), static_cast<int64_t>(kNow * 1000));
+      sizes.push_back(static_cast<int64_t>(bundle->protoBuffer()->size()));
+      ASSERT_TRUE(database_->insertBundle(bundle.get(), false, nullptr));
+    }
+    int64_t limit = 0;
+    for (int i = 0; i < c.limitOfFirst; ++i) limit += sizes[static_cast<size_t>(i)];
+    auto bundles = database_->queryBundlesWithCountLimit(10, limit, nullptr);
+    ASSERT_TRUE(bundles);
+    EXPECT_EQ(bundles->size(), c.taken) << c.padding.size();
+  }
+}
+
+TEST_F(RawEventsAndQueueTest, RetryCountsStopAtTheCeiling) {
+  int64_t end = static_cast<int64_t>(kNow * 1000);
+  ASSERT_TRUE(database_->insertBundle(Bundle("a", end, 2147483647).get(), false, nullptr));
+  ASSERT_TRUE(database_->insertBundle(Bundle("b", end, 3).get(), false, nullptr));
+  ASSERT_TRUE(database_->insertBundle(Bundle("c", end).get(), false, nullptr));
+  APMError error;
+  ASSERT_TRUE(database_->incrementRetryCounterForBundlesWithIDs({Value(1), Value(2), Value(3)}, &error));
+  EXPECT_TRUE(Logged("The number of upload retries exceeds the limit"));
+  auto bundles = database_->queryBundlesWithRowIDs({Value(3), Value(1), Value(2)}, &error);
+  ASSERT_TRUE(bundles);
+  ASSERT_EQ(bundles->size(), 3u);
+  EXPECT_EQ(APMPBGetInt32((*bundles)[0].bundle.get(), 35), 2147483647);
+  EXPECT_EQ(APMPBGetInt32((*bundles)[1].bundle.get(), 35), 4);
+  EXPECT_EQ(APMPBGetInt32((*bundles)[2].bundle.get(), 35), 1);
+  EXPECT_FALSE(database_->incrementRetryCounterForBundlesWithIDs({}, &error));
+  EXPECT_FALSE(database_->queryBundlesWithRowIDs({Value("x")}, &error));
+  EXPECT_EQ(error.localizedDescription(), "Received invalid type for row ID to process");
+  ASSERT_TRUE(database_->deleteBundlesWithRowIDs({Value(1), Value(2)}, &error));
+  EXPECT_EQ(Count("queue"), 1);
+}
+
+TEST_F(RawEventsAndQueueTest, UndecodableBundlesAheadOfGoodOnesAreDeleted) {
+  auto& store = database_->sqliteStore();
+  auto gzip = [](const std::string& text) {
+    return *platform::TVUGzip::tvu_dataByGzippingData(platform::Bytes(text.begin(), text.end()));
+  };
+  std::vector<Value> garbage{Value(platform::Bytes{}), Value::bytes("not gzip at all"), Value(gzip("\xff\xff\xff")),
+                             Value("text, not bytes")};
+  for (const Value& data : garbage) {
+    ASSERT_TRUE(store.upsertRecord({{"data", data}, {"bundle_end_timestamp", Value(kNow)}}, "queue", nullptr));
+  }
+  ASSERT_TRUE(database_->insertBundle(Bundle("good", static_cast<int64_t>(kNow * 1000)).get(), false, nullptr));
+  // A LIMIT window as wide as the bad rows still reaches the good bundle next time.
+  auto first = database_->queryBundlesWithCountLimit(4, 1 << 20, nullptr);
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(first->empty());
+  EXPECT_TRUE(Logged("Deleting queued bundle that cannot be decoded"));
+  EXPECT_EQ(Count("queue"), 1);
+  auto second = database_->queryBundlesWithCountLimit(4, 1 << 20, nullptr);
+  ASSERT_EQ(second->size(), 1u);
+  EXPECT_EQ(APMPBGetString((*second)[0].bundle.get(), 14), "good");
+}
+
+TEST_F(RawEventsAndQueueTest, BundleIsKeptWhenInflationRunsOutOfMemory) {
+  ASSERT_TRUE(database_->insertBundle(Bundle("good", static_cast<int64_t>(kNow * 1000)).get(), false, nullptr));
+  database_->setInflaterForTesting(
+      [](const platform::Bytes&) -> platform::Result<platform::Bytes> { return platform::Status::Internal("memory"); });
+  auto bundles = database_->queryBundlesWithCountLimit(10, 1 << 20, nullptr);
+  ASSERT_TRUE(bundles);
+  EXPECT_TRUE(bundles->empty());
+  EXPECT_EQ(Count("queue"), 1);
+  database_->setInflaterForTesting({});
+  EXPECT_EQ(database_->queryBundlesWithCountLimit(10, 1 << 20, nullptr)->size(), 1u);
+}
+
+}  // namespace
