@@ -1,5 +1,6 @@
 #include "Analytics/Engine/APMDecimalNumber.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
@@ -66,6 +67,28 @@ std::optional<APMDecimalNumber> APMDecimalNumber::fromString(std::string_view te
   number.digits_ = all;
   number.exponent_ = exponent;
   return number;
+}
+
+int APMDecimalNumber::compare(const APMDecimalNumber& a, const APMDecimalNumber& b) {
+  const int signA = a.isZero() ? 0 : (a.negative_ ? -1 : 1);
+  const int signB = b.isZero() ? 0 : (b.negative_ ? -1 : 1);
+  if (signA != signB) return signA < signB ? -1 : 1;
+  if (signA == 0) return 0;
+  // Magnitudes: first by the place of the leading digit, then digit by digit.
+  int magnitude = 0;
+  const int64_t leadA = static_cast<int64_t>(a.digits_.size()) + a.exponent_;
+  const int64_t leadB = static_cast<int64_t>(b.digits_.size()) + b.exponent_;
+  if (leadA != leadB) {
+    magnitude = leadA < leadB ? -1 : 1;
+  } else {
+    const size_t length = std::max(a.digits_.size(), b.digits_.size());
+    for (size_t i = 0; i < length && magnitude == 0; ++i) {
+      const char da = i < a.digits_.size() ? a.digits_[i] : '0';
+      const char db = i < b.digits_.size() ? b.digits_[i] : '0';
+      if (da != db) magnitude = da < db ? -1 : 1;
+    }
+  }
+  return signA < 0 ? -magnitude : magnitude;
 }
 
 std::string APMDecimalNumber::stringValue() const {

@@ -25,6 +25,9 @@ class APMDecimalNumber {
   double doubleValue() const;
 
   friend bool operator==(const APMDecimalNumber&, const APMDecimalNumber&) = default;
+  // Numeric order: negative, zero (either sign) or positive as a is below,
+  // equal to or above b.
+  static int compare(const APMDecimalNumber& a, const APMDecimalNumber& b);
 
  private:
   bool negative_ = false;

@@ -12,6 +12,7 @@
 #include "Analytics/Interpreter/APMPArrayValue.h"
 #include "Analytics/Interpreter/APMPEvaluator.h"
 #include "Analytics/Interpreter/APMPFunctionValue.h"
+#include "Analytics/Interpreter/APMPRegexSearch.h"
 #include "Analytics/Interpreter/APMPText.h"
 #include "Platform/Foundation/Locale.h"
 
@@ -81,34 +82,14 @@ long regexFind(const std::u16string& pattern, const std::u16string& subject, APM
           std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
     }
   } clock{x};
-  UParseError parseError;
-  UErrorCode status = U_ZERO_ERROR;
-  icu::UnicodeString p(false, pattern.data(), static_cast<int32_t>(pattern.size()));
-  std::unique_ptr<icu::RegexPattern> compiled(icu::RegexPattern::compile(p, 0, parseError, status));
-  if (U_FAILURE(status) || !compiled) {
-    x.failWith(APMPError{APMPErrorDomain::kRegex, static_cast<int32_t>(status)});
+  const auto search = APMPRegexSearch::find(pattern, subject, false, timeLimit, kStackLimit);
+  if (search.outcome == APMPRegexSearch::Outcome::kNotFound) return -1;
+  if (search.outcome != APMPRegexSearch::Outcome::kFound) {
+    x.failWith(APMPError{APMPErrorDomain::kRegex, search.status});
     return -1;
   }
-  icu::UnicodeString s(false, subject.data(), static_cast<int32_t>(subject.size()));
-  std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(s, status));
-  if (U_SUCCESS(status)) matcher->setTimeLimit(timeLimit, status);
-  if (U_SUCCESS(status)) matcher->setStackLimit(kStackLimit, status);
-  if (U_FAILURE(status)) {
-    x.failWith(APMPError{APMPErrorDomain::kRegex, static_cast<int32_t>(status)});
-    return -1;
-  }
-  bool found = matcher->find(status);
-  if (U_FAILURE(status)) {
-    x.failWith(APMPError{APMPErrorDomain::kRegex, static_cast<int32_t>(status)});
-    return -1;
-  }
-  if (!found) return -1;
-  int32_t start = matcher->start(status);
-  int32_t end = matcher->end(status);
-  if (U_FAILURE(status)) {
-    x.failWith(APMPError{APMPErrorDomain::kRegex, static_cast<int32_t>(status)});
-    return -1;
-  }
+  const int32_t start = search.start;
+  const int32_t end = search.end;
   if (matched) *matched = subject.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
   return start;
 }

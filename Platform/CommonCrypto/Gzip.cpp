@@ -3,7 +3,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <cstdlib>
 #include <cstdint>
 #include <string>
 
@@ -15,13 +17,35 @@ constexpr std::size_t kChunk = 64 * 1024;
 
 uInt ChunkOf(std::size_t remaining) { return static_cast<uInt>(std::min<std::size_t>(remaining, UINT_MAX)); }
 
+std::atomic<Gzip::RefuseAllocationHook> gRefuseAllocation{nullptr};
+
+voidpf Allocate(voidpf, uInt items, uInt size) {
+  const auto refuse = gRefuseAllocation.load(std::memory_order_acquire);
+  if (refuse != nullptr && refuse()) return Z_NULL;
+  return std::calloc(items, size);
+}
+
+void Release(voidpf, voidpf address) { std::free(address); }
+
+z_stream NewStream() {
+  z_stream zs{};
+  zs.zalloc = Allocate;
+  zs.zfree = Release;
+  return zs;
+}
+
+
 }  // namespace
 
+void Gzip::setRefuseAllocationHookForTesting(RefuseAllocationHook hook) {
+  gRefuseAllocation.store(hook, std::memory_order_release);
+}
+
 Result<Gzip::Bytes> Gzip::compress(std::span<const std::uint8_t> data) {
-  z_stream zs{};
-  if (deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-    return Status::Internal("gzip: cannot initialise deflate");
-  }
+  z_stream zs = NewStream();
+  const int init = deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindowBits, 8, Z_DEFAULT_STRATEGY);
+  if (init == Z_MEM_ERROR) return Status::ResourceExhausted("gzip: out of memory initialising deflate");
+  if (init != Z_OK) return Status::Internal("gzip: cannot initialise deflate");
   Bytes out;
   const std::uint8_t* next = data.data();
   std::size_t remaining = data.size();
@@ -48,8 +72,10 @@ Result<Gzip::Bytes> Gzip::compress(std::span<const std::uint8_t> data) {
 
 Result<Gzip::Bytes> Gzip::inflate(std::span<const std::uint8_t> gzipped, std::size_t maxOutputBytes) {
   if (gzipped.empty()) return Status::Corruption("gzip: empty input");
-  z_stream zs{};
-  if (inflateInit2(&zs, kGzipWindowBits) != Z_OK) return Status::Internal("gzip: cannot initialise inflate");
+  z_stream zs = NewStream();
+  const int init = inflateInit2(&zs, kGzipWindowBits);
+  if (init == Z_MEM_ERROR) return Status::ResourceExhausted("gzip: out of memory initialising inflate");
+  if (init != Z_OK) return Status::Internal("gzip: cannot initialise inflate");
 
   Bytes out;
   const std::uint8_t* next = gzipped.data();
@@ -86,6 +112,11 @@ Result<Gzip::Bytes> Gzip::inflate(std::span<const std::uint8_t> gzipped, std::si
     }
     if (rc == Z_BUF_ERROR && zs.avail_in == 0 && remaining == 0) {
       failure = Status::Corruption("gzip: truncated input");
+      break;
+    }
+    if (rc == Z_MEM_ERROR) {
+      // Not a property of the data: the caller may keep it and try again.
+      failure = Status::ResourceExhausted("gzip: out of memory while inflating");
       break;
     }
     if (rc != Z_OK && rc != Z_BUF_ERROR) {

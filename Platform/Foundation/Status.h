@@ -24,6 +24,7 @@ class Status {
     kCancelled,
     kFailedPrecondition,
     kInternal,
+    kResourceExhausted,
   };
 
   Status() = default;
@@ -38,6 +39,8 @@ class Status {
   static Status Cancelled(std::string msg) { return Status(Code::kCancelled, std::move(msg)); }
   static Status FailedPrecondition(std::string msg) { return Status(Code::kFailedPrecondition, std::move(msg)); }
   static Status Internal(std::string msg) { return Status(Code::kInternal, std::move(msg)); }
+  // Memory or another resource ran short; trying again later may succeed.
+  static Status ResourceExhausted(std::string msg) { return Status(Code::kResourceExhausted, std::move(msg)); }
 
   bool ok() const { return code_ == Code::kOk; }
   Code code() const { return code_; }
@@ -80,6 +83,7 @@ inline const char* StatusCodeName(Status::Code code) {
     case Status::Code::kCancelled: return "Cancelled";
     case Status::Code::kFailedPrecondition: return "FailedPrecondition";
     case Status::Code::kInternal: return "Internal";
+    case Status::Code::kResourceExhausted: return "ResourceExhausted";
   }
   return "Unknown";
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "Analytics/Storage/APMPersistedConfig.h"
 #include "Analytics/Storage/APMRawEventData.h"
 #include "Analytics/Storage/Config/APMRemoteConfig.h"
+#include "Platform/CommonCrypto/Gzip.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/Foundation/TemporaryDataRoot.h"
@@ -322,6 +324,26 @@ TEST_F(RawEventsAndQueueTest, BundleIsKeptWhenInflationRunsOutOfMemory) {
   EXPECT_EQ(Count("queue"), 1);
   database_->setInflaterForTesting({});
   EXPECT_EQ(database_->queryBundlesWithCountLimit(10, 1 << 20, nullptr)->size(), 1u);
+}
+
+TEST_F(RawEventsAndQueueTest, BundleIsKeptWhenZlibRunsOutOfMemory) {
+  // Larger than one inflation chunk, so that zlib needs its window mid-stream.
+  const std::string appID(100000, 'g');
+  ASSERT_TRUE(database_->insertBundle(Bundle(appID, static_cast<int64_t>(kNow * 1000)).get(), false, nullptr));
+  // zlib gets its stream state, then no window: inflate itself reports the shortage.
+  static std::atomic<int> granted{0};
+  granted = 1;
+  platform::Gzip::setRefuseAllocationHookForTesting([] { return granted.fetch_sub(1) <= 0; });
+  auto bundles = database_->queryBundlesWithCountLimit(10, 1 << 20, nullptr);
+  platform::Gzip::setRefuseAllocationHookForTesting(nullptr);
+  ASSERT_TRUE(bundles);
+  EXPECT_TRUE(bundles->empty());
+  EXPECT_FALSE(Logged("Deleting queued bundle that cannot be decoded"));
+  EXPECT_EQ(Count("queue"), 1);
+  auto later = database_->queryBundlesWithCountLimit(10, 1 << 20, nullptr);
+  ASSERT_TRUE(later);
+  ASSERT_EQ(later->size(), 1u);
+  EXPECT_EQ(APMPBGetString((*later)[0].bundle.get(), 14), appID);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "tests/Platform/CommonCrypto/CryptoTestUtil.h"
@@ -78,6 +79,46 @@ TEST(GzipTest, MalformedInputIsCorruption) {
     EXPECT_FALSE(r.ok()) << i;
     EXPECT_TRUE(r.status().IsCorruption()) << i << ": " << r.status().ToString();
   }
+}
+
+// zlib allocations granted before the hook starts refusing them.
+std::atomic<int> gAllocationsLeft{0};
+bool RefuseWhenSpent() { return gAllocationsLeft.fetch_sub(1) <= 0; }
+
+class RefusedAllocations {
+ public:
+  explicit RefusedAllocations(int granted) {
+    gAllocationsLeft = granted;
+    Gzip::setRefuseAllocationHookForTesting(RefuseWhenSpent);
+  }
+  ~RefusedAllocations() { Gzip::setRefuseAllocationHookForTesting(nullptr); }
+  RefusedAllocations(const RefusedAllocations&) = delete;
+  RefusedAllocations& operator=(const RefusedAllocations&) = delete;
+};
+
+TEST(GzipTest, MemoryShortageIsResourceExhaustedNotCorruption) {
+  // Larger than one output chunk, so that inflate must keep its window.
+  const auto data = Sample(300000);
+  auto packed = Gzip::compress(data);
+  ASSERT_TRUE(packed.ok());
+  // 0: the stream state cannot be made; 1: the window, inside inflate itself.
+  for (int granted : {0, 1}) {
+    RefusedAllocations refused(granted);
+    auto r = Gzip::inflate(*packed, 1u << 20);
+    ASSERT_FALSE(r.ok()) << granted;
+    EXPECT_EQ(r.status().code(), platform::Status::Code::kResourceExhausted)
+        << granted << ": " << r.status().ToString();
+  }
+  {
+    RefusedAllocations refused(0);
+    auto r = Gzip::compress(Sample(10));
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.status().code(), platform::Status::Code::kResourceExhausted) << r.status().ToString();
+  }
+  // With memory back, the same input inflates.
+  auto again = Gzip::inflate(*packed, 1u << 20);
+  ASSERT_TRUE(again.ok()) << again.status().ToString();
+  EXPECT_EQ(*again, data);
 }
 
 }  // namespace
