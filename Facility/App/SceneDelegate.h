@@ -48,10 +48,15 @@ class SceneDelegate : public uikit::SceneDelegate,
 
   void setupWindow(uikit::Scene& scene);
   // The root choice from the stored state.
-  void setRootViewController();
+  void setRootViewController() override;
   // The first login record of the stored "empid"; sets userType from it.
   std::shared_ptr<LoginEntity> currentLoginEntity() override;
   std::optional<UserType> sessionUserType() const override { return userType; }
+  void setSessionUserType(std::optional<UserType> type) override { userType = type; }
+  uikit::ViewControllerPtr sessionCurrentController() const override { return currentController; }
+  void setSessionCurrentController(uikit::ViewControllerPtr controller) override {
+    currentController = std::move(controller);
+  }
   // Sign-out: removes the session keys and the tap-and-go keys, forgets every
   // parked request, then chooses the root again.
   void clearSession() override;

@@ -1,19 +1,51 @@
 // The Facility program: launches the app on the console driver. The screen
 // tree is printed once the first screen is up; commands then come from
 // standard input (see ConsoleDriver) until "quit" or its end.
+//
+//   Facility [--radio <scenario.json>]
+//
+// --radio puts the scenario's readers (the ble-sim format) on the simulated
+// radio; each write a reader checks prints its verdict on the driver's output.
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "Facility/App/AppDelegate.h"
+#include "Facility/App/RadioReaders.h"
 #include "Facility/App/SceneDelegate.h"
 #include "Facility/Screens/ScreenRegistry.h"
+#include "Platform/CoreBluetooth/Simulation/SimulatedReaders.h"
 #include "Platform/Foundation/DataRoot.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/Console/ConsoleDriver.h"
 
-int main() {
+int main(int argc, char** argv) {
+  std::string radioFile;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--radio" && i + 1 < argc) {
+      radioFile = argv[++i];
+    } else {
+      std::cerr << "usage: Facility [--radio <scenario.json>]\n";
+      return 2;
+    }
+  }
+
   (void)platform::DataRoot::createDirectories();
+  uikit::ConsoleDriver driver(std::cout);
+  std::unique_ptr<corebluetooth::SimulatedReaders> readers;
+  if (!radioFile.empty()) {
+    auto scenario = corebluetooth::SimulatedReaders::readFile(radioFile);
+    readers = std::make_unique<corebluetooth::SimulatedReaders>(
+        RadioReaders::engineValues(), [&driver](const std::string& line) { driver.note(line); });
+    platform::Status loaded = scenario.ok() ? readers->load(*scenario) : scenario.status();
+    if (!loaded.ok()) {
+      std::cerr << "Facility: --radio " << radioFile << ": " << loaded.message() << "\n";
+      return 2;
+    }
+  }
+
   ScreenRegistry::registerAll();
   auto& app = uikit::Application::shared();
   app.registerSceneConfiguration(AppDelegate::kSceneConfigurationName,
@@ -22,8 +54,9 @@ int main() {
   if (!app.launch()) return 1;
   platform::RunLoop::main().runUntilIdle();
 
-  uikit::ConsoleDriver driver(std::cout);
   std::cout << driver.dump() << std::flush;
   int failures = driver.run(std::cin);
+  // A failed expect or unsettled work stops the run: status 1.
+  if (driver.stopped()) return 1;
   return failures == 0 ? 0 : 2;
 }

@@ -16,13 +16,8 @@ void PlaceholderScreen::viewDidLoad() {
 
 void PlaceholderScreen::registerMissingScenes() {
   static const std::vector<std::pair<const char*, const char*>> kScenes = {
-      {"Main", "InviteVC"},
-      {"Main", "SetNewPasswordVC"},
-      {"Main", "LandingVC"},
       {"FacilityAdmin", "FacilityDashoboardVC"},
-      {"FacilityAdmin", "FacilityAdminNotificationListVC"},
       {"TenantAdmin", "TenantDashboardVC"},
-      {"User", "UserDashboardVC"},
   };
   for (const auto& [storyboard, identifier] : kScenes) {
     auto existing = uikit::Storyboard::named(storyboard);

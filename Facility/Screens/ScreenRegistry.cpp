@@ -1,9 +1,19 @@
 #include "Facility/Screens/ScreenRegistry.h"
 
+#include "Facility/Screens/AccessScreens.h"
+#include "Facility/Screens/FacilityAdminNotificationListVC.h"
+#include "Facility/Screens/NumberScannerVC.h"
 #include "Facility/Screens/PlaceholderScreen.h"
+#include "Facility/Screens/SignInScreens.h"
 #include "Facility/Screens/SwitchUserVC.h"
+#include "Facility/Screens/UserDashboardScreens.h"
 
 void ScreenRegistry::registerAll() {
   SwitchUserVC::registerScene();
+  AccessScreens::registerAll();
+  FacilityAdminNotificationListVC::registerScene();
+  SignInScreens::registerAll();
+  UserDashboardScreens::registerAll();
+  NumberScannerVC::registerScene();
   PlaceholderScreen::registerMissingScenes();
 }

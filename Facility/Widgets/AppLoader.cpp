@@ -155,12 +155,14 @@ void AppLoader::dismissIndicator() {
   isAnimating = false;
   spinner->stopAnimating();
   spinner->removeFromSuperview();
+  hostViewController.reset();  // a hidden loader must not keep its screen alive
 }
 
 void AppLoader::dismissIndicatorWithMessage() {
   spinner->stopAnimating();
   spinner->removeFromSuperview();
   dismissBackground();
+  hostViewController.reset();
 }
 
 void AppLoader::dismissRing() {

@@ -49,14 +49,14 @@ void ManualClock::setNow(double secondsSince1970) {
   now_ = secondsSince1970;
 }
 
-bool ManualClock::runUntilIdle() {
+bool ManualClock::runUntilIdle(double wallLimit) {
   RunLoop& mainLoop = RunLoop::main();
   if (mainLoop.taskQueue()->isCurrent()) {
     LogError("ManualClock: cannot drive the queues from inside a main-loop block");
     return false;
   }
   TaskQueueRegistry& registry = TaskQueueRegistry::shared();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kSettleLimit);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(wallLimit);
   for (;;) {
     const std::uint64_t seen = registry.generation();
     const int ran = mainLoop.runUntilIdle();
@@ -70,18 +70,18 @@ bool ManualClock::runUntilIdle() {
   }
 }
 
-bool ManualClock::runFor(double seconds) {
+bool ManualClock::runFor(double seconds, double wallLimit) {
   if (!(seconds > 0)) seconds = 0;
   const double target = uptime() + seconds;
   TaskQueueRegistry& registry = TaskQueueRegistry::shared();
   for (;;) {
-    if (!runUntilIdle()) return false;
+    if (!runUntilIdle(wallLimit)) return false;
     const std::optional<double> next = registry.earliestDue();
     if (!next || *next > target) break;
     advanceTo(*next);  // one due time at a time keeps due order across queues
   }
   advanceTo(target);
-  return runUntilIdle();
+  return runUntilIdle(wallLimit);
 }
 
 bool ManualClock::runUntil(const std::function<bool()>& condition, double wallTimeout) {

@@ -36,11 +36,11 @@ class ManualClock final : public Clock {
   // Advances in steps to each due time up to now + seconds, releasing blocks
   // on every queue in due order; returns when the main loop and all queues are
   // idle at the final time. Returns false if work never settled (see below).
-  bool runFor(double seconds);
+  bool runFor(double seconds, double wallLimit = kSettleLimit);
   // Runs whatever is ready on the main loop and all queues, without moving
   // time, until everything is idle. Gives up (logs, returns false) after
-  // kSettleLimit seconds of wall time so a stuck block cannot hang a test.
-  bool runUntilIdle();
+  // wallLimit seconds of wall time so a stuck block cannot hang a test.
+  bool runUntilIdle(double wallLimit = kSettleLimit);
   // Pumps the main loop (time does not move) until condition() is true or
   // wallTimeout real seconds passed; for replies that come from real I/O.
   // Returns the last value of condition().

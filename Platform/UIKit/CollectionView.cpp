@@ -89,6 +89,8 @@ void CollectionView::computeItems() {
     double crossLimit = extent - (vertical ? in.right : in.bottom);
     double cross = crossStart;
     double lineThickness = 0;
+    double lineSpacing = d ? d->collectionViewLayoutMinimumLineSpacingForSectionAtIndex(*this, s) : -1;
+    if (lineSpacing < 0) lineSpacing = layout_.minimumLineSpacing;
     for (long i = 0; i < cells_.numberOfItemsInSection(s); ++i) {
       IndexPath p{s, i};
       Size size = d ? d->collectionViewLayoutSizeForItemAtIndexPath(*this, p) : Size{-1, -1};
@@ -96,7 +98,7 @@ void CollectionView::computeItems() {
       double along = vertical ? size.height : size.width;
       double across = vertical ? size.width : size.height;
       if (cross > crossStart && cross + across > crossLimit + 1e-9) {
-        pos += lineThickness + layout_.minimumLineSpacing;
+        pos += lineThickness + lineSpacing;
         cross = crossStart;
         lineThickness = 0;
       }

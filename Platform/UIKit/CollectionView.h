@@ -40,6 +40,11 @@ class CollectionViewDelegate : public ScrollViewDelegate {
     (void)view, (void)indexPath;
     return {-1, -1};
   }
+  // Negative: the layout's minimumLineSpacing.
+  virtual double collectionViewLayoutMinimumLineSpacingForSectionAtIndex(CollectionView& view, long section) {
+    (void)view, (void)section;
+    return -1;
+  }
   virtual bool collectionViewShouldSelectItemAtIndexPath(CollectionView& view, const IndexPath& indexPath) {
     (void)view, (void)indexPath;
     return true;

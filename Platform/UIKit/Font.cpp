@@ -90,6 +90,11 @@ void Font::registerFont(const std::string& name, double averageCharWidthEm, Font
   registry()[name] = Face{family, averageCharWidthEm, weight};
 }
 
+bool Font::unregisterFont(const std::string& name) {
+  std::lock_guard<std::mutex> lock(registryMutex());
+  return registry().erase(name) > 0;
+}
+
 std::vector<std::string> Font::registeredNames() {
   std::lock_guard<std::mutex> lock(registryMutex());
   std::vector<std::string> names;

@@ -32,6 +32,9 @@ class Font {
   // Registers an extra face (tests, resources). Widths are per em.
   static void registerFont(const std::string& name, double averageCharWidthEm, FontWeight weight);
   static std::vector<std::string> registeredNames();
+  // Tests only: drops a face, as on a phone whose bundle lacks it; true when
+  // it was there. registerFont puts it back.
+  static bool unregisterFont(const std::string& name);
 
   Font withSize(double pointSize) const;
 

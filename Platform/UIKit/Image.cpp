@@ -1,5 +1,7 @@
 #include "Platform/UIKit/Image.h"
 
+#include "Platform/ImageIO/ImageCodec.h"
+
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -105,6 +107,17 @@ ImagePtr Image::withData(std::vector<std::uint8_t> data, Size size) {
   img->size_ = size;
   img->pixelWidth_ = static_cast<int>(size.width);
   img->pixelHeight_ = static_cast<int>(size.height);
+  return img;
+}
+
+ImagePtr Image::decoded(std::vector<std::uint8_t> data, double scale) {
+  auto bitmap = platform::ImageCodec::decode(data);
+  if (!bitmap.ok()) return nullptr;
+  auto img = std::make_shared<Image>(PrivateTag{});
+  auto decodedImage = fromBitmap(bitmap->width, bitmap->height, std::move(bitmap->rgba), scale);
+  if (!decodedImage) return nullptr;
+  *img = *decodedImage;
+  img->data_ = std::move(data);
   return img;
 }
 

@@ -37,7 +37,11 @@ class Image {
   static ImagePtr fromBitmap(int width, int height, std::vector<std::uint8_t> rgba, double scale = 1.0);
   static ImagePtr filled(Size size, const Color& color);
   static ImagePtr animated(std::vector<ImagePtr> frames, double duration);
+  // Keeps encoded bytes with a given size; nothing is decoded.
   static ImagePtr withData(std::vector<std::uint8_t> data, Size size);
+  // Decodes JPEG, PNG or GIF bytes into a bitmap (the bytes are kept as
+  // data()); none when they are no image.
+  static ImagePtr decoded(std::vector<std::uint8_t> data, double scale = 1.0);
 
   const std::string& name() const { return name_; }
   Size size() const { return size_; }

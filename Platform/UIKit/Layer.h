@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "Platform/UIKit/Color.h"
@@ -18,11 +19,21 @@ namespace uikit {
 class Layer;
 using LayerPtr = std::shared_ptr<Layer>;
 
+// A value an animation runs from or to: a scalar (opacity, a scale) or a
+// point (position).
+using LayerAnimationValue = std::variant<double, Point>;
+
 // A keyed layer animation recorded as data.
 struct LayerAnimation {
   std::string keyPath;
   double duration = 0;
   bool repeatsForever = false;
+  // Times the animation plays; 0 plays it once, as on the platform.
+  double repeatCount = 0;
+  // Each repetition runs forward and then back.
+  bool autoreverses = false;
+  std::optional<LayerAnimationValue> fromValue;
+  std::optional<LayerAnimationValue> toValue;
 };
 
 class Layer : public Object {

@@ -12,8 +12,11 @@
 #include "Facility/Storage/LocalStorage.h"
 #include "Facility/Network/NetworkReachability.h"
 #include "Facility/Screens/PlaceholderScreen.h"
+#include "Facility/Screens/ScreenRegistry.h"
 #include "Facility/App/SceneDelegate.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/UIKit/AlertController.h"
+#include "Platform/UIKit/NavigationController.h"
 #include "Platform/Foundation/TemporaryDataRoot.h"
 #include "Platform/Network/NetworkReachabilityManager.h"
 #include "Platform/QuorvaneMessaging/QRVMessaging.h"
@@ -38,7 +41,7 @@ class CoreFixture : public ::testing::Test {
     CoreDataManager::resetShared();
     uikit::Application::resetShared();
     uikit::Storyboard::resetRegistry();
-    PlaceholderScreen::registerMissingScenes();
+    ScreenRegistry::registerAll();
     NetworkReachability::shared().reset();
     platform::NetworkReachabilityManager::setFactory(nullptr);
     platform::UNUserNotificationCenter::current().reset();
@@ -63,6 +66,12 @@ class CoreFixture : public ::testing::Test {
     auto d = LocalStorage::currentSceneDelegate();
     if (!d || !d->window() || !d->window()->rootViewController()) return "";
     auto top = LocalStorage::topViewController(d->window()->rootViewController());
+    // The real screens start their requests at once; with no server here
+    // their failure alerts sit on top of the screen the start-up chose.
+    while (std::dynamic_pointer_cast<uikit::AlertController>(top) && top->presentingViewController()) {
+      top = top->presentingViewController();
+      if (auto nav = std::dynamic_pointer_cast<uikit::NavigationController>(top)) top = nav->topViewController();
+    }
     if (auto p = std::dynamic_pointer_cast<PlaceholderScreen>(top)) return p->screenName();
     return top ? top->className() : "";
   }

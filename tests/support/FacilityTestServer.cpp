@@ -63,10 +63,13 @@ FacilityTestServer::FacilityTestServer() : server_(std::make_unique<httplib::Ser
       r.headers.emplace(k, v);
     }
     r.body = body;
-    Reply reply = replyFor(req.method, req.path);
+    Reply reply;
     double delay = 0;
     {
       std::unique_lock<std::mutex> lock(mu_);
+      // Taken with the recording, so a list's replies follow the recorded
+      // order of requests that arrive side by side.
+      reply = takeReply(req.method, req.path);
       requests_.push_back(std::move(r));
       cv_.notify_all();
       cv_.wait(lock, [&] { return stopping_ || held_.count(req.path) == 0; });
@@ -97,6 +100,11 @@ FacilityTestServer::FacilityTestServer() : server_(std::make_unique<httplib::Ser
 FacilityTestServer::~FacilityTestServer() { stop(); }
 
 bool FacilityTestServer::start() {
+  {
+    // A restarted double holds replies again.
+    std::lock_guard<std::mutex> lock(mu_);
+    stopping_ = false;
+  }
   port_ = server_->bind_to_any_port("127.0.0.1");
   if (port_ <= 0) return false;
   if (listenSocket_ >= 0) ::listen(listenSocket_, 256);
@@ -121,13 +129,28 @@ void FacilityTestServer::stop() {
 std::string FacilityTestServer::baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
 void FacilityTestServer::setReply(const std::string& path, Reply reply) {
-  std::lock_guard<std::mutex> lock(mu_);
-  replies_[" " + path] = std::move(reply);
+  script(" " + path, {std::move(reply)});
 }
 
 void FacilityTestServer::setReply(const std::string& method, const std::string& path, Reply reply) {
+  script(method + " " + path, {std::move(reply)});
+}
+
+void FacilityTestServer::setReplies(const std::string& path, std::vector<Reply> replies) {
+  script(" " + path, std::move(replies));
+}
+
+void FacilityTestServer::setReplies(const std::string& method, const std::string& path, std::vector<Reply> replies) {
+  script(method + " " + path, std::move(replies));
+}
+
+void FacilityTestServer::script(const std::string& key, std::vector<Reply> replies) {
   std::lock_guard<std::mutex> lock(mu_);
-  replies_[method + " " + path] = std::move(reply);
+  if (replies.empty()) {
+    replies_.erase(key);
+  } else {
+    replies_[key] = Script{std::move(replies), 0};
+  }
 }
 
 void FacilityTestServer::setJsonReply(const std::string& path, const std::string& json, int status) {
@@ -160,11 +183,14 @@ void FacilityTestServer::setReplyDelay(const std::string& path, double seconds) 
   delays_[path] = seconds;
 }
 
-FacilityTestServer::Reply FacilityTestServer::replyFor(const std::string& method, const std::string& path) const {
-  std::lock_guard<std::mutex> lock(mu_);
-  if (auto it = replies_.find(method + " " + path); it != replies_.end()) return it->second;
-  if (auto it = replies_.find(" " + path); it != replies_.end()) return it->second;
-  return default_;
+FacilityTestServer::Reply FacilityTestServer::takeReply(const std::string& method, const std::string& path) {
+  auto it = replies_.find(method + " " + path);
+  if (it == replies_.end()) it = replies_.find(" " + path);
+  if (it == replies_.end()) return default_;
+  Script& script = it->second;
+  const Reply& reply = script.replies[script.next];
+  if (script.next + 1 < script.replies.size()) ++script.next;
+  return reply;
 }
 
 std::vector<FacilityTestServer::RecordedRequest> FacilityTestServer::requests() const {

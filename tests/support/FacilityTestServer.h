@@ -1,6 +1,7 @@
 // A stand-in for the facility web service in tests: an HTTP server on
 // 127.0.0.1 (ephemeral port) that answers scripted replies per path and
-// records every request it gets. Bodies are read through content readers,
+// records every request it gets. A path may have a list of replies: they
+// answer its requests in order of arrival, the last one repeating. Bodies are read through content readers,
 // so large form bodies (photo uploads) arrive whole.
 #pragma once
 
@@ -61,6 +62,10 @@ class FacilityTestServer {
   // Reply for a path (any method); the method-specific reply wins.
   void setReply(const std::string& path, Reply reply);
   void setReply(const std::string& method, const std::string& path, Reply reply);
+  // Replies for a path taken in turn, the last repeating; the list starts
+  // over from its first reply. An empty list removes the script.
+  void setReplies(const std::string& path, std::vector<Reply> replies);
+  void setReplies(const std::string& method, const std::string& path, std::vector<Reply> replies);
   void setJsonReply(const std::string& path, const std::string& json, int status = 200);
   // Replies for paths without a script (default 404, empty body).
   void setDefaultReply(Reply reply);
@@ -82,14 +87,20 @@ class FacilityTestServer {
   static std::vector<std::pair<std::string, std::string>> parseForm(const std::string& text);
 
  private:
-  Reply replyFor(const std::string& method, const std::string& path) const;
+  struct Script {
+    std::vector<Reply> replies;
+    std::size_t next = 0;
+  };
+  // The next reply for the request; call with mu_ held.
+  Reply takeReply(const std::string& method, const std::string& path);
+  void script(const std::string& key, std::vector<Reply> replies);
   std::unique_ptr<httplib::Server> server_;
   std::thread thread_;
   int port_ = 0;
   int listenSocket_ = -1;
   mutable std::mutex mu_;
   mutable std::condition_variable cv_;
-  std::map<std::string, Reply> replies_;
+  std::map<std::string, Script> replies_;  // by "METHOD path", " path" for any method
   std::set<std::string> held_;
   std::map<std::string, double> delays_;
   bool stopping_ = false;

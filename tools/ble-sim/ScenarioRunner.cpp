@@ -1,17 +1,14 @@
 #include "ScenarioRunner.h"
 
-#include <cmath>
 #include <cstdio>
-#include <map>
 #include <vector>
 
-#include "Facility/BLE+MainMethods/BLEEncryption.h"
+#include "Facility/App/RadioReaders.h"
 #include "Facility/BLE+MainMethods/TarneloBLE.h"
 #include "Facility/BLE+MainMethods/TarneloBLEKeys.h"
-#include "Platform/CommonCrypto/Hex.h"
 #include "Platform/CoreBluetooth/CBRadio.h"
 #include "Platform/CoreBluetooth/Haptics.h"
-#include "Platform/CoreBluetooth/Simulation/ReaderEmulator.h"
+#include "Platform/CoreBluetooth/Simulation/SimulatedReaders.h"
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/UserDefaults.h"
@@ -20,17 +17,6 @@
 using nlohmann::json;
 
 namespace {
-
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c == '"') out += "\\\"";
-    else out += c;
-  }
-  return out;
-}
 
 std::string ErrorText(const BleSdkErrorPtr& e) {
   return "code=" + std::to_string(e->errorCode()) + " \"" + e->errorMessage() + "\"";
@@ -76,31 +62,13 @@ class PrintingDelegate : public BleManagerDelegate {
   double start_ = 0;
 };
 
-std::optional<platform::Bytes> HexBytes(const std::string& text) {
-  std::string digits;
-  for (char c : text)
-    if (c != ' ' && c != ':') digits += c;
-  return platform::Hex::decode(digits);
-}
-
-template <typename E>
-platform::Result<E> Pick(const json& reader, const char* key, const std::map<std::string, E>& names, E fallback) {
-  if (!reader.contains(key)) return fallback;
-  if (!reader[key].is_string()) return platform::Status::InvalidArgument(std::string(key) + " must be text");
-  auto it = names.find(reader[key].get<std::string>());
-  if (it == names.end()) return platform::Status::InvalidArgument("unknown " + std::string(key) + " answer");
-  return it->second;
-}
-
 }  // namespace
 
 struct ScenarioRunner::State {
   std::ostream& out;
   std::shared_ptr<platform::ManualClock> clock = std::make_shared<platform::ManualClock>();
   std::shared_ptr<PrintingDelegate> delegate;
-  std::vector<std::unique_ptr<corebluetooth::ReaderEmulator>> emulators;
-  std::map<std::string, platform::Bytes> manufacturer;
-  std::map<std::string, std::string> names;
+  std::unique_ptr<corebluetooth::SimulatedReaders> readers;
   explicit State(std::ostream& o) : out(o) {}
 };
 
@@ -119,7 +87,6 @@ platform::Status ScenarioRunner::run(const json& scenario) {
 }
 
 platform::Status ScenarioRunner::play(const json& scenario) {
-  using corebluetooth::CBRemoteScript;
   State& s = *state_;
   platform::Clock::setCurrent(s.clock);
   s.delegate = std::make_shared<PrintingDelegate>(s.out, *s.clock);
@@ -145,114 +112,14 @@ platform::Status ScenarioRunner::play(const json& scenario) {
     else if (value.is_number_integer()) defaults.setInteger(value.get<std::int64_t>(), key->second);
     else return platform::Status::InvalidArgument("default " + name + " must be text or integer");
   }
-  std::string engineKey = defaults.stringObjectForKey(TarneloBLEKeys::encryptionKey).value_or("");
 
   // Readers.
-  const json readers = scenario.value("readers", json::array());
-  if (!readers.is_array()) return platform::Status::InvalidArgument("readers must be a list");
-  for (const json& r : readers) {
-    if (!r.is_object() || !r.contains("id") || !r["id"].is_string())
-      return platform::Status::InvalidArgument("each reader needs a text id");
-    CBRemoteScript script;
-    script.identifier = r["id"].get<std::string>();
-    script.name = r.value("localName", "");
-    auto data = HexBytes(r.value("manufacturerData", ""));
-    if (!data) return platform::Status::InvalidArgument(script.identifier + ": manufacturerData is not hex");
-    s.manufacturer[script.identifier] = *data;
-    s.names[script.identifier] = script.name;
-    auto connect = Pick<CBRemoteScript::Connect>(r, "connect",
-                                                 {{"succeed", CBRemoteScript::Connect::succeed},
-                                                  {"failWithError", CBRemoteScript::Connect::failWithError},
-                                                  {"failWithoutError", CBRemoteScript::Connect::failWithoutError},
-                                                  {"silence", CBRemoteScript::Connect::silence}},
-                                                 CBRemoteScript::Connect::succeed);
-    const std::map<std::string, CBRemoteScript::Answer> answers{{"succeed", CBRemoteScript::Answer::succeed},
-                                                                {"fail", CBRemoteScript::Answer::fail},
-                                                                {"silence", CBRemoteScript::Answer::silence}};
-    auto discover = Pick(r, "discover", answers, CBRemoteScript::Answer::succeed);
-    auto characteristics = Pick(r, "characteristics", answers, CBRemoteScript::Answer::succeed);
-    auto write = Pick(r, "write", answers, CBRemoteScript::Answer::succeed);
-    if (!connect.ok()) return connect.status();
-    if (!discover.ok()) return discover.status();
-    if (!characteristics.ok()) return characteristics.status();
-    if (!write.ok()) return write.status();
-    script.connect = *connect;
-    script.serviceDiscovery = *discover;
-    script.characteristicDiscovery = *characteristics;
-    script.write = *write;
-    bool dorva = data->size() > 5 && ((*data)[5] == 1 || (*data)[5] == 7);
-    if (dorva)
-      script.services = {{TarneloBLE::kDorvaService, {TarneloBLE::kDorvaWrite, TarneloBLE::kDorvaSecond}}};
-    else
-      script.services = {{TarneloBLE::kOtherService, {TarneloBLE::kOtherWrite, TarneloBLE::kOtherSecond}}};
-    std::uint8_t b2 = data->size() > 3 ? (*data)[2] : 0, b3 = data->size() > 3 ? (*data)[3] : 0;
-    std::string readerKey = r.value("key", (b2 == 0 && b3 == 0) ? std::string(BLEEncryption::kBuiltInKey) : engineKey);
-    s.emulators.push_back(std::make_unique<corebluetooth::ReaderEmulator>(readerKey, b2, b3, dorva));
-    auto* emulator = s.emulators.back().get();
-    auto* delegate = s.delegate.get();
-    std::string id = script.identifier;
-    script.onWrite = [emulator, delegate, id](const std::string& characteristic, const platform::Bytes& value) {
-      std::string text(value.begin(), value.end());
-      delegate->line("write " + id + " " + characteristic + " text=\"" + Escaped(text) +
-                     "\" hex=" + platform::Hex::encode(value));
-      auto verdict = emulator->receive(value);
-      if (verdict.accepted)
-        delegate->line("reader " + id + " accepted tag=" + std::to_string(verdict.punch.tag) +
-                       " destination=" + std::to_string(verdict.punch.destination) +
-                       " boarding=" + std::to_string(verdict.punch.boarding) +
-                       " selected=" + std::to_string(verdict.punch.selected));
-      else
-        delegate->line("reader " + id + " refused: " + verdict.reason);
-      return corebluetooth::CBErrorOpt{};
-    };
-    radio.addRemote(std::move(script));
-
-    // Advertisements over time: [{"at": seconds, "rssi": dBm}, ...] or one
-    // "rssi" with an "every"/"until" pair.
-    std::vector<std::pair<double, int>> adverts;
-    if (r.contains("adverts")) {
-      if (!r["adverts"].is_array()) return platform::Status::InvalidArgument(id + ": adverts must be a list");
-      if (r["adverts"].size() > kMaxAdvertsPerReader)
-        return platform::Status::InvalidArgument(id + ": more than " + std::to_string(kMaxAdvertsPerReader) +
-                                                 " adverts");
-      for (const json& a : r["adverts"]) {
-        if (!a.is_object() || !a.value("at", json()).is_number() || !a.value("rssi", json()).is_number_integer())
-          return platform::Status::InvalidArgument(id + ": adverts need numeric at and integer rssi");
-        if (!std::isfinite(a["at"].get<double>()))
-          return platform::Status::InvalidArgument(id + ": advert at must be a finite number");
-        adverts.push_back({a["at"].get<double>(), a["rssi"].get<int>()});
-      }
-    } else if (r.contains("rssi")) {
-      if (!r["rssi"].is_number_integer()) return platform::Status::InvalidArgument(id + ": rssi must be an integer");
-      double every = r.value("every", 0.5), until = r.value("until", 0.0), from = r.value("from", 0.0);
-      if (!std::isfinite(from) || !std::isfinite(until) || !std::isfinite(every))
-        return platform::Status::InvalidArgument(id + ": from, until and every must be finite numbers");
-      if (every <= 0) return platform::Status::InvalidArgument(id + ": every must be positive");
-      // Counted up front: a step lost in rounding, or a far-off until, would
-      // otherwise grow the list until memory runs out.
-      if (from + every == from)
-        return platform::Status::InvalidArgument(id + ": every is too small to advance from " +
-                                                 platform::FormatDouble(from));
-      const double count = until < from ? 0.0 : std::floor((until + 1e-9 - from) / every) + 1.0;
-      if (count > static_cast<double>(kMaxAdvertsPerReader))
-        return platform::Status::InvalidArgument(id + ": from, until and every give more than " +
-                                                 std::to_string(kMaxAdvertsPerReader) + " adverts");
-      for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
-        double t = from + static_cast<double>(i) * every;
-        if (t > until + 1e-9) break;
-        adverts.push_back({t, r["rssi"].get<int>()});
-      }
-    }
-    platform::Value::Dictionary advertisement{
-        {corebluetooth::CBAdvertisementDataManufacturerDataKey, platform::Value(*data)},
-        {corebluetooth::CBAdvertisementDataServiceUUIDsKey,
-         platform::Value(platform::Value::Array{platform::Value(TarneloBLE::kServiceUUID)})}};
-    if (!s.names[id].empty()) advertisement[corebluetooth::CBAdvertisementDataLocalNameKey] = s.names[id];
-    for (auto [at, rssi] : adverts) {
-      platform::RunLoop::main().asyncAfter(at, [id, advertisement, rssi] {
-        corebluetooth::CBRadio::shared().advertise(id, advertisement, rssi);
-      });
-    }
+  auto* delegate = s.delegate.get();
+  auto print = [delegate](const std::string& line) { delegate->line(line); };
+  s.readers = std::make_unique<corebluetooth::SimulatedReaders>(RadioReaders::engineValues(), print, print);
+  if (platform::Status loaded = s.readers->load(scenario); !loaded.ok()) {
+    platform::RunLoop::main().removeAllPending();
+    return loaded;
   }
 
   // The engine.

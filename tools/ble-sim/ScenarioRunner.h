@@ -9,13 +9,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Platform/CoreBluetooth/Simulation/SimulatedReaders.h"
 #include "Platform/Foundation/Status.h"
 
 class ScenarioRunner {
  public:
-  // More adverts than this for one reader is refused: the clock would take
-  // too long, or memory run out, to play them.
-  static constexpr std::size_t kMaxAdvertsPerReader = 100000;
+  static constexpr std::size_t kMaxAdvertsPerReader = corebluetooth::SimulatedReaders::kMaxAdvertsPerReader;
 
   explicit ScenarioRunner(std::ostream& out);
   ~ScenarioRunner();

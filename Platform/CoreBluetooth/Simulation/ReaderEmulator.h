@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Platform/CoreBluetooth/CBTypes.h"
@@ -35,6 +36,9 @@ class ReaderEmulator {
 
   // Optional expectations checked on every frame.
   void expect(Punch punch) { expected_ = punch; }
+  // The key later frames are decrypted with (a reader that follows the
+  // engine's key as it changes).
+  void setKeyHex(std::string keyHex) { keyHex_ = std::move(keyHex); }
 
   Verdict receive(const platform::Bytes& written);
   const std::vector<Verdict>& received() const { return received_; }

@@ -14,10 +14,15 @@
 #include "Platform/UIKit/GestureRecognizer.h"
 #include "Platform/UIKit/Label.h"
 #include "Platform/UIKit/NavigationController.h"
+#include "Platform/UIKit/PickerView.h"
+#include "Platform/UIKit/PullToRefreshView.h"
+#include "Platform/UIKit/RefreshControl.h"
+#include "Platform/UIKit/ScrollView.h"
 #include "Platform/UIKit/TabBarController.h"
 #include "Platform/UIKit/TableView.h"
 #include "Platform/UIKit/TextField.h"
 #include "Platform/UIKit/TextView.h"
+#include "Platform/UIKit/Toolbar.h"
 #include "Platform/UIKit/Window.h"
 
 namespace uikit {
@@ -82,25 +87,40 @@ std::shared_ptr<Window> ConsoleDriver::window() const {
   return window_ ? window_ : Application::shared().keyWindow();
 }
 
+void ConsoleDriver::print(const std::string& text) {
+  std::lock_guard<std::mutex> lock(outputMu_);
+  out_ << text;
+  output_ += text;
+}
+
+void ConsoleDriver::note(const std::string& line) { print(line + "\n"); }
+
 void ConsoleDriver::fail(const std::string& message) {
   ++failures_;
-  out_ << "error: " << message << "\n";
+  print("error: " + message + "\n");
 }
 
-void ConsoleDriver::settle() {
-  if (clock_) {
-    clock_->runUntilIdle();
-  } else {
+bool ConsoleDriver::settle() {
+  if (!clock_) {
     platform::RunLoop::main().runUntilIdle();
+    return true;
   }
+  return clock_->runUntilIdle(kSettleLimit) || stopUnsettled();
 }
 
-void ConsoleDriver::wait(double seconds) {
-  if (clock_) {
-    clock_->runFor(seconds);
-  } else {
+bool ConsoleDriver::stopUnsettled() {
+  // Work still running would act on whatever the next commands see.
+  fail("the run did not settle within " + std::to_string(static_cast<int>(kSettleLimit)) + " s");
+  stopped_ = true;
+  return false;
+}
+
+bool ConsoleDriver::wait(double seconds) {
+  if (!clock_) {
     platform::RunLoop::main().runUntil([] { return false; }, seconds);
+    return true;
   }
+  return clock_->runFor(seconds, kSettleLimit) || stopUnsettled();
 }
 
 std::string ConsoleDriver::dump() const {
@@ -109,14 +129,20 @@ std::string ConsoleDriver::dump() const {
 }
 
 bool ConsoleDriver::execute(const std::string& line) {
+  if (stopped_) return false;
   auto [command, rest] = head(line);
   if (command.empty() || command[0] == '#') return true;
+  if (command == "expect") return expect(rest);
+  {
+    std::lock_guard<std::mutex> lock(outputMu_);
+    output_.clear();
+  }
   const int failuresBefore = failures_;
   bool ok = true;
   if (command == "quit") {
     return false;
   } else if (command == "dump") {
-    out_ << dump();
+    print(dump());
   } else if (command == "tap") {
     ok = tap(rest);
   } else if (command == "type") {
@@ -125,6 +151,8 @@ bool ConsoleDriver::execute(const std::string& line) {
   } else if (command == "select") {
     auto [list, row] = head(rest);
     ok = select(list, row);
+  } else if (command == "refresh") {
+    ok = refresh(rest);
   } else if (command == "alert") {
     ok = pressAlert(rest);
   } else if (command == "wait") {
@@ -134,8 +162,7 @@ bool ConsoleDriver::execute(const std::string& line) {
       fail("wait needs a number of seconds between 0 and 3600");
       return true;
     }
-    wait(s);
-    return true;
+    return wait(s);
   } else {
     fail("unknown command \"" + command + "\"");
     return true;
@@ -143,8 +170,24 @@ bool ConsoleDriver::execute(const std::string& line) {
   // Every refusal counts as a failed command, even where the refusing
   // control had nothing to say.
   if (!ok && failures_ == failuresBefore) fail("\"" + trim(line) + "\" was refused");
-  settle();
-  return true;
+  return settle();
+}
+
+bool ConsoleDriver::expect(const std::string& text) {
+  if (text.empty()) {
+    fail("expect needs the text to look for");
+    return true;
+  }
+  bool found;
+  {
+    std::lock_guard<std::mutex> lock(outputMu_);
+    found = output_.find(text) != std::string::npos;
+  }
+  if (found) return true;
+  fail("expected \"" + text + "\" in the output of the previous command");
+  print(dump());
+  stopped_ = true;
+  return false;
 }
 
 int ConsoleDriver::run(std::istream& in) {
@@ -222,6 +265,23 @@ bool ConsoleDriver::tap(const std::string& target) {
       if (auto t = std::dynamic_pointer_cast<TapGestureRecognizer>(g); t && t->fire()) return true;
     }
   }
+  // A shown label lying on a title-less button (a lift button with its
+  // floor number): tapping the words hits the button beneath.
+  std::shared_ptr<Button> under;
+  findView(root, [&](View& v) {
+    if (labelText(v) != target || !v.isVisibleOnScreen() || !v.superview()) return false;
+    auto parent = v.superview();
+    const Point centre = v.convertPointToView({v.bounds().size.width / 2, v.bounds().size.height / 2}, parent.get());
+    for (const auto& sibling : parent->subviews()) {
+      auto b = std::dynamic_pointer_cast<Button>(sibling);
+      if (b && b->currentTitle().value_or("").empty() && b->isTappable() && b->frame().contains(centre)) {
+        under = b;
+        return true;
+      }
+    }
+    return false;
+  });
+  if (under) return under->tap();
   // Cells by their text.
   auto cell = findView(root, [&](View& v) {
     if (!dynamic_cast<TableViewCell*>(&v) && !dynamic_cast<CollectionViewCell*>(&v)) return false;
@@ -279,10 +339,7 @@ bool ConsoleDriver::select(const std::string& list, const std::string& row) {
   auto found = findView(shown->view(), [&](View& v) {
     return (dynamic_cast<TableView*>(&v) || dynamic_cast<CollectionView*>(&v)) && v.accessibilityIdentifier() == list;
   });
-  if (!found) {
-    fail("no list named \"" + list + "\"");
-    return false;
-  }
+  if (!found) return selectInPicker(shown->view(), list, row);
   IndexPath path;
   bool parsed = false;
   if (!row.empty() && row.find_first_not_of("0123456789.") == std::string::npos) {
@@ -315,6 +372,87 @@ bool ConsoleDriver::select(const std::string& list, const std::string& row) {
     if (parsed && tapItem(*grid, path)) return true;
   }
   fail("no row \"" + row + "\" to select in \"" + list + "\"");
+  return false;
+}
+
+// A person taps the field, turns its wheel to the row and presses Done.
+bool ConsoleDriver::selectInPicker(const std::shared_ptr<View>& root, const std::string& name, const std::string& row) {
+  auto field = std::dynamic_pointer_cast<TextField>(findView(root, [&](View& v) {
+    auto f = dynamic_cast<TextField*>(&v);
+    return f && (v.accessibilityIdentifier() == name || f->placeholder() == name);
+  }));
+  auto picker = field ? std::dynamic_pointer_cast<PickerView>(field->inputView) : nullptr;
+  if (!picker) {
+    fail(field ? "field \"" + name + "\" has no picker wheel" : "no list named \"" + name + "\"");
+    return false;
+  }
+  if (!field->isEnabled()) {
+    fail("field \"" + name + "\" is not enabled");
+    return false;
+  }
+  if (!field->isEditing() && !field->becomeFirstResponder()) {
+    fail("field \"" + name + "\" does not begin editing");
+    return false;
+  }
+  const long rows = picker->numberOfRowsInComponent(0);
+  long index = -1;
+  if (!row.empty() && row.size() < 10 && row.find_first_not_of("0123456789") == std::string::npos) {
+    index = std::stol(row);
+  }
+  if (index < 0 || index >= rows) {
+    index = -1;
+    for (long r = 0; r < rows && index < 0; ++r) {
+      if (picker->titleForRow(r, 0) == row) index = r;
+    }
+  }
+  if (index < 0 || !picker->userSelectRow(index, 0)) {
+    fail("no row \"" + row + "\" in the picker of \"" + name + "\"");
+    return false;
+  }
+  auto bar = std::dynamic_pointer_cast<Toolbar>(field->inputAccessoryView);
+  auto done = bar ? bar->itemTitled("Done") : nullptr;
+  if (!done) {
+    fail("field \"" + name + "\" has no Done on its bar");
+    return false;
+  }
+  return done->press();
+}
+
+bool ConsoleDriver::refresh(const std::string& target) {
+  auto w = window();
+  auto shown = w ? ScreenPrinter::shownController(*w) : nullptr;
+  if (!shown) {
+    fail("no screen");
+    return false;
+  }
+  if (ScreenPrinter::visibleAlert(*w)) {
+    fail("an alert is on screen; use alert <action title>");
+    return false;
+  }
+  auto scroll = std::dynamic_pointer_cast<ScrollView>(findView(shown->view(), [&](View& v) {
+    return dynamic_cast<ScrollView*>(&v) && v.accessibilityIdentifier() == target;
+  }));
+  if (!scroll) {
+    fail("no scroll view named \"" + target + "\"");
+    return false;
+  }
+  if (auto control = scroll->refreshControl()) {
+    if (!control->isEnabled() || control->isRefreshing()) {
+      fail("\"" + target + "\" is refreshing already or its refresh control is not enabled");
+      return false;
+    }
+    control->userPull();
+    return true;
+  }
+  if (auto pull = scroll->pullToRefreshView(); pull && scroll->showsPullToRefresh) {
+    if (pull->state() == PullToRefreshState::kLoading) {
+      fail("\"" + target + "\" is refreshing already");
+      return false;
+    }
+    scroll->triggerPullToRefresh();
+    return true;
+  }
+  fail("\"" + target + "\" has no refresh control or pull-to-refresh");
   return false;
 }
 

@@ -2,18 +2,28 @@
 //
 //   tap <label or id>      taps a button, bar button, "Back", tappable view or cell
 //   type <field> <text>    types text into the field named by id or placeholder
-//   select <list> <row>    picks row N (or S.N, or the row's text) in a list by id
+//   select <list> <row>    picks row N (or S.N, or the row's text) in a list by id,
+//                          or row N (or its title) of a text field's picker wheel,
+//                          then presses the Done of the field's bar
+//   refresh <view>         pulls the scroll view by id down: its refresh control
+//                          or its pull-to-refresh
 //   alert <action title>   presses the action of the alert on screen
 //   wait <seconds>         lets the run loop's clock move on
 //   dump                   prints the screen tree (see ScreenPrinter)
+//   expect <text>          passes when the output since the previous command
+//                          (tree, error and verdict lines) contains the text;
+//                          otherwise prints the tree and stops the run
 //   quit                   ends the session
 //
 // After every command the run loop runs what is ready now. With a manual
-// clock "wait" advances it; with the wall clock it pumps for that long.
+// clock "wait" advances it; with the wall clock it pumps for that long. With
+// a manual clock, work that does not settle within kSettleLimit seconds of
+// wall time fails the command and stops the run.
 #pragma once
 
 #include <istream>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
 
@@ -30,27 +40,43 @@ class ConsoleDriver {
   ConsoleDriver(std::ostream& out, std::shared_ptr<Window> window = nullptr,
                 std::shared_ptr<platform::ManualClock> clock = nullptr);
 
-  // Runs one command line; false after quit.
+  static constexpr double kSettleLimit = 5.0;
+
+  // Runs one command line; false after quit or when the run stopped.
   bool execute(const std::string& line);
-  // Runs every line of the stream until quit or its end. Returns the number
-  // of commands that failed.
+  // Runs every line of the stream until quit, a stop or its end. Returns the
+  // number of commands that failed.
   int run(std::istream& in);
   std::string dump() const;
+  // True once a failed expect or unsettled work stopped the run.
+  bool stopped() const { return stopped_; }
+  // Prints a line (no newline needed) among the running command's output,
+  // where expect sees it: the hook for simulations reporting what happened,
+  // such as a reader's verdict on a write. Safe from any thread.
+  void note(const std::string& line);
 
  private:
   std::shared_ptr<Window> window() const;
   bool tap(const std::string& target);
   bool type(const std::string& field, const std::string& text);
   bool select(const std::string& list, const std::string& row);
+  bool selectInPicker(const std::shared_ptr<View>& root, const std::string& field, const std::string& row);
+  bool refresh(const std::string& target);
+  bool expect(const std::string& text);
   bool pressAlert(const std::string& title);
-  void wait(double seconds);
-  void settle();
+  bool wait(double seconds);
+  bool settle();
+  bool stopUnsettled();
   void fail(const std::string& message);
+  void print(const std::string& text);
 
   std::ostream& out_;
   std::shared_ptr<Window> window_;
   std::shared_ptr<platform::ManualClock> clock_;
   int failures_ = 0;
+  bool stopped_ = false;
+  mutable std::mutex outputMu_;
+  std::string output_;  // since the previous command, for expect
 };
 
 }  // namespace uikit

@@ -12,6 +12,7 @@
 #include "Platform/UIKit/IQKeyboardManager.h"
 #include "Platform/UIKit/NavigationController.h"
 #include "tests/support/CoreFixture.h"
+#include "tests/support/FacilityTestServer.h"
 
 using platform::Value;
 
@@ -190,6 +191,11 @@ TEST_F(StartupTest, RegistrationTokenIsKeptUnlessBlank) {
 }
 
 TEST_F(StartupTest, NotificationTapOpensTheListOnlyForASignedInUser) {
+  // The dashboard's own requests succeed, so no failure alert covers it.
+  testsupport::FacilityTestServer server;
+  server.setDefaultReply({200, R"({"IsSuccess":true})"});
+  ASSERT_TRUE(server.start());
+  UserDefaultsAccess::setValue(Value(server.baseURL()), UserDefaultsKey::serverUrl);
   UserDefaultsAccess::setValue(Value(true), UserDefaultsKey::isUserInvited);
   UserDefaultsAccess::setValue(Value(true), UserDefaultsKey::isPasswordSet);
   UserDefaultsAccess::setValue(Value(5), UserDefaultsKey::empId);

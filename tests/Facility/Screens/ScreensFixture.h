@@ -61,6 +61,10 @@ class ScreensFixture : public ::testing::Test {
     NetworkReachability::shared().reset();
     ASSERT_TRUE(server_.start());
     server_.clearRequests();
+    // The user dashboard, the usual root after sign-in, asks for these on
+    // every appearance; a bare success changes nothing stored.
+    server_.setJsonReply("/api/User/Dashboard", R"({"IsSuccess":true})");
+    server_.setJsonReply("/api/User/BaseVisitor", R"({"IsSuccess":true})");
     loaderCalls_.clear();
     UserDefaultsAccess::setValue(platform::Value(server_.baseURL()), UserDefaultsKey::serverUrl);
     ViewModelLoader::observer() = [this](ViewModelLoader::Call call) {

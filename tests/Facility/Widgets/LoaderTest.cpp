@@ -95,6 +95,22 @@ TEST_F(LoaderTest, HostIsTheGivenScreenElseTheTopmostAndTheLastShowWins) {
   EXPECT_EQ(loader.messageLabel->text(), "Loading...") << "the caption keeps its text until the next show";
 }
 
+TEST_F(LoaderTest, AHiddenLoaderLetsItsScreenGo) {
+  for (bool withMessage : {false, true}) {
+    SCOPED_TRACE(withMessage ? "with message" : "spinner");
+    std::weak_ptr<uikit::ViewController> gone;
+    {
+      auto screen = std::make_shared<uikit::ViewController>();
+      gone = screen;
+      if (withMessage) loader.showWithMessage(screen, "Loading..."); else loader.show(screen);
+      runUntilIdle();
+      loader.hide();
+      runUntilIdle();
+    }
+    EXPECT_TRUE(gone.expired());
+  }
+}
+
 TEST_F(LoaderTest, AHideOnlyRemovesTheShowsItSaw) {
   show(std::make_shared<uikit::ViewController>());
 

@@ -1,13 +1,22 @@
+#include <atomic>
+#include <chrono>
 #include <sstream>
 #include <string>
+#include <thread>
 
+#include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/UIKit/AlertController.h"
 #include "Platform/UIKit/Button.h"
 #include "Platform/UIKit/Console/ConsoleDriver.h"
 #include "Platform/UIKit/Label.h"
 #include "Platform/UIKit/NavigationController.h"
+#include "Platform/UIKit/PickerView.h"
+#include "Platform/UIKit/PullToRefreshView.h"
+#include "Platform/UIKit/RefreshControl.h"
+#include "Platform/UIKit/ScrollView.h"
 #include "Platform/UIKit/TableView.h"
 #include "Platform/UIKit/TextField.h"
+#include "Platform/UIKit/Toolbar.h"
 #include "tests/Platform/UIKit/UIKitFixture.h"
 
 namespace uikit::testing {
@@ -160,6 +169,203 @@ TEST_F(ConsoleDriverTest, RefusedTapsCountAsFailures) {
   EXPECT_EQ(driver.run(script), 1) << out.str();
   EXPECT_EQ(out.str(), "error: \"tap Back\" was refused\n");
   EXPECT_EQ(nav->viewControllers().size(), 2u);
+}
+
+
+// Lists that refresh when pulled, and a floor field whose keyboard is a
+// picker wheel with a Done bar; what happened is echoed in a label.
+class PullScreen : public ViewController, public PickerViewDataSource, public PickerViewDelegate {
+ public:
+  void viewDidLoad() override {
+    auto root = view();
+    status = std::make_shared<Label>(Rect(16, 60, 300, 20));
+    status->setAccessibilityIdentifier("status");
+    std::weak_ptr<PullScreen> weak = sharedAs<PullScreen>();
+    withControl = std::make_shared<ScrollView>(Rect(0, 100, 390, 100));
+    withControl->setAccessibilityIdentifier("news");
+    withControl->setRefreshControl(std::make_shared<RefreshControl>());
+    withControl->refreshControl()->addAction([weak](Control&) {
+      if (auto self = weak.lock()) self->status->setText("news " + std::to_string(++self->newsPulls));
+    }, kControlEventValueChanged);
+    withPull = std::make_shared<ScrollView>(Rect(0, 200, 390, 100));
+    withPull->setAccessibilityIdentifier("doors");
+    withPull->addPullToRefreshWithActionHandler([weak] {
+      if (auto self = weak.lock()) self->status->setText("doors " + std::to_string(++self->doorPulls));
+    });
+    plain = std::make_shared<ScrollView>(Rect(0, 300, 390, 100));
+    plain->setAccessibilityIdentifier("plain");
+    floor = std::make_shared<TextField>(Rect(16, 420, 300, 40));
+    floor->setAccessibilityIdentifier("floor");
+    picker = std::make_shared<PickerView>();
+    picker->setDataSource(std::static_pointer_cast<PickerViewDataSource>(sharedAs<PullScreen>()));
+    picker->setDelegate(std::static_pointer_cast<PickerViewDelegate>(sharedAs<PullScreen>()));
+    floor->inputView = picker;
+    auto bar = std::make_shared<Toolbar>();
+    bar->items.push_back(BarButtonItem::withTitle("Done", BarButtonItemStyle::kDone, [weak](BarButtonItem&) {
+      auto self = weak.lock();
+      if (!self) return;
+      self->floor->setText(kFloors[self->picker->selectedRowInComponent(0)]);
+      self->floor->resignFirstResponder();
+    }));
+    floor->inputAccessoryView = bar;
+    bare = std::make_shared<TextField>(Rect(16, 470, 300, 40));
+    bare->setAccessibilityIdentifier("bare");
+    for (auto v : std::vector<ViewPtr>{status, withControl, withPull, plain, floor, bare}) root->addSubview(v);
+  }
+  long numberOfComponentsInPickerView(PickerView&) override { return 1; }
+  long pickerViewNumberOfRowsInComponent(PickerView&, long) override { return 3; }
+  std::optional<std::string> pickerViewTitleForRowForComponent(PickerView&, long row, long) override {
+    return kFloors[row];
+  }
+  static constexpr const char* kFloors[] = {"Lobby", "Floor 1", "Floor 2"};
+  std::shared_ptr<Label> status;
+  std::shared_ptr<ScrollView> withControl, withPull, plain;
+  std::shared_ptr<TextField> floor, bare;
+  std::shared_ptr<PickerView> picker;
+  int newsPulls = 0, doorPulls = 0;
+};
+
+TEST_F(ConsoleDriverTest, RefreshPullsTheNamedListOncePerPull) {
+  auto screen = std::make_shared<PullScreen>();
+  show(screen);
+  std::ostringstream out;
+  ConsoleDriver driver(out, window, clock);
+  struct Step {
+    const char* command;
+    const char* status;
+    const char* error;  // "" when the command succeeds
+  };
+  const Step steps[] = {
+      {"refresh news", "news 1", ""},
+      // Still refreshing: a second pull starts nothing.
+      {"refresh news", "news 1", "error: \"news\" is refreshing already or its refresh control is not enabled\n"},
+      {"refresh doors", "doors 1", ""},
+      {"refresh doors", "doors 1", "error: \"doors\" is refreshing already\n"},
+      {"refresh plain", "doors 1", "error: \"plain\" has no refresh control or pull-to-refresh\n"},
+      {"refresh shelf", "doors 1", "error: no scroll view named \"shelf\"\n"},
+  };
+  int failures = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.command);
+    out.str("");
+    EXPECT_TRUE(driver.execute(step.command));
+    EXPECT_EQ(screen->status->text().value_or(""), step.status);
+    EXPECT_EQ(out.str(), step.error);
+    if (*step.error) ++failures;
+  }
+  // Once the refresh has ended, the next pull refreshes again.
+  screen->withControl->refreshControl()->endRefreshing();
+  screen->withPull->pullToRefreshView()->stopAnimating();
+  EXPECT_TRUE(driver.execute("refresh news"));
+  EXPECT_TRUE(driver.execute("refresh doors"));
+  EXPECT_EQ(screen->newsPulls, 2);
+  EXPECT_EQ(screen->doorPulls, 2);
+  std::istringstream none("");
+  EXPECT_EQ(driver.run(none), failures);
+}
+
+TEST_F(ConsoleDriverTest, SelectTurnsAFieldsPickerWheelAndPressesDone) {
+  auto screen = std::make_shared<PullScreen>();
+  show(screen);
+  std::ostringstream out;
+  ConsoleDriver driver(out, window, clock);
+  struct Case {
+    const char* command;
+    const char* text;   // the field after the command
+    const char* error;  // "" when the command succeeds
+  };
+  const Case cases[] = {
+      {"select floor 2", "Floor 2", ""},
+      {"select floor Lobby", "Lobby", ""},
+      {"select floor Floor 1", "Floor 1", ""},
+      {"select floor 3", "Floor 1", "error: no row \"3\" in the picker of \"floor\"\n"},
+      {"select floor Roof", "Floor 1", "error: no row \"Roof\" in the picker of \"floor\"\n"},
+      {"select bare 0", "Floor 1", "error: field \"bare\" has no picker wheel\n"},
+      {"select attic 0", "Floor 1", "error: no list named \"attic\"\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    out.str("");
+    EXPECT_TRUE(driver.execute(c.command));
+    EXPECT_EQ(screen->floor->text().value_or(""), c.text);
+    EXPECT_EQ(out.str(), c.error);
+    // Done ends the editing, as a person's press does.
+    if (!*c.error) {
+      EXPECT_FALSE(screen->floor->isEditing());
+    }
+  }
+  screen->floor->setEnabled(false);
+  out.str("");
+  EXPECT_TRUE(driver.execute("select floor 0"));
+  EXPECT_EQ(out.str(), "error: field \"floor\" is not enabled\n");
+  EXPECT_EQ(screen->floor->text().value_or(""), "Floor 1");
+}
+
+TEST_F(ConsoleDriverTest, ExpectLooksOnlyAtTheOutputSinceThePreviousCommand) {
+  auto screen = std::make_shared<PullScreen>();
+  show(screen);
+  std::ostringstream out;
+  ConsoleDriver driver(out, window, clock);
+  // A simulation reports while the command's work settles.
+  screen->withPull->pullToRefreshView()->actionHandler = [&driver] {
+    platform::DispatchQueue::main()->async([&driver] { driver.note("reader r1 accepted tag=7"); });
+  };
+  std::istringstream script(
+      "dump\n"
+      "expect Label #status\n"
+      "# comments and blank lines leave the output alone\n"
+      "\n"
+      "expect ScrollView #doors\n"
+      "refresh shelf\n"
+      "expect no scroll view named \"shelf\"\n"
+      "refresh doors\n"
+      "expect reader r1 accepted tag=7\n"
+      "tap nothing\n"
+      "expect reader r1 accepted\n"
+      "dump\n");
+  EXPECT_EQ(driver.run(script), 3);
+  EXPECT_TRUE(driver.stopped());
+  const std::string text = out.str();
+  // The verdict of the previous command passed; after a later command it is
+  // gone: the failed expect prints the tree and the last dump never runs.
+  const std::string failure = "error: expected \"reader r1 accepted\" in the output of the previous command\n";
+  ASSERT_NE(text.find(failure), std::string::npos) << text;
+  const std::string after = text.substr(text.find(failure) + failure.size());
+  EXPECT_EQ(after, driver.dump());
+  EXPECT_FALSE(driver.execute("dump"));
+  EXPECT_EQ(out.str(), text);
+}
+
+TEST_F(ConsoleDriverTest, ExpectNeedsText) {
+  std::ostringstream out;
+  ConsoleDriver driver(out, nullptr, clock);
+  EXPECT_TRUE(driver.execute("expect"));
+  EXPECT_FALSE(driver.stopped());
+  EXPECT_EQ(out.str(), "error: expect needs the text to look for\n");
+}
+
+// Work that keeps a queue busy past the settle limit fails the command and
+// stops the run, rather than letting later commands act on a half-done state.
+TEST_F(ConsoleDriverTest, ARunThatDoesNotSettleFails) {
+  show(std::make_shared<SampleScreen>());
+  std::ostringstream out;
+  ConsoleDriver driver(out, window, clock);
+  auto queue = platform::DispatchQueue::create("busy");
+  auto busy = std::make_shared<std::atomic<bool>>(true);
+  std::function<void()> spin;
+  spin = [queue, busy, &spin] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (*busy) queue->async(spin);
+  };
+  queue->async(spin);
+  std::istringstream script("type name Ada\ndump\n");
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(driver.run(script), 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
+  *busy = false;
+  clock->runUntilIdle();
+  EXPECT_TRUE(driver.stopped());
+  EXPECT_EQ(out.str(), "error: the run did not settle within 5 s\n");
 }
 
 }  // namespace

@@ -161,16 +161,22 @@ class Grid : public CollectionViewDataSource, public CollectionViewDelegate {
   }
 };
 
-TEST_F(ListTest, CollectionViewLaysOutAGridAndRecyclesCells) {
+// A 390-point wide grid of 90-point items, 10 apart: four to a line.
+std::shared_ptr<CollectionView> gridOf(double height, const std::shared_ptr<Grid>& ds) {
   CollectionViewFlowLayout layout;
   layout.itemSize = {90, 90};
   layout.minimumInteritemSpacing = 10;
   layout.minimumLineSpacing = 10;
-  auto grid = std::make_shared<CollectionView>(Rect(0, 0, 390, 400), layout);
+  auto grid = std::make_shared<CollectionView>(Rect(0, 0, 390, height), layout);
   grid->registerClass("Photo", nullptr);
-  auto ds = std::make_shared<Grid>();
   grid->setDataSource(ds);
   grid->setDelegate(ds);
+  return grid;
+}
+
+TEST_F(ListTest, CollectionViewLaysOutAGridAndRecyclesCells) {
+  auto ds = std::make_shared<Grid>();
+  auto grid = gridOf(400, ds);
   EXPECT_EQ(grid->frameForItemAtIndexPath({0, 4}), Rect(0, 100, 90, 90)) << "four per line";
   auto visible = grid->visibleCells();
   EXPECT_EQ(visible.size(), 16u);
@@ -179,6 +185,25 @@ TEST_F(ListTest, CollectionViewLaysOutAGridAndRecyclesCells) {
   EXPECT_EQ(grid->reusePool().createdCount(), created) << "recycled while scrolling";
   EXPECT_TRUE(grid->userSelectItem({0, 35}));
   EXPECT_EQ(grid->indexPathsForSelectedItems(), (std::vector<IndexPath>{IndexPath{0, 35}}));
+}
+
+// Two sections of five 90-point items, four to a line: the delegate's spacing
+// applies to its own section's lines, a negative answer to the layout's.
+class SpacedSections : public Grid {
+ public:
+  long numberOfSectionsInCollectionView(CollectionView&) override { return 2; }
+  long collectionViewNumberOfItemsInSection(CollectionView&, long) override { return 5; }
+  double collectionViewLayoutMinimumLineSpacingForSectionAtIndex(CollectionView&, long section) override {
+    return section == 0 ? 30 : -1;
+  }
+};
+
+TEST_F(ListTest, FlowLayoutDelegateSetsLineSpacingPerSection) {
+  auto ds = std::make_shared<SpacedSections>();
+  auto grid = gridOf(800, ds);
+  EXPECT_EQ(grid->frameForItemAtIndexPath({0, 4}), Rect(0, 120, 90, 90)) << "section 0: 30 between lines";
+  EXPECT_EQ(grid->frameForItemAtIndexPath({1, 0}), Rect(0, 210, 90, 90)) << "sections meet without spacing";
+  EXPECT_EQ(grid->frameForItemAtIndexPath({1, 4}), Rect(0, 310, 90, 90)) << "section 1: the layout's 10";
 }
 
 TEST(ListCellsTest, SelectionOutsideTheCountsIsDropped) {

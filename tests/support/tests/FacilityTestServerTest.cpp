@@ -1,0 +1,80 @@
+#include "tests/support/FacilityTestServer.h"
+
+#include <httplib.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+namespace {
+
+using Reply = FacilityTestServer::Reply;
+
+class FacilityTestServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(server.start()); }
+
+  // "status body" of one request, or "none" when it got no reply.
+  std::string send(const std::string& method, const std::string& path, const std::string& body = "") {
+    httplib::Client client("127.0.0.1", server.port());
+    httplib::Result result = method == "GET" ? client.Get(path) : client.Post(path, body, "text/plain");
+    if (!result) return "none";
+    return std::to_string(result->status) + " " + result->body;
+  }
+
+  FacilityTestServer server;
+};
+
+TEST_F(FacilityTestServerTest, AListAnswersInTurnAndItsLastReplyRepeats) {
+  server.setReplies("/list", {Reply(200, "first"), Reply(500, "second"), Reply(201, "last")});
+  std::vector<std::string> got;
+  for (int i = 0; i < 5; ++i) got.push_back(send("GET", "/list"));
+  EXPECT_EQ(got, (std::vector<std::string>{"200 first", "500 second", "201 last", "201 last", "201 last"}));
+}
+
+TEST_F(FacilityTestServerTest, MethodListsAreKeptApartAndANewScriptStartsOver) {
+  server.setReplies("/p", {Reply(200, "any 1"), Reply(200, "any 2")});
+  server.setReplies("POST", "/p", {Reply(200, "post 1"), Reply(200, "post 2")});
+  EXPECT_EQ(send("POST", "/p"), "200 post 1");
+  EXPECT_EQ(send("GET", "/p"), "200 any 1");
+  EXPECT_EQ(send("POST", "/p"), "200 post 2");
+  EXPECT_EQ(send("GET", "/p"), "200 any 2");
+  // One reply is a list of one; setting it again starts the path over.
+  server.setReply("/p", Reply(202, "single"));
+  EXPECT_EQ(send("GET", "/p"), "202 single");
+  server.setReplies("/p", {Reply(200, "again 1"), Reply(200, "again 2")});
+  EXPECT_EQ(send("GET", "/p"), "200 again 1");
+  // An empty list takes the script away: the default reply answers.
+  server.setReplies("/p", {});
+  EXPECT_EQ(send("GET", "/p"), "404 ");
+}
+
+// Requests arriving side by side take the list's replies in the order the
+// server records them, so a test can tell which request got which reply.
+TEST_F(FacilityTestServerTest, SideBySideRequestsTakeRepliesInRecordedOrder) {
+  constexpr int kCount = 16;
+  std::vector<Reply> replies;
+  for (int i = 0; i < kCount; ++i) replies.emplace_back(200, std::to_string(i));
+  server.setReplies("POST", "/burst", replies);
+  std::vector<std::string> got(kCount);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kCount; ++i) {
+    threads.emplace_back(
+        [&, i] { got[static_cast<std::size_t>(i)] = send("POST", "/burst", "request " + std::to_string(i)); });
+  }
+  for (auto& t : threads) t.join();
+  auto recorded = server.requests();
+  ASSERT_EQ(recorded.size(), static_cast<std::size_t>(kCount));
+  for (int i = 0; i < kCount; ++i) {
+    ASSERT_EQ(got[static_cast<std::size_t>(i)].rfind("200 ", 0), 0u) << got[static_cast<std::size_t>(i)];
+    std::size_t position = std::stoul(got[static_cast<std::size_t>(i)].substr(4));
+    ASSERT_LT(position, recorded.size());
+    EXPECT_EQ(recorded[position].body, "request " + std::to_string(i));
+  }
+}
+
+}  // namespace
+}  // namespace testsupport
