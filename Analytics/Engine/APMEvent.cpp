@@ -9,6 +9,7 @@
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Interpreter/APMPEvent.h"
+#include "Analytics/Protobuf/APMPBEventFields.h"
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
 #include "Platform/Foundation/SaturatingCast.h"
 
@@ -16,16 +17,7 @@ namespace {
 
 APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
-// Field indexes of the wire event and its parameters.
-constexpr int32_t kEventParams = 0;
-constexpr int32_t kEventName = 1;
-constexpr int32_t kEventTimestamp = 2;
-constexpr int32_t kEventPreviousTimestamp = 3;
-constexpr int32_t kParamName = 0;
-constexpr int32_t kParamString = 1;
-constexpr int32_t kParamInt = 2;
-constexpr int32_t kParamDouble = 4;
-constexpr int32_t kParamNested = 5;
+using namespace apm_event_fields;
 
 constexpr double kDoubleEpsilon = 2.220446049250313e-16;
 

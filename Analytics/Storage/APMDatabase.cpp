@@ -12,6 +12,7 @@
 #include "Analytics/Engine/APMEngineHooks.h"
 #include "Analytics/Engine/APMEvent.h"
 #include "Analytics/Engine/Monitor/APMUserPropertyNames.h"
+#include "Analytics/Protobuf/APMPBEventFields.h"
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
 #include "Analytics/Storage/APMAppMetadata.h"
 #include "Analytics/Storage/APMDailyCounts.h"
@@ -307,14 +308,7 @@ namespace {
 constexpr int32_t kBundleEndTimestamp = 5;
 constexpr int32_t kBundleAppID = 14;
 constexpr int32_t kBundleRetryCount = 35;
-constexpr int32_t kEventParams = 0;
-constexpr int32_t kEventName = 1;
-constexpr int32_t kEventPreviousTimestamp = 3;
-constexpr int32_t kParamName = 0;
-constexpr int32_t kParamString = 1;
-constexpr int32_t kParamInt = 2;
-constexpr int32_t kParamDouble = 4;
-constexpr int32_t kParamNested = 5;
+using namespace apm_event_fields;
 
 constexpr int64_t kRawEventMetadataLimit = 100000;
 constexpr int64_t kRawEventsReadLimit = 1000;

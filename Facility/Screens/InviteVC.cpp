@@ -174,6 +174,7 @@ void InviteVC::registerScene() {
     auto view = uikit::View::make(screen);
     auto field = uikit::View::make<uikit::TextField>(uikit::Rect(20, 200, screen.size.width - 40, 44));
     field->setPlaceholder("Invitation code");
+    field->setAccessibilityIdentifier("txtCode");
     auto verify = uikit::Button::withType(uikit::ButtonType::kCustom);
     verify->setFrame(uikit::Rect(20, 270, screen.size.width - 40, 44));
     verify->setTitle("Verify");

@@ -1,0 +1,156 @@
+// The built Facility program driven through standard input, as scripts/run
+// and a person at the console use it: a fresh data root, then onboarding by
+// invitation code against the test double.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Platform/Foundation/TemporaryDataRoot.h"
+#include "Platform/Foundation/Value.h"
+#include "tests/support/FacilityTestServer.h"
+#include "tests/support/InvitationCodeMaker.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kVerifyPath = "/api/Security/VerifySecurityCode";
+constexpr const char* kImagePath = "/api/Facility/GetImage";
+
+// One run of the program: standard input is a pipe the test writes to in
+// steps, standard output and error go to files read after it ends.
+class ProgramRun {
+ public:
+  explicit ProgramRun(const std::string& dataRoot) : out_(dataRoot + ".out"), err_(dataRoot + ".err") {
+    int in[2];
+    if (::pipe(in) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_addclose(&actions, in[1]);
+    posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    // The child's environment: ours, with the data root replaced and no
+    // camera folder.
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+      if (std::strncmp(*e, "FACILITY_HOME=", 14) != 0 && std::strncmp(*e, "FACILITY_CAMERA=", 16) != 0) env.push_back(*e);
+    }
+    env.push_back("FACILITY_HOME=" + dataRoot);
+    std::vector<char*> envp;
+    for (auto& s : env) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    std::string program = FACILITY_PROGRAM;
+    char* argv[] = {program.data(), nullptr};
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    in_ = in[1];
+  }
+  ~ProgramRun() {
+    if (in_ >= 0) ::close(in_);
+    if (pid_ > 0 && !exited_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    ::unlink(out_.c_str());
+    ::unlink(err_.c_str());
+  }
+
+  bool started() const { return pid_ > 0; }
+  bool send(const std::string& lines) {
+    return in_ >= 0 && ::write(in_, lines.data(), lines.size()) == static_cast<ssize_t>(lines.size());
+  }
+  // Closes standard input and waits for the exit status; -1 on a signal or
+  // a run longer than the limit (the program is then killed).
+  int finish(double seconds) {
+    ::close(in_);
+    in_ = -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    int status = 0;
+    while (::waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) return -1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    exited_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string output() const { return read(out_); }
+  std::string errors() const { return read(err_); }
+
+ private:
+  static std::string read(const std::string& path) {
+    std::ifstream f(path);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+  }
+  std::string out_, err_;
+  pid_t pid_ = -1;
+  int in_ = -1;
+  bool exited_ = false;
+};
+
+class ProgramConsoleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A program that ended early must fail the test, not kill it on write.
+    ::signal(SIGPIPE, SIG_IGN);
+    home_ = root_.path() + "/home";  // not there yet: the program makes it
+  }
+  platform::TemporaryDataRoot root_;
+  std::string home_;
+};
+
+TEST_F(ProgramConsoleTest, FreshDataRootShowsTheInvitationScreen) {
+  ProgramRun run(home_);
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.send("dump\nexpect screen: InviteVC\nexpect TextField #txtCode placeholder=\"Invitation code\"\n"
+                       "expect Button \"Verify\"\nquit\n"));
+  EXPECT_EQ(run.finish(30), 0) << run.output() << run.errors();
+}
+
+TEST_F(ProgramConsoleTest, InvitationCodeTypedAtTheConsoleOnboardsAgainstTheDouble) {
+  testsupport::FacilityTestServer server;
+  server.setJsonReply(kVerifyPath, R"({"IsSuccess":true,"IsPasswordSet":false,"Username":"ann","EmailId":"a@b.c"})");
+  server.setJsonReply(kImagePath, R"({"IsSuccess":true})");
+  ASSERT_TRUE(server.start());
+  const std::string code = testsupport::InvitationCodeMaker::forServer(server.baseURL(), "42", "7");
+
+  ProgramRun run(home_);
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.send("dump\nexpect screen: InviteVC\ntype txtCode " + code + "\ntap Verify\n"));
+  // The toast lasts about 1.5 s on the wall clock: the dump is written only
+  // once the second request reached the double, so it falls inside.
+  ASSERT_TRUE(server.waitForRequests(2, 20)) << run.output() << run.errors();
+  ASSERT_TRUE(run.send("wait 0.5\ndump\nexpect screen: SetNewPasswordVC\nexpect Label \"Success\"\nquit\n"));
+  const int status = run.finish(30);
+  const std::string output = run.output();
+  EXPECT_EQ(status, 0) << output << run.errors();
+  // The onboarded screen is the last tree printed, with the toast on it.
+  EXPECT_NE(output.rfind("screen: SetNewPasswordVC"), std::string::npos) << output;
+
+  auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].method, "POST");
+  EXPECT_EQ(requests[0].path, kVerifyPath);
+  auto body = platform::Value::parseJson(requests[0].body);
+  ASSERT_TRUE(body.ok()) << requests[0].body;
+  const auto* dict = body.value().getDictionary();
+  ASSERT_TRUE(dict && dict->count("SecurityCode")) << requests[0].body;
+  EXPECT_EQ(dict->at("SecurityCode").getString() ? *dict->at("SecurityCode").getString() : "", code);
+  EXPECT_EQ(requests[1].path, kImagePath);
+}
+
+}  // namespace
