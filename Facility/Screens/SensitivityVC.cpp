@@ -80,6 +80,7 @@ void SensitivityVC::registerScene() {
     const uikit::Rect screen = uikit::Device::screenBounds();
     auto view = uikit::View::make(screen);
     auto field = uikit::View::make<uikit::TextField>(uikit::Rect(20, 130, screen.size.width - 40, 40));
+    field->setAccessibilityIdentifier("txtBuilding");
     auto save = uikit::Button::withType(uikit::ButtonType::kCustom);
     save->setFrame(uikit::Rect(20, 200, screen.size.width - 40, 44));
     save->setTitle("Save");

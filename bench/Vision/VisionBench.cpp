@@ -1,7 +1,8 @@
 // Text recognition through the Vision stand-in against Tesseract's own calls
 // on the same bitmap: a plate centred on a 1280 x 960 canvas. The stand-in
-// may cost at most 1.1 times the direct calls; the run fails otherwise. The
-// engine's load is measured on its own.
+// may cost at most 1.1 times the direct calls; the run prints whether it
+// does (a verdict, not an exit status: a busy machine must not fail a
+// build). The engine's load is measured on its own.
 #include <benchmark/benchmark.h>
 #include <leptonica/allheaders.h>
 #include <tesseract/baseapi.h>
@@ -149,8 +150,8 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   if (direct_seconds > 0) {
     const double ratio = vision_seconds / direct_seconds;
-    std::printf("bench_vision: stand-in / Tesseract = %.3f (allowed %.2f)\n", ratio, kAllowedRatio);
-    if (ratio > kAllowedRatio) return 1;
+    std::printf("bench_vision: stand-in / Tesseract = %.3f (target at most %.2f: %s)\n", ratio, kAllowedRatio,
+                ratio <= kAllowedRatio ? "met" : "NOT met");
   }
   return 0;
 }
