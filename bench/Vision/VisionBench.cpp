@@ -87,8 +87,9 @@ double direct_seconds = 0;
 
 void BM_EngineLoad(benchmark::State& state) {
   for (auto _ : state) {
-    vision::TesseractTextRecognizer engine;
-    if (!engine.load().ok()) state.SkipWithError("language data could not be loaded");
+    auto api = directEngine();
+    if (!api) state.SkipWithError("language data could not be loaded");
+    else api->End();
   }
 }
 BENCHMARK(BM_EngineLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
