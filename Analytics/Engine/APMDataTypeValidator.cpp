@@ -1,5 +1,6 @@
 #include "Analytics/Engine/APMDataTypeValidator.h"
 
+#include <algorithm>
 #include <set>
 
 #include "Analytics/Engine/APMEventUtilities.h"
@@ -76,48 +77,55 @@ bool APMDataTypeValidator::isValidString(const platform::Value* object, int64_t 
                                          int type, int64_t* failureCode) {
   SetCode(failureCode, 0);
   int64_t level = IsValueSubject(type) ? 3 : 0;
-  std::string subject = subjectLabel(type);
   if (object == nullptr) {
     SetCode(failureCode, 1);
-    Monitor().logWithLevel(level, 13001, subject + " is required and can't be nil");
+    Monitor().logWithLevel(level, 13001, subjectLabel(type) + " is required and can't be nil");
     return false;
   }
   if (!object->isString()) {
     SetCode(failureCode, 5);
-    Monitor().logWithLevel(level, 13000, subject + " must be of type NSString",
+    Monitor().logWithLevel(level, 13000, subjectLabel(type) + " must be of type NSString",
                            APMLogContext::object(platform::Value::typeName(object->type()), object->description()));
     return false;
   }
-  const std::string& text = *object->getString();
+  return isValidString(std::string_view(*object->getString()), minLength, maxLength, type, failureCode);
+}
+
+// Every event and parameter name passes here on each read and write: no
+// copies, and the subject's label is made only for a log line.
+bool APMDataTypeValidator::isValidString(std::string_view text, int64_t minLength, int64_t maxLength, int type,
+                                         int64_t* failureCode) {
+  SetCode(failureCode, 0);
+  int64_t level = IsValueSubject(type) ? 3 : 0;
   if (text.empty() && minLength >= 1) {
     SetCode(failureCode, 1);
-    if (!IsValueSubject(type)) Monitor().logWithLevel(level, 13001, subject + " is required and can't be empty");
+    if (!IsValueSubject(type)) Monitor().logWithLevel(level, 13001, subjectLabel(type) + " is required and can't be empty");
     return false;
   }
   int64_t length = static_cast<int64_t>(CharacterSet::codePointCount(text));
   if (length > maxLength) {
     SetCode(failureCode, 2);
     Monitor().logWithLevel(level, 13000,
-                           Format(subject + " is too long. The maximum supported length is %d", maxLength), text);
+                           Format(subjectLabel(type) + " is too long. The maximum supported length is %d", maxLength),
+                           std::string(text));
     return false;
   }
   if (length < minLength) {
     SetCode(failureCode, 7);
     Monitor().logWithLevel(level, 13000,
-                           Format(subject + " is too short. The minimum supported length is %d", minLength), text);
+                           Format(subjectLabel(type) + " is too short. The minimum supported length is %d", minLength),
+                           std::string(text));
     return false;
   }
   return true;
 }
 
-bool APMDataTypeValidator::isValidString(std::string_view text, int64_t minLength, int64_t maxLength, int type,
-                                         int64_t* failureCode) {
-  platform::Value value(text);
-  return isValidString(&value, minLength, maxLength, type, failureCode);
-}
-
 bool APMDataTypeValidator::isValidInternalName(std::string_view name, int64_t maxLength, int type,
                                                int64_t* failureCode) {
+  if (isPlainInternalName(name, maxLength)) {
+    SetCode(failureCode, 0);
+    return true;
+  }
   if (!isValidString(name, 1, maxLength, type, failureCode)) return false;
   for (char32_t cp : CharacterSet::codePoints(name)) {
     if (!IsNameCharacter(cp)) {
@@ -128,6 +136,15 @@ bool APMDataTypeValidator::isValidInternalName(std::string_view name, int64_t ma
     }
   }
   return true;
+}
+
+bool APMDataTypeValidator::isPlainInternalName(std::string_view name, int64_t maxLength) {
+  // In ASCII, the letters and decimal digits are exactly these, and a byte
+  // is a code point.
+  return !name.empty() && static_cast<int64_t>(name.size()) <= maxLength &&
+         std::all_of(name.begin(), name.end(), [](char c) {
+           return c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+         });
 }
 
 bool APMDataTypeValidator::isValidPublicName(std::string_view name, int64_t maxLength, int type,

@@ -33,6 +33,9 @@ class APMDataTypeValidator {
   static bool isValidString(std::string_view text, int64_t minLength, int64_t maxLength, int type,
                             int64_t* failureCode);
   static bool isValidInternalName(std::string_view name, int64_t maxLength, int type, int64_t* failureCode);
+  // 1 to maxLength ASCII letters, digits and "_": a name isValidInternalName
+  // passes without a word (most names are).
+  static bool isPlainInternalName(std::string_view name, int64_t maxLength);
   static bool isValidPublicName(std::string_view name, int64_t maxLength, int type, int64_t* failureCode);
   // value: nullptr is nil.
   static bool isValidValue(const APMValue* value, int64_t minLength, int64_t maxLength, int type,

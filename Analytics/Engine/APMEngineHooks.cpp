@@ -11,10 +11,16 @@ struct Hooks {
   std::mutex mu;
   APMEngineHooks::InternalEventLogger logger;
   std::function<std::shared_ptr<APMRemoteConfig>()> remoteConfig;
-  std::shared_ptr<APMRemoteConfig> defaultConfig;
+  std::function<void()> resetAnalyticsData;
+  int resetAnalyticsDataCalls = 0;
+  APMEngineHooks::UserPropertyHandler userProperty;
+  std::vector<std::pair<std::optional<std::string>, std::string>> userPropertyCalls;
   std::function<bool()> appActive;
   APMEngineHooks::StartHandler start;
   std::atomic<bool> applicationSupport{false};
+  std::atomic<bool> engineExists{false};
+  std::atomic<bool> engineInitialized{false};
+  std::atomic<bool> engineEnabled{false};
 };
 
 Hooks& Shared() {
@@ -49,11 +55,8 @@ std::shared_ptr<APMRemoteConfig> APMEngineHooks::remoteConfig() {
   {
     std::lock_guard<std::mutex> lock(Shared().mu);
     provider = Shared().remoteConfig;
-    if (!provider) {
-      if (!Shared().defaultConfig) Shared().defaultConfig = std::make_shared<APMRemoteConfig>();
-      return Shared().defaultConfig;
-    }
   }
+  if (!provider) return APMRemoteConfig::defaultInstance();
   return provider();
 }
 
@@ -98,11 +101,76 @@ bool APMEngineHooks::start(const std::string& appID, bool collectionEnabled) {
   return true;
 }
 
+void APMEngineHooks::setEngineState(EngineState state) {
+  Shared().engineInitialized = state.componentsInitialized;
+  Shared().engineEnabled = state.enabled;
+  Shared().engineExists = state.exists;
+}
+
+APMEngineHooks::EngineState APMEngineHooks::engineState() {
+  return EngineState{Shared().engineExists.load(), Shared().engineInitialized.load(), Shared().engineEnabled.load()};
+}
+
+bool APMEngineHooks::engineExists() { return Shared().engineExists.load(); }
+
+bool APMEngineHooks::engineHasInitializedComponents() {
+  return Shared().engineExists.load() && Shared().engineInitialized.load();
+}
+
+bool APMEngineHooks::engineIsEnabled() { return Shared().engineExists.load() && Shared().engineEnabled.load(); }
+
+void APMEngineHooks::setResetAnalyticsDataHandler(std::function<void()> handler) {
+  std::lock_guard<std::mutex> lock(Shared().mu);
+  Shared().resetAnalyticsData = std::move(handler);
+}
+
+void APMEngineHooks::resetAnalyticsData() {
+  std::function<void()> handler;
+  {
+    std::lock_guard<std::mutex> lock(Shared().mu);
+    ++Shared().resetAnalyticsDataCalls;
+    handler = Shared().resetAnalyticsData;
+  }
+  if (handler) handler();
+}
+
+int APMEngineHooks::resetAnalyticsDataCallCount() {
+  std::lock_guard<std::mutex> lock(Shared().mu);
+  return Shared().resetAnalyticsDataCalls;
+}
+
+void APMEngineHooks::setUserPropertyStringHandler(UserPropertyHandler handler) {
+  std::lock_guard<std::mutex> lock(Shared().mu);
+  Shared().userProperty = std::move(handler);
+}
+
+void APMEngineHooks::setUserPropertyString(const std::optional<std::string>& value, const std::string& name) {
+  UserPropertyHandler handler;
+  {
+    std::lock_guard<std::mutex> lock(Shared().mu);
+    Shared().userPropertyCalls.emplace_back(value, name);
+    handler = Shared().userProperty;
+  }
+  if (handler) handler(value, name);
+}
+
+std::vector<std::pair<std::optional<std::string>, std::string>> APMEngineHooks::userPropertyStringCalls() {
+  std::lock_guard<std::mutex> lock(Shared().mu);
+  return Shared().userPropertyCalls;
+}
+
 void APMEngineHooks::reset() {
+  APMRemoteConfig::defaultInstance()->reset();
   std::lock_guard<std::mutex> lock(Shared().mu);
   Shared().logger = nullptr;
   Shared().remoteConfig = nullptr;
-  Shared().defaultConfig.reset();
+  Shared().resetAnalyticsData = nullptr;
+  Shared().resetAnalyticsDataCalls = 0;
+  Shared().userProperty = nullptr;
+  Shared().userPropertyCalls.clear();
+  Shared().engineExists = false;
+  Shared().engineInitialized = false;
+  Shared().engineEnabled = false;
   Shared().appActive = nullptr;
   Shared().start = nullptr;
   Shared().applicationSupport = false;

@@ -6,7 +6,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Analytics/Engine/APMEvent.h"
 
@@ -22,7 +25,7 @@ class APMEngineHooks {
   static void logInternalEvent(const std::string& origin, const std::string& name,
                                const APMEvent::Parameters& parameters);
 
-  // The engine's remote configuration; default: one with no configured settings.
+  // The engine's remote configuration; default: the shared default instance.
   static void setRemoteConfigProvider(std::function<std::shared_ptr<APMRemoteConfig>()> provider);
   static std::shared_ptr<APMRemoteConfig> remoteConfig();
   // True once the engine installed its remote configuration.
@@ -40,6 +43,32 @@ class APMEngineHooks {
   using StartHandler = std::function<void(const std::string& appID, bool collectionEnabled)>;
   static void setStartHandler(StartHandler handler);
   static bool start(const std::string& appID, bool collectionEnabled);
+
+  // What the engine reports of itself. Read without a hop onto its worker
+  // queue; default: no engine.
+  struct EngineState {
+    bool exists = false;
+    bool componentsInitialized = false;
+    bool enabled = false;
+  };
+  static void setEngineState(EngineState state);
+  static EngineState engineState();
+  static bool engineExists();
+  // Exists and has initialised its components.
+  static bool engineHasInitializedComponents();
+  // Exists and is enabled.
+  static bool engineIsEnabled();
+
+  // The facade's reset of analytics data and its user-property entry. Every
+  // call is recorded; a handler, when set, runs after the record.
+  static void setResetAnalyticsDataHandler(std::function<void()> handler);
+  static void resetAnalyticsData();
+  static int resetAnalyticsDataCallCount();
+  using UserPropertyHandler = std::function<void(const std::optional<std::string>& value, const std::string& name)>;
+  static void setUserPropertyStringHandler(UserPropertyHandler handler);
+  static void setUserPropertyString(const std::optional<std::string>& value, const std::string& name);
+  // (value, name) of every call, oldest first.
+  static std::vector<std::pair<std::optional<std::string>, std::string>> userPropertyStringCalls();
 
   // Back to the defaults (tests).
   static void reset();

@@ -27,6 +27,21 @@ APMParameterObjects ObjectsFromParameters(const APMEvent::Parameters& parameters
   return objects;
 }
 
+// The origin and name checks, made before the parameters are sanitised.
+bool IsValidOriginAndName(const std::string& origin, bool isPublic, const std::string& name, double timestamp,
+                          double previousTimestamp) {
+  int64_t failure = 0;
+  if (!APMDataTypeValidator::isValidForwardedEventOrigin(origin, &failure)) {
+    if (failure != 6 || !APMDataTypeValidator::isValidInternalEventOrigin(origin, &failure)) return false;
+  }
+  if (isPublic && !APMDataTypeValidator::isValidPublicEventName(name, &failure)) return false;
+  if (!APMDataTypeValidator::isValidInternalEventName(name, &failure)) return false;
+  if (previousTimestamp > timestamp) {
+    Monitor().logWithLevel(5, 16002, "Event created with previous timestamp after current timestamp");
+  }
+  return true;
+}
+
 std::shared_ptr<APMPBEventParam> ScalarParam(const std::string& name, const APMValue& value) {
   auto param = std::make_shared<APMPBEventParam>();
   APMPBSetString(param.get(), kParamName, name);
@@ -85,26 +100,41 @@ APMPPlatformObject PlainToEditObject(const platform::Value& value) {
 std::optional<APMEvent> APMEvent::initWithOrigin(const std::string& origin, bool isPublic, const std::string& name,
                                                  double timestamp, double previousTimestamp,
                                                  const APMParameterObjects& parameters) {
-  int64_t failure = 0;
-  if (!APMDataTypeValidator::isValidForwardedEventOrigin(origin, &failure)) {
-    if (failure != 6 || !APMDataTypeValidator::isValidInternalEventOrigin(origin, &failure)) return std::nullopt;
-  }
-  if (isPublic && !APMDataTypeValidator::isValidPublicEventName(name, &failure)) return std::nullopt;
-  if (!APMDataTypeValidator::isValidInternalEventName(name, &failure)) return std::nullopt;
-  if (previousTimestamp > timestamp) {
-    Monitor().logWithLevel(5, 16002, "Event created with previous timestamp after current timestamp");
-  }
-  Parameters sanitized = APMSanitizeEventParameters(parameters, name, isPublic, false).value_or(Parameters{});
-  sanitized.insert_or_assign("_o", APMValue(origin));
-  APMEvent event(origin, name, timestamp, previousTimestamp, std::move(sanitized));
-  if (event.shouldValidateParams() && !APMValidateValueAndCurrency(event.parameters_)) event.parameters_.erase("_c");
-  return event;
+  if (!IsValidOriginAndName(origin, isPublic, name, timestamp, previousTimestamp)) return std::nullopt;
+  return withSanitizedParameters(origin, name, timestamp, previousTimestamp,
+                                 APMSanitizeEventParameters(parameters, name, isPublic, false));
+}
+
+std::optional<APMEvent> APMEvent::initWithOrigin(const std::string& origin, bool isPublic, const std::string& name,
+                                                 double timestamp, double previousTimestamp,
+                                                 APMParameterObjects&& parameters) {
+  if (!IsValidOriginAndName(origin, isPublic, name, timestamp, previousTimestamp)) return std::nullopt;
+  return withSanitizedParameters(origin, name, timestamp, previousTimestamp,
+                                 APMSanitizeEventParameters(std::move(parameters), name, isPublic, false));
 }
 
 std::optional<APMEvent> APMEvent::initWithOrigin(const std::string& origin, bool isPublic, const std::string& name,
                                                  double timestamp, double previousTimestamp,
                                                  const Parameters& parameters) {
   return initWithOrigin(origin, isPublic, name, timestamp, previousTimestamp, ObjectsFromParameters(parameters));
+}
+
+std::optional<APMEvent> APMEvent::initWithOrigin(const std::string& origin, bool isPublic, const std::string& name,
+                                                 double timestamp, double previousTimestamp,
+                                                 Parameters&& parameters) {
+  if (!IsValidOriginAndName(origin, isPublic, name, timestamp, previousTimestamp)) return std::nullopt;
+  return withSanitizedParameters(origin, name, timestamp, previousTimestamp,
+                                 APMSanitizeTypedEventParameters(std::move(parameters), name, isPublic, false));
+}
+
+std::optional<APMEvent> APMEvent::withSanitizedParameters(const std::string& origin, const std::string& name,
+                                                          double timestamp, double previousTimestamp,
+                                                          std::optional<Parameters> sanitized) {
+  Parameters parameters = std::move(sanitized).value_or(Parameters{});
+  parameters.insert_or_assign("_o", APMValue(origin));
+  APMEvent event(origin, name, timestamp, previousTimestamp, std::move(parameters));
+  if (event.shouldValidateParams() && !APMValidateValueAndCurrency(event.parameters_)) event.parameters_.erase("_c");
+  return event;
 }
 
 std::optional<APMEvent> APMEvent::copyWithPreviousTimestamp(double previousTimestamp) const {

@@ -33,6 +33,12 @@ class APMEvent {
   static std::optional<APMEvent> initWithOrigin(const std::string& origin, bool isPublic, const std::string& name,
                                                 double timestamp, double previousTimestamp,
                                                 const Parameters& parameters);
+  // The same, moving the parameters that pass instead of copying them.
+  static std::optional<APMEvent> initWithOrigin(const std::string& origin, bool isPublic, const std::string& name,
+                                                double timestamp, double previousTimestamp,
+                                                APMParameterObjects&& parameters);
+  static std::optional<APMEvent> initWithOrigin(const std::string& origin, bool isPublic, const std::string& name,
+                                                double timestamp, double previousTimestamp, Parameters&& parameters);
   // None when the "_o" parameter is not a string or the event fails validation.
   static std::optional<APMEvent> initWithEventProto(const APMPBEvent& proto);
   // Name mapped back to the internal spelling; origin from "_o", else "app".
@@ -82,6 +88,9 @@ class APMEvent {
         previousTimestamp_(previousTimestamp) {}
 
  private:
+  static std::optional<APMEvent> withSanitizedParameters(const std::string& origin, const std::string& name,
+                                                         double timestamp, double previousTimestamp,
+                                                         std::optional<Parameters> sanitized);
   bool flag(std::string_view key) const;
 
   Parameters parameters_;

@@ -1,6 +1,7 @@
 #include "Analytics/Engine/APMEventUtilities.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <vector>
 
 #include "Analytics/Engine/APMDataTypeValidator.h"
@@ -224,9 +225,14 @@ void APMTrimDefaultEventParameters(APMEvent::Parameters& parameters, int limit) 
   APMTrimCustomParameters(parameters, limit, false);
 }
 
-std::optional<APMEvent::Parameters> APMSanitizeEventParameters(const APMParameterObjects& parameters,
-                                                               const std::optional<std::string>& eventName,
-                                                               bool isPublic, bool isItem) {
+namespace {
+
+// Objects: APMParameterObjects, const (values copied into the result) or not
+// (values moved).
+template <class Objects>
+std::optional<APMEvent::Parameters> SanitizeEventParameters(Objects& parameters,
+                                                            const std::optional<std::string>& eventName,
+                                                            bool isPublic, bool isItem) {
   if (parameters.empty()) return std::nullopt;
   bool isInternalEvent = eventName && (APMPublicToInternalEventNames().count(*eventName) != 0 ||
                                        (!eventName->empty() && (*eventName)[0] == '_'));
@@ -246,19 +252,25 @@ std::optional<APMEvent::Parameters> APMSanitizeEventParameters(const APMParamete
       }
       continue;
     }
-    auto value = APMValue::valueFromObject(object, true);
-    if (!value) {
-      removed.insert(key);
-      const auto& plain = std::get<platform::Value>(object);
-      Monitor().logWithLevel(3, 18015, "Event parameter value must be of type NSString, NSNumber or NSArray. Type",
-                             APMLogContext::className(platform::Value::typeName(plain.type())));
-      continue;
+    // A typed value is only looked at here; a plain one is converted.
+    const APMValue* value = std::get_if<APMValue>(&object);
+    std::optional<APMValue> converted;
+    if (value == nullptr) {
+      converted = APMValue::valueFromObject(object, true);
+      if (!converted) {
+        removed.insert(key);
+        const auto& plain = std::get<platform::Value>(object);
+        Monitor().logWithLevel(3, 18015, "Event parameter value must be of type NSString, NSNumber or NSArray. Type",
+                               APMLogContext::className(platform::Value::typeName(plain.type())));
+        continue;
+      }
+      value = &*converted;
     }
     bool inputIsTyped = std::holds_alternative<APMValue>(object);
     int64_t failure = 0;
     bool keep = true;
     bool replaced = false;
-    if (isPublic && !APMDataTypeValidator::isValidPublicEventParameterValue(&*value, &failure)) keep = false;
+    if (isPublic && !APMDataTypeValidator::isValidPublicEventParameterValue(value, &failure)) keep = false;
     if (key == "_ev") {
       const std::string* text = value->stringPointer();
       if (keep && text != nullptr) {
@@ -271,7 +283,7 @@ std::optional<APMEvent::Parameters> APMSanitizeEventParameters(const APMParamete
         }
       }
     } else if (keep && isInternalEvent &&
-               !APMDataTypeValidator::isValidInternalEventParameterValue(&*value, &failure)) {
+               !APMDataTypeValidator::isValidInternalEventParameterValue(value, &failure)) {
       keep = false;
     }
     int64_t arrayCode = 0;
@@ -297,9 +309,15 @@ std::optional<APMEvent::Parameters> APMSanitizeEventParameters(const APMParamete
   if (removed.size() == parameters.size()) {
     return replacements;
   }
-  for (const auto& [key, object] : parameters) {
+  for (auto& [key, object] : parameters) {
     if (removed.count(key) != 0) continue;
-    if (const auto* typed = std::get_if<APMValue>(&object)) result.insert_or_assign(key, *typed);
+    if (auto* typed = std::get_if<APMValue>(&object)) {
+      if constexpr (std::is_const_v<Objects>) {
+        result.insert_or_assign(key, *typed);
+      } else {
+        result.insert_or_assign(key, std::move(*typed));
+      }
+    }
   }
   for (const auto& [key, value] : replacements) result.insert_or_assign(key, value);
 
@@ -320,6 +338,52 @@ std::optional<APMEvent::Parameters> APMSanitizeEventParameters(const APMParamete
     }
   }
   return result;
+}
+
+}  // namespace
+
+std::optional<APMEvent::Parameters> APMSanitizeEventParameters(const APMParameterObjects& parameters,
+                                                               const std::optional<std::string>& eventName,
+                                                               bool isPublic, bool isItem) {
+  return SanitizeEventParameters(parameters, eventName, isPublic, isItem);
+}
+
+std::optional<APMEvent::Parameters> APMSanitizeEventParameters(APMParameterObjects&& parameters,
+                                                               const std::optional<std::string>& eventName,
+                                                               bool isPublic, bool isItem) {
+  return SanitizeEventParameters(parameters, eventName, isPublic, isItem);
+}
+
+namespace {
+
+// Whether sanitising typed parameters of an internal read would keep each
+// one as it is; decided without a log line, so that a "no" can go through
+// the full path, which logs what it finds.
+bool KeepsEveryTypedParameter(const APMEvent::Parameters& parameters, const std::optional<std::string>& eventName) {
+  const bool isInternalEvent = eventName && (APMPublicToInternalEventNames().count(*eventName) != 0 ||
+                                             (!eventName->empty() && (*eventName)[0] == '_'));
+  for (const auto& [key, value] : parameters) {
+    if (!APMDataTypeValidator::isPlainInternalName(key, 40)) return false;
+    const std::string* text = value.stringPointer();
+    if (text == nullptr) continue;
+    if ((key == "_ev" || isInternalEvent) && platform::CharacterSet::codePointCount(*text) > 256) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<APMEvent::Parameters> APMSanitizeTypedEventParameters(APMEvent::Parameters&& parameters,
+                                                                    const std::optional<std::string>& eventName,
+                                                                    bool isPublic, bool isItem) {
+  if (parameters.empty()) return std::nullopt;
+  if (!isPublic && !isItem && KeepsEveryTypedParameter(parameters, eventName) &&
+      APMCountCustomParameters(parameters, false) <= APMEngineHooks::remoteConfig()->maxPublicEventParams()) {
+    return std::move(parameters);
+  }
+  APMParameterObjects objects;
+  for (auto& [key, value] : parameters) objects.emplace(key, std::move(value));
+  return SanitizeEventParameters(objects, eventName, isPublic, isItem);
 }
 
 std::optional<APMEvent::Parameters> APMSanitizeParameters(const APMParameterObjects& parameters, bool isPublic) {

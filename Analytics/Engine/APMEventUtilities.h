@@ -64,6 +64,15 @@ void APMTrimDefaultEventParameters(APMEvent::Parameters& parameters, int limit);
 std::optional<APMEvent::Parameters> APMSanitizeEventParameters(const APMParameterObjects& parameters,
                                                                const std::optional<std::string>& eventName,
                                                                bool isPublic, bool isItem);
+// The same, moving the passing typed values instead of copying them.
+std::optional<APMEvent::Parameters> APMSanitizeEventParameters(APMParameterObjects&& parameters,
+                                                               const std::optional<std::string>& eventName,
+                                                               bool isPublic, bool isItem);
+// Typed parameters; when nothing needs removing or cutting, they come back
+// as they are, with no copy.
+std::optional<APMEvent::Parameters> APMSanitizeTypedEventParameters(APMEvent::Parameters&& parameters,
+                                                                    const std::optional<std::string>& eventName,
+                                                                    bool isPublic, bool isItem);
 std::optional<APMEvent::Parameters> APMSanitizeParameters(const APMParameterObjects& parameters, bool isPublic);
 bool APMValidateValueAndCurrency(APMEvent::Parameters& parameters);
 int64_t APMTotalArrayItemCount(const APMEvent& event);

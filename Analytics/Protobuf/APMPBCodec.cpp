@@ -44,18 +44,8 @@ WireKind WireKindOf(uint32_t flags) {
 struct MessageLayout {
   std::vector<APMPBFieldLayout> fields;  // by index
   std::vector<WireField> wireOrder;      // bound fields by wire number, with their tags
-  bool twoPass = false;                  // a repeated field somewhere below
   uint32_t callbackCount = 0;            // repeated callbacks, embedded children included
 };
-
-bool ComputeTwoPass(const APMPBMessageDescriptor& d) {
-  for (uint32_t i = 0; i < d.fieldCount; ++i) {
-    const APMPBFieldDescriptor& f = d.fields[i];
-    if (APMPBIsRepeated(f.flags)) return true;
-    if ((f.flags & kAPMPBTypeMessage) && ComputeTwoPass(*f.element)) return true;
-  }
-  return false;
-}
 
 uint32_t ComputeCallbackCount(const APMPBMessageDescriptor& d) {
   uint32_t count = 0;
@@ -118,7 +108,6 @@ MessageLayout BuildLayout(const APMPBMessageDescriptor& d) {
   std::sort(layout.wireOrder.begin(), layout.wireOrder.end(), [&](const WireField& a, const WireField& b) {
     return d.fields[a.index].number < d.fields[b.index].number;
   });
-  layout.twoPass = ComputeTwoPass(d);
   layout.callbackCount = ComputeCallbackCount(d);
   return layout;
 }
@@ -142,13 +131,18 @@ constexpr uint32_t kLargeContexts = 32;
 
 // ---------------------------------------------------------------- decoding
 
+// Repeated elements are appended as they are read, in one pass over the
+// bytes (a second nanopb pass to size the arrays cost more than it saved).
+// A field's array is sized when its first element arrives, by a plain walk
+// over the bytes of the message that holds it.
 struct RepeatedContext {
   APMPBSlot* slot;
   const APMPBMessageDescriptor* element;
   uint32_t flags;
-  uint32_t count;
   uint32_t depth;  // depth of the message that holds the field
-  bool filling;
+  uint32_t number;  // wire field number
+  const uint8_t* messageBytes;  // the holding message; nullptr inside an embedded child
+  size_t messageLength;
 };
 
 struct DecodeFrame {
@@ -190,30 +184,66 @@ bool ReadBytes(pb_istream_t* stream, std::string* out) {
 
 bool SkipElement(pb_istream_t* stream) { return pb_read(stream, nullptr, stream->bytes_left); }
 
+bool ReadVarint(const uint8_t*& p, const uint8_t* end, uint64_t* value) {
+  *value = 0;
+  for (int shift = 0; shift < 64 && p < end; shift += 7) {
+    const uint8_t byte = *p++;
+    *value |= static_cast<uint64_t>(byte & 0x7f) << shift;
+    if ((byte & 0x80) == 0) return true;
+  }
+  return false;
+}
+
+// How many length-delimited occurrences of the field the message's bytes
+// hold at the top level. Stops at anything it does not expect: the count
+// only sizes an array, and nanopb reports what is wrong with the bytes.
+size_t CountOccurrences(const RepeatedContext& context) {
+  size_t count = 0;
+  const uint8_t* p = context.messageBytes;
+  const uint8_t* end = p + context.messageLength;
+  uint64_t key = 0;
+  while (p < end && ReadVarint(p, end, &key)) {
+    uint64_t skip = 0;
+    switch (key & 7) {
+      case 0:
+        if (!ReadVarint(p, end, &skip)) return count;
+        skip = 0;
+        break;
+      case 1: skip = 8; break;
+      case 2:
+        if (!ReadVarint(p, end, &skip)) return count;
+        if ((key >> 3) == context.number) ++count;
+        break;
+      case 5: skip = 4; break;
+      default: return count;
+    }
+    if (skip > static_cast<uint64_t>(end - p)) return count;
+    p += skip;
+  }
+  return count;
+}
+
+// Sizes the array for all of the field's elements on the first one.
+template <class T>
+void ReserveOnFirst(std::vector<T>& elements, const RepeatedContext& context) {
+  if (!elements.empty() || context.messageBytes == nullptr) return;
+  elements.reserve(std::max<size_t>(CountOccurrences(context), 1));
+}
+
 bool DecodeRepeatedVarint(pb_istream_t* stream, const pb_field_t*, void** arg) {
   auto* context = arg != nullptr ? static_cast<RepeatedContext*>(*arg) : nullptr;
   if (context == nullptr) return false;
   uint64_t value = 0;
   if (!pb_decode_varint(stream, &value)) return false;
-  if (!context->filling) {
-    ++context->count;
-    return true;
-  }
-  APMPBArrayRecord& array = APMPBEnsureArray(*context->slot);
-  if (array.cells.size() >= context->count) return false;
-  array.cells.push_back(value);
+  APMPBEnsureArray(*context->slot).cells.push_back(value);
   return true;
 }
 
 bool DecodeRepeatedString(pb_istream_t* stream, const pb_field_t*, void** arg) {
   auto* context = arg != nullptr ? static_cast<RepeatedContext*>(*arg) : nullptr;
   if (context == nullptr) return false;
-  if (!context->filling) {
-    ++context->count;
-    return SkipElement(stream);
-  }
   APMPBArrayRecord& array = APMPBEnsureArray(*context->slot);
-  if (array.strings.size() >= context->count) return false;
+  ReserveOnFirst(array.strings, *context);
   std::string value;
   if (!ReadBytes(stream, &value)) return false;
   array.strings.push_back(std::move(value));
@@ -227,20 +257,12 @@ bool DecodeRepeatedMessage(pb_istream_t* stream, const pb_field_t*, void** arg) 
     return false;
   }
   const char* name = context->element->name;
-  if (!context->filling) {
-    if (!SkipElement(stream)) {
-      APMPBPrint("<ERROR> %s decoder failed: %s", name, PB_GET_ERROR(stream));
-      return false;
-    }
-    ++context->count;
-    return true;
-  }
   if (context->depth + 1 > kAPMPBMaxDecodeDepth) {
     APMPBPrint("<ERROR> %s decoder failed: Unable to decode repeated %s", name, name);
     return false;
   }
   APMPBArrayRecord& array = APMPBEnsureArray(*context->slot);
-  if (array.messages.size() >= context->count) return false;
+  ReserveOnFirst(array.messages, *context);
   const size_t length = stream->bytes_left;
   std::vector<uint8_t> copied;
   const uint8_t* bytes = InPlaceBytes(stream);
@@ -262,7 +284,7 @@ bool DecodeRepeatedMessage(pb_istream_t* stream, const pb_field_t*, void** arg) 
 }
 
 bool SetDecoders(const APMPBMessageDescriptor& d, APMPBMessageInfo* info, unsigned char* base,
-                 DecodeFrame& frame) {
+                 DecodeFrame& frame, const uint8_t* bytes, size_t length) {
   const MessageLayout& layout = LayoutFor(d);
   for (uint32_t i = 0; i < d.fieldCount; ++i) {
     const APMPBFieldDescriptor& f = d.fields[i];
@@ -273,7 +295,7 @@ bool SetDecoders(const APMPBMessageDescriptor& d, APMPBMessageInfo* info, unsign
       if (frame.used >= frame.capacity) return false;
       APMPBDeallocMessageField(info, static_cast<int32_t>(i));
       RepeatedContext& context = frame.contexts[frame.used++];
-      context = RepeatedContext{&info->values[i], f.element, f.flags, 0, frame.depth, false};
+      context = RepeatedContext{&info->values[i], f.element, f.flags, frame.depth, f.number, bytes, length};
       if (f.flags & kAPMPBTypeMessage) {
         callback->funcs.decode = DecodeRepeatedMessage;
       } else if (f.flags & (kAPMPBTypeString | kAPMPBTypeBytes)) {
@@ -288,7 +310,7 @@ bool SetDecoders(const APMPBMessageDescriptor& d, APMPBMessageInfo* info, unsign
     } else if (f.flags & kAPMPBTypeMessage) {
       auto child = std::make_unique<APMPBMessageInfo>();
       APMPBInitMessageInfo(child.get(), *f.element);
-      if (!SetDecoders(*f.element, child.get(), base + l.dataOffset, frame)) return false;
+      if (!SetDecoders(*f.element, child.get(), base + l.dataOffset, frame, nullptr, 0)) return false;
       info->values[i] = std::move(child);
     }
   }
@@ -342,12 +364,11 @@ void FillFromDecoded(const APMPBMessageDescriptor& d, const unsigned char* base,
 template <size_t kStructSize, uint32_t kContexts>
 bool DecodeWith(const APMPBMessageDescriptor& d, const uint8_t* bytes, size_t length,
                 APMPBMessageInfo* info, uint32_t depth) {
-  const MessageLayout& layout = LayoutFor(d);
   alignas(std::max_align_t) unsigned char work[kStructSize];
   std::memset(work, 0, d.structSize);
   RepeatedContext contexts[kContexts];
   DecodeFrame frame{contexts, 0, kContexts, depth};
-  if (!SetDecoders(d, info, work, frame)) {
+  if (!SetDecoders(d, info, work, frame, bytes, length)) {
     APMPBPrint("<ERROR> %s decoder failed: Unable to set decoders", d.name);
     return false;
   }
@@ -357,31 +378,6 @@ bool DecodeWith(const APMPBMessageDescriptor& d, const uint8_t* bytes, size_t le
   if (!pb_decode_ex(&stream, d.nanopb, work, PB_DECODE_NOINIT)) {
     APMPBPrint("<ERROR> %s decoder failed: %s", d.name, PB_GET_ERROR(&stream));
     return false;
-  }
-  bool counted = false;
-  for (uint32_t i = 0; i < frame.used; ++i) counted = counted || contexts[i].count > 0;
-  if (layout.twoPass && counted) {
-    // The first pass only counted the repeated elements; size every array
-    // exactly, then read the same bytes again to fill them. Without any
-    // element the first pass already stored everything.
-    for (uint32_t i = 0; i < frame.used; ++i) {
-      RepeatedContext& context = contexts[i];
-      context.filling = true;
-      if (context.count == 0) continue;
-      APMPBArrayRecord& array = APMPBEnsureArray(*context.slot);
-      if (context.flags & kAPMPBTypeMessage) {
-        array.messages.reserve(context.count);
-      } else if (context.flags & (kAPMPBTypeString | kAPMPBTypeBytes)) {
-        array.strings.reserve(context.count);
-      } else {
-        array.cells.reserve(context.count);
-      }
-    }
-    stream = pb_istream_from_buffer(bytes, length);
-    if (!pb_decode_ex(&stream, d.nanopb, work, PB_DECODE_NOINIT)) {
-      APMPBPrint("<ERROR> %s decoder failed: %s", d.name, PB_GET_ERROR(&stream));
-      return false;
-    }
   }
   FillFromDecoded(d, work, info);
   return true;

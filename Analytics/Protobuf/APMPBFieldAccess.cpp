@@ -176,6 +176,36 @@ std::optional<std::string> APMPBGetString(const NANOMessageBase* message, int32_
   return *bytes;
 }
 
+std::optional<std::string> APMPBTakeString(NANOMessageBase* message, int32_t index) {
+  APMPBMessageInfo* info = TypedRecord(message, index, "GetString", IsString, kNotString);
+  if (info == nullptr) return std::nullopt;
+  auto* bytes = std::get_if<std::string>(&info->values[index]);
+  if (bytes == nullptr || !APMPBIsValidUTF8(*bytes)) return std::nullopt;
+  std::string text = std::move(*bytes);
+  info->values[index] = std::monostate();
+  return text;
+}
+
+void APMPBTakeEachMessage(NANOMessageBase* message, int32_t index, NANOMessageBase* element,
+                          const std::function<bool()>& visit) {
+  APMPBMessageInfo* info = TypedRecord(message, index, "GetArray", IsRepeated, kNotRepeated);
+  if (info == nullptr) return;
+  APMPBMessageInfo* target = element != nullptr ? element->messageInfo() : nullptr;
+  if ((info->flags(index) & kAPMPBTypeMessage) == 0 || target == nullptr ||
+      target->descriptor != info->descriptor->fields[index].element) {
+    APMPBPrint(kNotMessage, info->name(), index);
+    return;
+  }
+  auto* array = std::get_if<std::unique_ptr<APMPBArrayRecord>>(&info->values[index]);
+  if (array == nullptr || !*array) return;
+  std::vector<APMPBMessageInfo> records = std::move((*array)->messages);
+  (*array)->messages.clear();
+  for (APMPBMessageInfo& record : records) {
+    std::swap(*target, record);
+    if (!visit()) break;
+  }
+}
+
 void APMPBSetString(NANOMessageBase* message, int32_t index, std::optional<std::string_view> value) {
   APMPBMessageInfo* info = TypedRecord(message, index, "SetString", IsString, kNotString);
   if (info == nullptr) return;

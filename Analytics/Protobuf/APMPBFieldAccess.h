@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,10 @@ std::optional<std::vector<APMPBObject>> APMPBGetArray(const NANOMessageBase* mes
 // bad element logs and leaves the field empty.
 void APMPBSetArray(NANOMessageBase* message, int32_t index, const std::vector<APMPBObject>* array);
 
+// Moves the string out of the field, which is left absent: for a message
+// about to be dropped. nullopt as APMPBGetString (the field then stays).
+std::optional<std::string> APMPBTakeString(NANOMessageBase* message, int32_t index);
+
 // Typed conveniences over the above.
 template <class T>
 std::shared_ptr<T> APMPBGetMessage(const NANOMessageBase* message, int32_t index) {
@@ -69,6 +74,12 @@ std::vector<std::shared_ptr<T>> APMPBGetMessageArray(const NANOMessageBase* mess
   }
   return result;
 }
+// Hands each element of a repeated message field in turn to visit, moved
+// into the one object element (of the element class), with no copy and no
+// allocation per element; visit answers false to stop. The field is left
+// empty. For a message about to be dropped.
+void APMPBTakeEachMessage(NANOMessageBase* message, int32_t index, NANOMessageBase* element,
+                          const std::function<bool()>& visit);
 template <class T>
 void APMPBSetMessageArray(NANOMessageBase* message, int32_t index,
                           const std::vector<std::shared_ptr<T>>& elements) {

@@ -133,14 +133,14 @@ const std::map<std::string, std::map<std::string, std::string>>& APMDatabase::mo
   return *modified;
 }
 
-std::unique_ptr<APMDatabase> APMDatabase::initWithDatabaseName(const std::string& name,
+std::shared_ptr<APMDatabase> APMDatabase::initWithDatabaseName(const std::string& name,
                                                                std::shared_ptr<APMPersistedConfig> persistedConfig,
                                                                APMError* error) {
   if (name.empty()) {
     APMSetError(error, 1, "Received empty database name in init");
     return nullptr;
   }
-  std::unique_ptr<APMDatabase> database(new APMDatabase(std::move(persistedConfig)));
+  std::shared_ptr<APMDatabase> database(new APMDatabase(std::move(persistedConfig)));
   if (!database->initializeDatabaseResourcesWithContext("Init", APMMeasurementPath(name), error)) return nullptr;
   return database;
 }
@@ -398,6 +398,15 @@ std::optional<APMEvent::Parameters> ConvertParam(const APMPBEventParam* param, b
   return std::nullopt;
 }
 
+// The string, integer or double of a parameter, as ConvertParam reads it
+// first; the string is moved out. None for arrays and empty parameters.
+std::optional<APMValue> TakeScalarParam(APMPBEventParam* param) {
+  if (APMPBHasField(param, kParamString)) return APMValue(APMPBTakeString(param, kParamString).value_or(""));
+  if (APMPBHasField(param, kParamInt)) return APMValue(APMPBGetInt64(param, kParamInt));
+  if (APMPBHasField(param, kParamDouble)) return APMValue(APMPBGetDouble(param, kParamDouble));
+  return std::nullopt;
+}
+
 }  // namespace
 
 void APMDatabase::noteRawEventRowsChanged(int64_t delta) {
@@ -554,29 +563,42 @@ std::optional<APMRawEventData> APMDatabase::rawEventDataFromDictionary(const APM
 
   std::string origin;
   APMEvent::Parameters parameters;
-  for (const auto& param : APMPBGetMessageArray<APMPBEventParam>(proto.get(), kEventParams)) {
-    std::string paramName = APMPBGetString(param.get(), kParamName).value_or("");
+  // The decoded message is dropped afterwards: its parameters and strings
+  // are moved out rather than copied.
+  bool parsed = true;
+  APMPBEventParam param;
+  APMPBTakeEachMessage(proto.get(), kEventParams, &param, [&] {
+    std::string paramName = APMPBGetString(&param, kParamName).value_or("");
     if (paramName == "_o") {
-      if (!APMPBHasField(param.get(), kParamString)) {
+      if (!APMPBHasField(&param, kParamString)) {
         APMSetError(error, 2, "Cannot create an event from database. Origin parameter is not a string");
-        return std::nullopt;
+        return parsed = false;
       }
-      origin = APMPBGetString(param.get(), kParamString).value_or("");
-      continue;
+      origin = APMPBTakeString(&param, kParamString).value_or("");
+      return true;
     }
-    auto converted = ConvertParam(param.get(), false, error);
+    if (!paramName.empty()) {
+      if (auto scalar = TakeScalarParam(&param)) {
+        // Stored in name order: the hint makes each insert constant time.
+        parameters.insert_or_assign(parameters.end(), std::move(paramName), std::move(*scalar));
+        return true;
+      }
+    }
+    auto converted = ConvertParam(&param, false, error);
     auto value = converted ? converted->find(paramName) : APMEvent::Parameters::iterator();
     if (!converted || value == converted->end()) {
       APMSetError(error, 2, "Failed to parse event params data");
-      return std::nullopt;
+      return parsed = false;
     }
-    parameters.insert_or_assign(paramName, value->second);
-  }
+    parameters.insert_or_assign(std::move(paramName), std::move(value->second));
+    return true;
+  });
+  if (!parsed) return std::nullopt;
   if (origin.empty()) {
     APMSetError(error, 2, "Cannot create an event from database. Missing origin parameter");
     return std::nullopt;
   }
-  auto event = APMEvent::initWithOrigin(origin, false, name, timestamp, previous, parameters);
+  auto event = APMEvent::initWithOrigin(origin, false, name, timestamp, previous, std::move(parameters));
   auto raw = event ? APMRawEventData::initWithRawEvent(std::make_shared<const APMEvent>(std::move(*event)),
                                                        rowID->numberAsInt64().value_or(-1),
                                                        fingerprint->numberAsInt64().value_or(0))

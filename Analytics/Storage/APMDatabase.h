@@ -50,7 +50,8 @@ class APMDatabase {
 
   // None (with the error) when the database cannot be opened. A file whose
   // tables fail validation is deleted first, so a second attempt starts fresh.
-  static std::unique_ptr<APMDatabase> initWithDatabaseName(const std::string& name,
+  // Shared: the remote configuration holds it weakly beside its owner.
+  static std::shared_ptr<APMDatabase> initWithDatabaseName(const std::string& name,
                                                           std::shared_ptr<APMPersistedConfig> persistedConfig,
                                                           APMError* error);
 

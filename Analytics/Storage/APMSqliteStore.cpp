@@ -988,22 +988,33 @@ std::optional<APMSqliteStore::Records> APMSqliteStore::recordsForQuery(const std
   }
   Records records;
   bool stoppedByFilter = false;
+  // A statement's column names are the same for each of its rows: read once.
+  std::optional<std::vector<std::optional<std::string>>> names;
   auto read = runStatement(query, Pointers(parameterValues), Reuse::kCached, "query records", error,
                            [&](sqlite3_stmt* statement) {
+                             if (!names) {
+                               names.emplace();
+                               int count = sqlite3_column_count(statement);
+                               names->reserve(static_cast<size_t>(count));
+                               for (int column = 0; column < count; ++column) {
+                                 const char* name = sqlite3_column_name(statement, column);
+                                 names->push_back(name != nullptr ? std::optional<std::string>(name)
+                                                                  : std::nullopt);
+                               }
+                             }
                              Record row;
-                             int count = sqlite3_column_count(statement);
-                             for (int column = 0; column < count; ++column) {
-                               const char* name = sqlite3_column_name(statement, column);
-                               if (name == nullptr) {
+                             for (int column = 0; column < static_cast<int>(names->size()); ++column) {
+                               const auto& name = (*names)[static_cast<size_t>(column)];
+                               if (!name) {
                                  Monitor().logWithLevel(4, 34003, "Failed to get column name");
                                  continue;
                                }
                                auto value = valueAtColumn(column, statement);
                                if (!value) {
-                                 Monitor().logWithLevel(4, 34004, "Value is nil for column", std::string(name));
+                                 Monitor().logWithLevel(4, 34004, "Value is nil for column", *name);
                                  continue;
                                }
-                               row[name] = std::move(*value);
+                               row.insert_or_assign(*name, std::move(*value));
                              }
                              if (!withFilter(records.size(), row)) {
                                stoppedByFilter = true;

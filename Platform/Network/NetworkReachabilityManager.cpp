@@ -75,7 +75,12 @@ bool NetworkReachabilityManager::isReachable() const {
 }
 
 void NetworkReachabilityManager::poll() {
-  ReachabilityStatus now = source_ ? source_() : ReachabilityStatus::kUnknown;
+  Source source;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    source = source_;
+  }
+  ReachabilityStatus now = source ? source() : ReachabilityStatus::kUnknown;
   deliver(now);
   std::lock_guard<std::mutex> lock(mu_);
   if (!listening_ || !queue_) return;
@@ -86,10 +91,11 @@ void NetworkReachabilityManager::poll() {
 }
 
 void NetworkReachabilityManager::inject(ReachabilityStatus status) {
-  source_ = [status] { return status; };
   DispatchQueuePtr queue;
   {
+    // Under the lock: the queue's poll reads the source meanwhile.
     std::lock_guard<std::mutex> lock(mu_);
+    source_ = [status] { return status; };
     queue = queue_;
   }
   if (!queue) return;

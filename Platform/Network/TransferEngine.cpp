@@ -2,8 +2,10 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <condition_variable>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -42,6 +44,56 @@ std::string WithoutLineBreaks(const std::string& line) {
   return out;
 }
 
+struct Address {
+  std::string host;  // lower case, without a final dot; IPv6 in brackets
+  std::optional<long> port;
+};
+
+// Host and port of a URL; with defaultPort the scheme's port stands in for
+// an absent one.
+std::optional<Address> AddressOf(const std::string& url, bool defaultPort) {
+  CURLU* handle = curl_url();
+  if (!handle) return std::nullopt;
+  std::optional<Address> out;
+  char* host = nullptr;
+  if (curl_url_set(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+      curl_url_get(handle, CURLUPART_HOST, &host, 0) == CURLUE_OK && host) {
+    out = Address{host, std::nullopt};
+    std::transform(out->host.begin(), out->host.end(), out->host.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    while (!out->host.empty() && out->host.back() == '.') out->host.pop_back();
+    char* port = nullptr;
+    if (curl_url_get(handle, CURLUPART_PORT, &port, defaultPort ? CURLU_DEFAULT_PORT : 0) == CURLUE_OK && port) {
+      out->port = std::strtol(port, nullptr, 10);
+    }
+    curl_free(port);
+  }
+  curl_free(host);
+  curl_url_cleanup(handle);
+  return out;
+}
+
+bool UnderInvalidDomain(const std::string& url) {
+  auto address = AddressOf(url, false);
+  if (!address) return false;
+  const std::string& host = address->host;
+  static const std::string kSuffix = ".invalid";
+  return host == "invalid" ||
+         (host.size() > kSuffix.size() && host.compare(host.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0);
+}
+
+bool AddressesTrustedHost(const TransferRequest& request) {
+  if (request.extraTrustedCertificatesFile.empty() || request.trustedHosts.empty()) return false;
+  auto target = AddressOf(request.url, true);
+  if (!target) return false;
+  for (const auto& entry : request.trustedHosts) {
+    auto named = AddressOf("https://" + entry + "/", false);
+    if (!named || named->host != target->host) continue;
+    if (!named->port || named->port == target->port) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 struct TransferEngine::State {
@@ -52,6 +104,7 @@ struct TransferEngine::State {
     CURL* easy = nullptr;
     curl_slist* headerList = nullptr;
     char errorBuffer[CURL_ERROR_SIZE] = {0};
+    bool bodyTooLarge = false;
     TransferResult result;
   };
 
@@ -78,7 +131,13 @@ struct TransferEngine::State {
 namespace {
 
 size_t AppendBody(char* data, size_t size, size_t count, void* user) {
-  static_cast<TransferResult*>(user)->body.append(data, size * count);
+  auto* transfer = static_cast<TransferEngine::State::Transfer*>(user);
+  const std::uint64_t cap = transfer->request.maxResponseBodyBytes;
+  if (cap != 0 && transfer->result.body.size() + size * count > cap) {
+    transfer->bodyTooLarge = true;
+    return 0;  // fewer bytes than given: libcurl ends the transfer
+  }
+  transfer->result.body.append(data, size * count);
   return size * count;
 }
 
@@ -132,6 +191,13 @@ TransferEngine::TransferID TransferEngine::start(TransferRequest request, Comple
   transfer->request = std::move(request);
   transfer->completion = std::move(completion);
   if (transfer->request.countsAsPendingWork) TaskQueueRegistry::shared().addPendingWork(1);
+  if (transfer->request.refuseInvalidDomain && UnderInvalidDomain(transfer->request.url)) {
+    transfer->result.error = TransferError::kOther;
+    transfer->result.errorText = "Could not resolve the host.";
+    transfer->result.errorDetail = "The host of " + transfer->request.url + " is under \".invalid\", which never resolves.";
+    State::complete(std::move(transfer));
+    return 0;
+  }
   TransferID id = 0;
   {
     std::lock_guard<std::mutex> lock(state_->mu);
@@ -252,13 +318,25 @@ void TransferEngine::State::begin(std::unique_ptr<Transfer> transfer) {
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headerList);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, AppendBody);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer->result);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, AppendHeader);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer->result);
   curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeoutSeconds * 1000));
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   // The loopback never goes through a proxy named in the environment.
   curl_easy_setopt(easy, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+  curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+  // The extra file replaces only the default bundle file: the system's
+  // roots stay trusted through the default certificate directory. A
+  // connection made with it is never reused by a transfer without it, as
+  // libcurl matches connections on their certificate file.
+  if (AddressesTrustedHost(request)) {
+    curl_easy_setopt(easy, CURLOPT_CAINFO, request.extraTrustedCertificatesFile.c_str());
+  }
+  if (request.maxResponseBodyBytes != 0) {
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxResponseBodyBytes));
+  }
   if (request.body) {
     curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body->data());
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body->size()));
@@ -286,10 +364,21 @@ void TransferEngine::State::begin(std::unique_ptr<Transfer> transfer) {
 void TransferEngine::State::finish(std::unique_ptr<Transfer> transfer, CURLcode code) {
   TransferResult& result = transfer->result;
   curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &result.status);
+  curl_off_t expected = -1;
+  if (curl_easy_getinfo(transfer->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected) == CURLE_OK) {
+    result.expectedContentLength = expected;
+  }
   curl_multi_remove_handle(multi, transfer->easy);
   curl_easy_cleanup(transfer->easy);
   transfer->easy = nullptr;
-  if (code == CURLE_ABORTED_BY_CALLBACK) {
+  if (code == CURLE_FILESIZE_EXCEEDED || (code == CURLE_WRITE_ERROR && transfer->bodyTooLarge)) {
+    // Nothing of an oversized reply is handed on.
+    result = TransferResult{};
+    result.error = TransferError::kOther;
+    result.errorText = "The reply body is too large.";
+    result.errorDetail = "The reply body is larger than " + std::to_string(transfer->request.maxResponseBodyBytes) +
+                         " bytes.";
+  } else if (code == CURLE_ABORTED_BY_CALLBACK) {
     result.error = TransferError::kCancelled;
     result.errorText = result.errorDetail = "The transfer was cancelled.";
   } else if (code != CURLE_OK) {

@@ -34,6 +34,19 @@ struct TransferRequest {
   // While running, the transfer keeps the manual clock's drivers from
   // reporting the process idle (as a busy queue would).
   bool countsAsPendingWork = false;
+
+  // Server certificates are always verified (chain and name). A PEM file
+  // named here is trusted besides the system's roots, but only when the URL
+  // addresses one of trustedHosts ("host" or "host:port", a port only
+  // matching that port); other hosts see the system's roots alone.
+  std::string extraTrustedCertificatesFile;
+  std::vector<std::string> trustedHosts;
+  // A reply body longer than this ends the transfer with an error and no
+  // response; 0 puts no cap on it.
+  std::uint64_t maxResponseBodyBytes = 0;
+  // A host under the reserved ".invalid" domain fails at once, without a
+  // name lookup (start() completes it on the calling thread and returns 0).
+  bool refuseInvalidDomain = false;
 };
 
 enum class TransferError { kNone, kTimedOut, kCouldNotConnect, kUnsupportedURL, kCancelled, kOther };
@@ -45,6 +58,8 @@ struct TransferResult {
   std::string errorText;
   std::string errorDetail;
   long status = 0;  // 0 when no HTTP response came
+  // The reply's Content-Length, -1 when it gave none.
+  std::int64_t expectedContentLength = -1;
   // Header fields of the final response in order, names as sent, values
   // without surrounding white space.
   std::vector<std::pair<std::string, std::string>> headers;
@@ -66,7 +81,8 @@ class TransferEngine {
   TransferEngine& operator=(const TransferEngine&) = delete;
 
   // Starts a transfer; safe from any thread, including completions. After
-  // shutdown the completion runs at once on the calling thread, cancelled.
+  // shutdown the completion runs at once on the calling thread, cancelled
+  // (as does a refused ".invalid" host, with kOther), and 0 is returned.
   TransferID start(TransferRequest request, Completion completion);
   // Completes the transfer with kCancelled if it has not finished yet.
   void cancel(TransferID id);

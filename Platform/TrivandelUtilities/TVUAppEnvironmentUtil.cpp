@@ -1,19 +1,11 @@
 #include "Platform/TrivandelUtilities/TVUAppEnvironmentUtil.h"
 
-#include <sys/utsname.h>
+#include "Platform/UIKit/Device.h"
 
 namespace platform {
 
-std::string TVUAppEnvironmentUtil::deviceModel() {
-  struct utsname name {};
-  if (uname(&name) != 0) return "linux";
-  return std::string("linux-") + name.machine;
-}
+std::string TVUAppEnvironmentUtil::deviceModel() { return uikit::Device::current().model; }
 
-std::string TVUAppEnvironmentUtil::systemVersion() {
-  struct utsname name {};
-  if (uname(&name) != 0) return "";
-  return name.release;
-}
+std::string TVUAppEnvironmentUtil::systemVersion() { return uikit::Device::current().systemVersion; }
 
 }  // namespace platform

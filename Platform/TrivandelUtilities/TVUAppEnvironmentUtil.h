@@ -1,4 +1,6 @@
-// What the utilities library tells about the device.
+// What the utilities library tells about the device: the toolkit's device
+// profile (uikit::Device::current()), never the host's kernel, whose release
+// number says nothing about the phone the system pretends to be.
 #pragma once
 
 #include <string>
@@ -7,10 +9,9 @@ namespace platform {
 
 class TVUAppEnvironmentUtil {
  public:
-  // "linux-<machine>" (never a bare machine name such as "x86_64", which
-  // would read as a simulator).
+  // The profile's model, such as "iPhone".
   static std::string deviceModel();
-  // The kernel release.
+  // The profile's system version, such as "17.0".
   static std::string systemVersion();
 };
 

@@ -1,9 +1,17 @@
 #include "Platform/UIKit/Device.h"
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <vector>
+
+#include "Platform/Foundation/DataRoot.h"
+#include "Platform/Foundation/FileManager.h"
+#include "Platform/Foundation/Log.h"
 
 namespace uikit {
 
@@ -50,6 +58,46 @@ void Device::setCurrent(const DeviceProfile& profile) {
   std::lock_guard<std::mutex> lock(p.mu);
   p.all.push_back(std::make_unique<const DeviceProfile>(profile));
   p.current.store(p.all.back().get(), std::memory_order_release);
+}
+
+namespace {
+
+std::optional<platform::UUID> ReadVendorIdentifier(const std::string& path) {
+  auto bytes = platform::FileManager::defaultManager().contentsAtPath(path);
+  if (!bytes.ok()) return std::nullopt;
+  std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);
+  return platform::UUID::fromString(text);
+}
+
+}  // namespace
+
+std::optional<platform::UUID> Device::identifierForVendor() {
+  const std::string folder = platform::DataRoot::libraryDirectory() + "/Device";
+  const std::string path = folder + "/identifierForVendor";
+  if (auto existing = ReadVendorIdentifier(path)) return existing;
+
+  auto& files = platform::FileManager::defaultManager();
+  const bool damaged = files.fileExistsAtPath(path);
+  platform::UUID fresh;
+  const std::string text = fresh.uuidString() + "\n";
+  if (damaged) {
+    // A file that holds no identifier is of no use to anyone: replace it.
+    platform::LogWarning("Device: the vendor identifier file is damaged; making a new identifier");
+    if (!files.writeAtomically(path, text, 0600).ok()) return std::nullopt;
+    return ReadVendorIdentifier(path);
+  }
+  // First read: the complete file is linked into place, which fails when
+  // another process got there first; then its identifier wins.
+  const std::string temporary = path + "." + std::to_string(getpid()) + "." + fresh.uuidString();
+  if (!files.writeAtomically(temporary, text, 0600).ok()) return std::nullopt;
+  if (link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST) {
+    platform::LogWarning("Device: cannot keep the vendor identifier at " + path);
+    (void)files.removeItemAtPath(temporary);
+    return std::nullopt;
+  }
+  (void)files.removeItemAtPath(temporary);
+  return ReadVendorIdentifier(path);
 }
 
 }  // namespace uikit

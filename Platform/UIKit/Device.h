@@ -2,8 +2,10 @@
 // and keyboard height. Injectable; tests switch profiles to check layouts.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "Platform/Foundation/UUID.h"
 #include "Platform/UIKit/Geometry.h"
 
 namespace uikit {
@@ -35,6 +37,13 @@ class Device {
   static const DeviceProfile& current();
   static void setCurrent(const DeviceProfile& profile);
   static Rect screenBounds() { return Rect({0, 0}, current().screenSize); }
+
+  // The identifier this device gives the app's vendor: made on the first
+  // read and kept in <data root>/Library/Device/identifierForVendor, so a
+  // second process on the same root reads the same one. Read it on the main
+  // thread, as the platform's callers do. None when the file can be neither
+  // read nor written.
+  static std::optional<platform::UUID> identifierForVendor();
 };
 
 }  // namespace uikit

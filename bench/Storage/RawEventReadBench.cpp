@@ -6,9 +6,12 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Analytics/Engine/APMEngineHooks.h"
 #include "Analytics/Engine/APMEvent.h"
@@ -20,6 +23,7 @@
 namespace {
 
 constexpr int kEvents = 1000;
+constexpr double kTargetMillis = 10;
 
 // 5 strings of 10 to 20 characters, 3 integers and 2 doubles.
 APMParameterObjects Parameters(int i) {
@@ -34,7 +38,7 @@ APMParameterObjects Parameters(int i) {
 
 struct Fixture {
   platform::TemporaryDataRoot root;
-  std::unique_ptr<APMDatabase> database;
+  std::shared_ptr<APMDatabase> database;
 
   Fixture() {
     database = APMDatabase::initWithDatabaseName(APMDatabase::kDatabaseName, nullptr, nullptr);
@@ -52,12 +56,21 @@ struct Fixture {
 void BM_ReadRawEventsThroughDatabase(benchmark::State& state) {
   Fixture fixture;
   auto all = [](size_t, const APMSqliteStore::Record&) { return true; };
+  std::vector<double> times;
   for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
     auto events = fixture.database->rawEventsWithMetadataFingerprint(1, nullptr, all);
+    const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+    times.push_back(elapsed.count());
     if (!events || events->size() != kEvents) state.SkipWithError("read failed");
     benchmark::DoNotOptimize(events);
   }
   state.SetItemsProcessed(state.iterations() * kEvents);
+  // Reported beside the time; a miss never fails the run.
+  std::sort(times.begin(), times.end());
+  const double median = times.empty() ? 0 : times[times.size() / 2];
+  state.counters["median_ms"] = median;
+  state.counters["target_met"] = median <= kTargetMillis ? 1 : 0;
 }
 
 // nanopb callbacks that read every field of a parameter into plain values.

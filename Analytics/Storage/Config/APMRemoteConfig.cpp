@@ -6,8 +6,26 @@
 #include <limits>
 
 #include "Analytics/Engine/APMDecimalNumber.h"
+#include "Analytics/Engine/APMDictionaryQuery.h"
+#include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/APMEventUtilities.h"
+#include "Analytics/Engine/APMIdentifiers.h"
+#include "Analytics/Engine/APMIdentity.h"
+#include "Analytics/Engine/APMScheduler.h"
+#include "Analytics/Engine/Interface/APMConsentSettingsUtil.h"
+#include "Analytics/Engine/Monitor/APMMainBundle.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
+#include "Analytics/Interpreter/APMPEventEditing.h"
+#include "Analytics/Interpreter/APMPKeyValueStore.h"
+#include "Analytics/Interpreter/APMPMessageLogger.h"
+#include "Analytics/Interpreter/APMPObjectProvider.h"
+#include "Analytics/Interpreter/APMTesselLogger.h"
+#include "Analytics/Interpreter/Messages/APMPProgramMessageConverter.h"
+#include "Analytics/Protobuf/APMPBFieldAccess.h"
+#include "Analytics/Storage/APMDatabase.h"
+#include "Platform/Foundation/Clock.h"
+#include "Platform/Runtime/Deployment.h"
 
 namespace {
 
@@ -48,40 +66,561 @@ T ToWidth(const platform::Value& value) {
   return static_cast<T>(std::clamp<int64_t>(integer, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
 }
 
+// Field indexes of the configuration messages.
+constexpr int32_t kConfigVersion = 0;
+constexpr int32_t kConfigAppID = 1;
+constexpr int32_t kConfigSettings = 3;
+constexpr int32_t kConfigEventConfigs = 4;
+constexpr int32_t kConfigAdsAppID = 6;
+constexpr int32_t kConfigPrograms = 8;
+constexpr int32_t kConfigDataControls = 9;
+constexpr int32_t kConfigUploadHostPrefix = 10;
+constexpr int32_t kConfigConsent = 14;
+constexpr int32_t kConfigPsm = 15;
+constexpr int32_t kSettingKey = 0;
+constexpr int32_t kSettingValue = 1;
+constexpr int32_t kEventConfigName = 0;
+constexpr int32_t kEventConfigBlocked = 1;
+constexpr int32_t kEventConfigCustomConversion = 2;
+constexpr int32_t kEventConfigSamplingRate = 3;
+constexpr int32_t kDataControlName = 0;
+constexpr int32_t kConsentDefaults = 0;
+constexpr int32_t kConsentDelegations = 1;
+constexpr int32_t kConsentCorePlatformServices = 2;
+constexpr int32_t kConsentDMARegion = 3;
+
+// A string field, none when absent or empty.
+std::optional<std::string> Text(const NANOMessageBase* message, int32_t index) {
+  auto text = APMPBGetString(message, index);
+  if (!text || text->empty()) return std::nullopt;
+  return text;
+}
+
+// The data-collection origin and the app version: without an engine, the
+// shared identity's.
+std::string DataCollectionOrigin() { return APMIdentifiers::sharedInstance().origin().value_or(""); }
+
+std::optional<std::string> IdentityAppVersion() {
+  auto identity = APMIdentity::sharedInstance();
+  if (!identity) return std::nullopt;
+  std::string version = identity->appVersion();
+  if (version.empty()) return std::nullopt;
+  return version;
+}
+
 }  // namespace
 
 std::optional<bool> APMExperimentFlagSource::flagValue(std::string_view) const { return std::nullopt; }
 
 APMRemoteConfig::APMRemoteConfig()
-    : flags_(std::make_shared<APMExperimentFlagSource>()),
+    : settings_(std::make_shared<SettingsCache>()),
+      flags_(std::make_shared<APMExperimentFlagSource>()),
       activatedFlags_(std::make_shared<APMExperimentFlagSource>()) {}
+
+APMRemoteConfig::APMRemoteConfig(std::string appID, const std::shared_ptr<APMDatabase>& database,
+                                 std::shared_ptr<APMEManager> experimentManager)
+    : APMRemoteConfig() {
+  appID_ = std::move(appID);
+  database_ = database;
+  experimentManager_ = std::move(experimentManager);
+  // Registering with the experiments manager and activating its stored
+  // snapshot need a manager; none is built yet, so flags stay empty.
+  isDefaultInstance_ = !database && appID_.empty();
+}
+
+APMRemoteConfig::~APMRemoteConfig() = default;
+
+std::shared_ptr<APMRemoteConfig> APMRemoteConfig::defaultInstance() {
+  static const auto* shared = new std::shared_ptr<APMRemoteConfig>(std::make_shared<APMRemoteConfig>());
+  return *shared;
+}
+
+std::shared_ptr<APMRemoteConfig> APMRemoteConfig::initWithAppID(const std::string& appID,
+                                                                const std::shared_ptr<APMDatabase>& database,
+                                                                std::shared_ptr<APMEManager> experimentManager) {
+  if (appID.empty()) {
+    APMMeasurementMonitor().logWithLevel(1, 29000, "Cannot init remote configuration without valid Trivandel App ID");
+    return nullptr;
+  }
+  if (!database) {
+    APMMeasurementMonitor().logWithLevel(1, 29001, "Cannot init remote configuration without valid database");
+    return nullptr;
+  }
+  return initWithAppID(appID, database, nullptr, std::move(experimentManager));
+}
+
+std::shared_ptr<APMRemoteConfig> APMRemoteConfig::initWithAppID(
+    const std::string& appID, const std::shared_ptr<APMDatabase>& database,
+    std::shared_ptr<const APMPBMeasurementConfig> measurementConfig, std::shared_ptr<APMEManager> experimentManager) {
+  std::shared_ptr<APMRemoteConfig> config(new APMRemoteConfig(appID, database, std::move(experimentManager)));
+  if (config->isDefaultInstance_) return config;
+  if (measurementConfig) {
+    config->updateMeasurementConfig(std::move(measurementConfig));
+  } else if (auto stored = config->measurementConfigFromDatabase()) {
+    // Kept as the current configuration too, so its version and upload host
+    // prefix survive a relaunch.
+    if (Text(stored.get(), kConfigAppID) == config->appID_) {
+      std::lock_guard<std::mutex> lock(config->mu_);
+      config->remoteConfigProto_ = stored;
+    }
+    config->parseRemoteConfigFromMeasurementConfig(*stored);
+  }
+  return config;
+}
+
+std::shared_ptr<const APMPBMeasurementConfig> APMRemoteConfig::remoteConfigProto() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return remoteConfigProto_;
+}
+
+bool APMRemoteConfig::updateMeasurementConfig(std::shared_ptr<const APMPBMeasurementConfig> config) {
+  APMScheduler::checkOnBackgroundThreadWithMethodName("updateMeasurementConfig:");
+  if (isDefaultInstance_) {
+    APMMeasurementMonitor().logWithLevel(2, 29002, "Cannot update the default measurement configuration");
+    return false;
+  }
+  if (!config) {
+    APMMeasurementMonitor().logWithLevel(5, 29003, "Cannot set empty measurement config to database");
+    return false;
+  }
+  if (DataCollectionOrigin() == "pl" && Text(config.get(), kConfigAdsAppID) != appID_) {
+    APMMeasurementMonitor().logWithLevel(2, 29022, "Cannot set measurement config when Pellumar App ID does not match");
+    return false;
+  }
+  if (Text(config.get(), kConfigAppID) != appID_) {
+    APMMeasurementMonitor().logWithLevel(2, 29004, "Cannot set measurement config when Trivandel App ID does not match");
+    return false;
+  }
+  auto database = database_.lock();
+  APMError error;
+  if (!database) {
+    error = APMError::apm_errorWithCode(1, "The measurement database is closed");
+  } else if (database->updateRemoteConfig(config.get(), &error)) {
+    error = APMError();
+  } else if (error.domain().empty()) {
+    error = APMError::apm_errorWithCode(1, "The measurement database refused the configuration");
+  }
+  if (!error.domain().empty()) {
+    APMMeasurementMonitor().logWithLevel(1, 29005, "Cannot store config into the database", APMLogContext(error));
+    return false;
+  }
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    remoteConfigProto_ = config;
+  }
+  parseRemoteConfigFromMeasurementConfig(*config);
+  return true;
+}
+
+std::shared_ptr<APMPEventEditing> APMRemoteConfig::makeEventEditing() {
+  auto editing = std::make_shared<APMPEventEditing>();
+  std::shared_ptr<SettingsCache> cache = settings();
+  editing->setModuleCreator(
+      [cache] {
+        return std::optional<APMPRuntimeValue>(APMPRuntimeValue(new APMPKeyValueStore(
+            u"internal.remoteConfig", [cache](const std::string& key) -> std::optional<std::string> {
+              std::lock_guard<std::mutex> lock(cache->mu);
+              auto it = cache->values.find(key);
+              if (it == cache->values.end()) return std::nullopt;
+              return APMQueryText(it->second);
+            })));
+      },
+      u"internal.remoteConfig");
+  editing->setModuleCreator(
+      [] {
+        return std::optional<APMPRuntimeValue>(APMPRuntimeValue(new APMPObjectProvider(u"internal.appMetadata", [] {
+          APMPPlatformObject::Dictionary metadata{
+              {"platform", APMPPlatformObject::string("ios")},
+              {"package_name", APMPPlatformObject::string(APMMainBundle::bundleIdentifier())},
+              {"kvl_version", APMPPlatformObject::integer(kAPMMeasurementLibraryVersion)},
+          };
+          if (auto version = IdentityAppVersion()) metadata["app_version"] = APMPPlatformObject::string(*version);
+          return APMPPlatformObject::dictionary(std::move(metadata));
+        })));
+      },
+      u"internal.appMetadata");
+  editing->setModuleCreator(
+      [] {
+        return std::optional<APMPRuntimeValue>(
+            APMPRuntimeValue(new APMPMessageLogger(std::make_shared<APMTesselLogger>())));
+      },
+      u"internal.logger");
+  return editing;
+}
+
+void APMRemoteConfig::parseRemoteConfigFromMeasurementConfig(const APMPBMeasurementConfig& config) {
+  // A repeated field is always present: "no settings" is an empty list.
+  auto settingsList = APMPBGetMessageArray<APMPBSetting>(&config, kConfigSettings);
+  if (settingsList.empty()) {
+    APMMeasurementMonitor().logWithLevel(2, 29012, "Cannot parse empty measurement config. Using default values");
+  }
+  if (Text(&config, kConfigAppID) != appID_) return;
+
+  if (!settingsList.empty()) {
+    {
+      auto cache = settings();
+      std::lock_guard<std::mutex> lock(cache->mu);
+      cache->values.clear();
+      for (const auto& setting : settingsList) {
+        auto key = Text(setting.get(), kSettingKey);
+        auto value = APMPBGetString(setting.get(), kSettingValue);
+        if (key && value) cache->values[*key] = platform::Value(*value);
+      }
+    }
+    std::map<std::string, std::shared_ptr<APMPBEventConfig>, std::less<>> eventConfigs;
+    for (const auto& eventConfig : APMPBGetMessageArray<APMPBEventConfig>(&config, kConfigEventConfigs)) {
+      auto name = Text(eventConfig.get(), kEventConfigName);
+      if (!name) {
+        APMMeasurementMonitor().logWithLevel(5, 29013,
+                                             "Cannot cache event configuration with an empty configuration name");
+        continue;
+      }
+      auto internal = APMPublicToInternalEventNames().find(*name);
+      eventConfigs[internal != APMPublicToInternalEventNames().end() ? internal->second : *name] = eventConfig;
+    }
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      eventConfigs_ = std::move(eventConfigs);
+    }
+    if (APMPBHasField(&config, kConfigVersion)) {
+      APMMeasurementMonitor().logWithLevel(7, 29014, "Successfully parsed a configuration. Version",
+                                           APMLogContext(APMPBGetInt64(&config, kConfigVersion)));
+    }
+  }
+
+  // Programs: a configuration without one withdraws the previous one; a
+  // program that fails to load leaves editing off, and the rest still applies.
+  std::shared_ptr<APMPEventEditing> editing;
+  auto programs = APMPBGetMessageArray<APMPBProgram>(&config, kConfigPrograms);
+  if (!programs.empty()) {
+    editing = makeEventEditing();
+    APMPError error;
+    if (!APMPProgramMessageConverter::loadProgram(*editing, *programs.front(), &error) || error) {
+      APMMeasurementMonitor().logWithLevel(
+          1, 29026, "Failed to initiate event editing instance",
+          APMLogContext(APMError(error.domainName(), error.code)));
+      editing.reset();
+    } else {
+      APMMeasurementMonitor().logWithLevel(7, 29027, "Loading Event Modification and Creation programs",
+                                           APMLogContext(programs.size()));
+    }
+  }
+
+  std::vector<std::string> dataControls;
+  for (const auto& control : APMPBGetMessageArray<APMPBDataControl>(&config, kConfigDataControls)) {
+    if (auto name = Text(control.get(), kDataControlName)) dataControls.push_back(*name);
+  }
+
+  std::optional<std::map<std::string, std::string>> defaults;
+  std::optional<std::map<std::string, std::string>> delegations;
+  std::optional<std::set<std::string>> services;
+  std::optional<bool> dmaRegion;
+  if (auto consent = APMPBGetMessage<APMPBConsentConfig>(&config, kConfigConsent)) {
+    defaults.emplace();
+    for (const auto& entry : APMPBGetMessageArray<APMPBConsentDefaultEntry>(consent.get(), kConsentDefaults)) {
+      auto type = APMConsentTypeName(APMPBGetInt32(entry.get(), 0));
+      auto status = APMConsentStatusName(APMPBGetInt32(entry.get(), 1));
+      if (type && status) (*defaults)[*type] = *status;
+    }
+    delegations.emplace();
+    for (const auto& entry : APMPBGetMessageArray<APMPBConsentDelegationEntry>(consent.get(), kConsentDelegations)) {
+      auto type = APMConsentTypeName(APMPBGetInt32(entry.get(), 0));
+      auto delegate = APMConsentTypeName(APMPBGetInt32(entry.get(), 1));
+      if (type && delegate) (*delegations)[*type] = *delegate;
+    }
+    services.emplace();
+    for (const auto& entry :
+         APMPBGetMessageArray<APMPBCorePlatformServiceEntry>(consent.get(), kConsentCorePlatformServices)) {
+      if (auto name = Text(entry.get(), 0)) services->insert(*name);
+    }
+    dmaRegion = APMPBGetBool(consent.get(), kConsentDMARegion);
+  }
+
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    eventEditing_ = std::move(editing);
+    dataControls_ = std::move(dataControls);
+    if (defaults) consentDefaults_ = std::move(*defaults);
+    if (delegations) consentDelegations_ = std::move(*delegations);
+    if (services) corePlatformServices_ = std::move(*services);
+    if (dmaRegion) isDMARegion_ = *dmaRegion;
+    uploadPrefixReported_ = false;
+  }
+
+  if (auto psm = APMPBGetMessage<APMPBPsmSetting>(&config, kConfigPsm)) {
+    static const char* const kPsmKeys[] = {"measurement.psm_prefix_email", "measurement.psm_prefix_phone",
+                                           "measurement.psm_signin_delay"};
+    for (int32_t index = 0; index < 3; ++index) {
+      if (APMPBHasField(psm.get(), index)) {
+        cacheValue(platform::Value(int64_t{APMPBGetInt32(psm.get(), index)}), kPsmKeys[index]);
+      }
+    }
+  }
+}
+
+std::shared_ptr<APMPBMeasurementConfig> APMRemoteConfig::measurementConfigFromDatabase() {
+  APMScheduler::checkOnBackgroundThreadWithMethodName("measurementConfigFromDatabase");
+  if (isDefaultInstance_) {
+    APMMeasurementMonitor().logWithLevel(
+        2, 29015, "Cannot retrieve a measurement configuration from the database for the default instance");
+    return nullptr;
+  }
+  auto database = database_.lock();
+  APMError error;
+  std::shared_ptr<APMPBMeasurementConfig> config;
+  if (database) {
+    config = database->queryMeasurementConfigWithError(&error);
+  } else {
+    error = APMError::apm_errorWithCode(1, "The measurement database is closed");
+  }
+  if (config) return config;
+  if (!error.domain().empty()) {
+    APMMeasurementMonitor().logWithLevel(2, 29016, "Cannot retrieve configuration data from database. Error",
+                                         APMLogContext(error));
+  } else {
+    APMMeasurementMonitor().logWithLevel(
+        7, 29017,
+        "Configuration was not found in database. The configuration will be fetched from the network when necessary");
+  }
+  return nullptr;
+}
+
+void APMRemoteConfig::reset() {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    settings_ = std::make_shared<SettingsCache>();
+    eventConfigs_.clear();
+    dataControls_.clear();
+    activatedFlags_ = std::make_shared<APMExperimentFlagSource>();
+    consentDefaults_.clear();
+    consentDelegations_.clear();
+    corePlatformServices_.clear();
+    isDMARegion_ = true;
+    if (!isDefaultInstance_) remoteConfigProto_.reset();
+    uploadPrefixReported_ = false;
+  }
+  // The experiments manager is reset with it once there is one.
+}
+
+std::optional<platform::URL> APMRemoteConfig::remoteConfigURLWithAppInstanceID(
+    const std::optional<std::string>& appInstanceID, const std::optional<std::string>& platformName,
+    int64_t SDKVersion, int64_t runtimeVersion) const {
+  std::string instance;
+  if (!APMConsentSettingsUtil::isAnalyticsStorageDenied()) {
+    if (!appInstanceID || appInstanceID->empty() || !platformName || platformName->empty()) {
+      APMMeasurementMonitor().logWithLevel(2, 29010,
+                                           "Cannot create a URL to fetch a configuration with empty app instance ID "
+                                           "or empty platform (app instance, platform)",
+                                           APMLogContext(appInstanceID ? APMLogContext(*appInstanceID) : APMLogContext()),
+                                           APMLogContext(platformName ? APMLogContext(*platformName) : APMLogContext()));
+      return std::nullopt;
+    }
+    instance = *appInstanceID;
+  }
+  // The app ID is one path segment, whatever it holds.
+  std::string appID = platform::URL::addingPercentEncoding(appID_, platform::URL::AllowedCharacters::kPath);
+  for (size_t at = appID.find('/'); at != std::string::npos; at = appID.find('/', at)) appID.replace(at, 1, "%2F");
+  platform::Value::Dictionary query{{"app_instance_id", platform::Value(instance)},
+                                    {"platform", platform::Value(platformName.value_or(""))},
+                                    {"runtime_version", platform::Value(runtimeVersion)},
+                                    {"kvl_version", platform::Value(SDKVersion)}};
+  return platform::URL::fromString("https://" + platform::Deployment::measurementServiceHost() + "/config/app/" +
+                                   appID + "?" + apm_queryString(query));
+}
+
+bool APMRemoteConfig::isValidUploadHostPrefix(std::string_view prefix) {
+  if (prefix.empty() || prefix.size() > 253) return false;
+  size_t start = 0;
+  while (true) {
+    size_t dot = prefix.find('.', start);
+    std::string_view label = prefix.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
+    if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-') return false;
+    for (char c : label) {
+      bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+      if (!ok) return false;
+    }
+    if (dot == std::string_view::npos) return true;
+    start = dot + 1;
+  }
+}
+
+std::optional<platform::URL> APMRemoteConfig::uploadURL() const {
+  std::string host = platform::Deployment::measurementServiceHost();
+  std::optional<std::string> prefix;
+  bool report = false;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    if (remoteConfigProto_) prefix = Text(remoteConfigProto_.get(), kConfigUploadHostPrefix);
+    if (prefix && !isValidUploadHostPrefix(*prefix) && !uploadPrefixReported_) {
+      uploadPrefixReported_ = true;
+      report = true;
+    }
+  }
+  if (report) {
+    APMMeasurementMonitor().logWithLevel(2, 29028, "Ignoring invalid upload host prefix. Prefix",
+                                         APMLogContext(*prefix));
+  }
+  if (prefix && isValidUploadHostPrefix(*prefix)) host = *prefix + "." + host;
+  return platform::URL::fromString("https://" + host + "/a");
+}
+
+double APMRemoteConfig::lastRemoteConfigUpdateTimestamp() const {
+  if (isDefaultInstance_) {
+    APMMeasurementMonitor().logWithLevel(2, 29008,
+                                         "Cannot fetch the last configuration update timestamp from the default instance");
+    return 0;
+  }
+  auto database = database_.lock();
+  if (!database) return 0;
+  APMError error;
+  auto timestamp = database->lastRemoteConfigUpdateTimestamp(&error);
+  if (!timestamp || !timestamp->isNumber()) {
+    if (!error.domain().empty()) {
+      APMMeasurementMonitor().logWithLevel(4, 29009, "Failed to query last configuration update timestamp. Error",
+                                           APMLogContext(error));
+    }
+    return 0;
+  }
+  return timestamp->numberAsDouble().value_or(0);
+}
+
+bool APMRemoteConfig::isExpired() const {
+  if (isDefaultInstance_) {
+    APMMeasurementMonitor().logWithLevel(2, 29007, "Cannot fetch the last update timestamp from the default configuration");
+    return false;
+  }
+  return std::fabs(platform::Clock::nowSeconds() - lastRemoteConfigUpdateTimestamp()) >= remoteConfigCacheTimeInterval();
+}
+
+int64_t APMRemoteConfig::version() const {
+  auto proto = remoteConfigProto();
+  if (!proto || !APMPBHasField(proto.get(), kConfigVersion)) return -1;
+  return APMPBGetInt64(proto.get(), kConfigVersion);
+}
+
+std::shared_ptr<APMPBEventConfig> APMRemoteConfig::eventConfigWithName(std::string_view name) const {
+  if (name.empty()) {
+    APMMeasurementMonitor().logWithLevel(5, 29006, "Cannot find event config with empty event name");
+    return nullptr;
+  }
+  std::lock_guard<std::mutex> lock(mu_);
+  auto it = eventConfigs_.find(name);
+  return it == eventConfigs_.end() ? nullptr : it->second;
+}
+
+bool APMRemoteConfig::isEventBlocklisted(std::string_view name) const {
+  auto config = eventConfigWithName(name);
+  if (config && APMPBHasField(config.get(), kEventConfigBlocked) && APMPBGetBool(config.get(), kEventConfigBlocked)) {
+    return true;
+  }
+  return APMIsPublicName(name) ? blocklistPublic() : blocklistInternal();
+}
+
+bool APMRemoteConfig::isEventCustomConversion(std::string_view name) const {
+  auto config = eventConfigWithName(name);
+  return config && APMPBGetBool(config.get(), kEventConfigCustomConversion);
+}
+
+bool APMRemoteConfig::eventHasSamplingRate(std::string_view name) const {
+  auto config = eventConfigWithName(name);
+  return config && APMPBHasField(config.get(), kEventConfigSamplingRate);
+}
+
+int32_t APMRemoteConfig::samplingRateForEvent(std::string_view name) const {
+  auto config = eventConfigWithName(name);
+  if (!config || !APMPBHasField(config.get(), kEventConfigSamplingRate)) return 1;
+  int32_t rate = APMPBGetInt32(config.get(), kEventConfigSamplingRate);
+  return rate >= 2 && rate <= 65535 ? rate : 1;
+}
+
+std::vector<std::string> APMRemoteConfig::dataControls() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return dataControls_;
+}
+
+std::map<std::string, std::string> APMRemoteConfig::consentDefaults() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return consentDefaults_;
+}
+
+std::map<std::string, std::string> APMRemoteConfig::consentDelegations() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return consentDelegations_;
+}
+
+std::set<std::string> APMRemoteConfig::corePlatformServices() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return corePlatformServices_;
+}
+
+bool APMRemoteConfig::isDMARegion() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return isDMARegion_;
+}
+
+std::shared_ptr<APMPEventEditing> APMRemoteConfig::eventEditing() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return eventEditing_;
+}
+
+std::vector<int64_t> APMRemoteConfig::experimentIDs() const { return {}; }
+
+bool APMRemoteConfig::activateNewSnapshot() {
+  // Activation goes through the experiments manager; without one nothing
+  // activates and a pending snapshot stays pending.
+  return false;
+}
+
+void APMRemoteConfig::updateCachedExperimentFlags() {}
+
+void APMRemoteConfig::clientDidReceiveNewSnapshot(const APMEClient*) {
+  std::lock_guard<std::mutex> lock(mu_);
+  hasNewSnapshot_ = true;
+}
+
+void APMRemoteConfig::clientDidReceiveFetchError(const APMEClient*, const APMError& error) {
+  APMMeasurementMonitor().logWithLevel(2, 29025, "Cannot fetch experiment. Error", APMLogContext(error));
+}
+
+bool APMRemoteConfig::shouldFetchExperimentsForClient(const APMEClient*) const {
+  return APMEngineHooks::engineIsEnabled();
+}
+
+std::shared_ptr<APMRemoteConfig::SettingsCache> APMRemoteConfig::settings() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return settings_;
+}
 
 void APMRemoteConfig::cacheValue(const std::optional<platform::Value>& value, std::string_view key) {
   if (!value || value->isNull() || key.empty()) {
     APMMeasurementMonitor().logWithLevel(5, 29019, "Cannot cache empty configuration value");
     return;
   }
-  std::lock_guard<std::mutex> lock(mu_);
-  cache_[std::string(key)] = *value;
+  auto cache = settings();
+  std::lock_guard<std::mutex> lock(cache->mu);
+  cache->values[std::string(key)] = *value;
 }
 
 std::optional<platform::Value> APMRemoteConfig::cachedValue(std::string_view key) const {
-  std::lock_guard<std::mutex> lock(mu_);
-  auto it = cache_.find(key);
-  if (it == cache_.end()) return std::nullopt;
+  auto cache = settings();
+  std::lock_guard<std::mutex> lock(cache->mu);
+  auto it = cache->values.find(key);
+  if (it == cache->values.end()) return std::nullopt;
   return it->second;
 }
 
 void APMRemoteConfig::clearSettingsCache() {
-  std::lock_guard<std::mutex> lock(mu_);
-  cache_.clear();
+  auto cache = settings();
+  std::lock_guard<std::mutex> lock(cache->mu);
+  cache->values.clear();
 }
 
 void APMRemoteConfig::setConfiguredSettings(const std::map<std::string, std::string>& settings) {
-  std::lock_guard<std::mutex> lock(mu_);
-  cache_.clear();
+  auto cache = this->settings();
+  std::lock_guard<std::mutex> lock(cache->mu);
+  cache->values.clear();
   for (const auto& [key, text] : settings) {
-    if (!key.empty()) cache_[key] = platform::Value(text);
+    if (!key.empty()) cache->values[key] = platform::Value(text);
   }
 }
 
@@ -122,10 +661,11 @@ std::optional<platform::Value> APMRemoteConfig::numberFromCacheWithKey(std::stri
     APMMeasurementMonitor().logWithLevel(7, 29020, "Cannot get setting with empty key from cache");
     return std::nullopt;
   }
-  std::lock_guard<std::mutex> lock(mu_);
-  auto it = cache_.find(key);
-  if (it == cache_.end()) {
-    cache_[std::string(key)] = defaultValue;
+  auto cache = settings();
+  std::lock_guard<std::mutex> lock(cache->mu);
+  auto it = cache->values.find(key);
+  if (it == cache->values.end()) {
+    cache->values[std::string(key)] = defaultValue;
     return defaultValue;
   }
   if (it->second.isNumber()) return it->second;

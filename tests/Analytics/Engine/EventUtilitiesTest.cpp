@@ -233,4 +233,36 @@ TEST(ValueTest, UserAttributesAndRawEvents) {
   EXPECT_TRUE(APMRawEventData::initWithRawEvent(event, 0, 7));
 }
 
+// Typed parameters (as read back from the database) take a path that keeps
+// them without copies when nothing needs changing; every case must come out
+// exactly as the general sanitiser makes it.
+TEST_F(EventUtilitiesTest, TypedParametersSanitiseLikeTheGeneralPath) {
+  struct Case {
+    std::string what;
+    APMEvent::Parameters parameters;
+    std::string eventName;
+  };
+  APMEvent::Parameters many;
+  for (int i = 0; i < 30; ++i) many.emplace("p" + std::to_string(100 + i), APMValue(int64_t{i}));
+  const std::vector<Case> cases = {
+      {"plain", {{"a", APMValue("x")}, {"_o", APMValue("app")}, {"n", APMValue(int64_t{3})}}, "e"},
+      {"empty", {}, "e"},
+      {"non-ASCII name", {{"caf\xc3\xa9", APMValue("x")}}, "e"},
+      {"bad character", {{"a-b", APMValue("x")}, {"ok", APMValue(1.5)}}, "e"},
+      {"41 characters", {{std::string(41, 'k'), APMValue("x")}}, "e"},
+      {"long error value", {{"_ev", APMValue(std::string(300, 'v'))}}, "e"},
+      {"long value of an internal event", {{"a", APMValue(std::string(257, 'v'))}}, "_e"},
+      {"long value of a public event", {{"a", APMValue(std::string(257, 'v'))}}, "e"},
+      {"too many custom parameters", many, "e"},
+      {"array", {{"items", APMValue(platform::Value::Array{platform::Value(1)})}}, "e"},
+  };
+  for (const Case& c : cases) {
+    APMParameterObjects objects;
+    for (const auto& [key, value] : c.parameters) objects.emplace(key, value);
+    auto expected = APMSanitizeEventParameters(objects, c.eventName, false, false);
+    auto typed = APMSanitizeTypedEventParameters(APMEvent::Parameters(c.parameters), c.eventName, false, false);
+    EXPECT_EQ(typed, expected) << c.what;
+  }
+}
+
 }  // namespace

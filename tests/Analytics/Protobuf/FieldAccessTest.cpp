@@ -291,4 +291,87 @@ TEST(FieldAccess, InitWithMessageInfo) {
   EXPECT_EQ(raw.descriptor, &kAPMPBFlagDescriptor);
 }
 
+TEST(FieldAccess, TakeEachMessageMovesElementsOutInOrder) {
+  // Experiment index 1: repeated Flag; Flag index 0: string.
+  auto experimentWith = [](const std::vector<std::string>& names) {
+    auto experiment = std::make_shared<APMPBExperiment>();
+    std::vector<std::shared_ptr<APMPBFlag>> flags;
+    for (const std::string& name : names) {
+      flags.push_back(std::make_shared<APMPBFlag>());
+      APMPBSetString(flags.back().get(), 0, name);
+    }
+    APMPBSetMessageArray<APMPBFlag>(experiment.get(), 1, flags);
+    return experiment;
+  };
+  auto experiment = experimentWith({"a", "b", "c"});
+  APMPBFlag element;
+  std::vector<std::string> seen;
+  APMPBTakeEachMessage(experiment.get(), 1, &element, [&] {
+    seen.push_back(APMPBTakeString(&element, 0).value_or("?"));
+    EXPECT_FALSE(APMPBHasField(&element, 0));
+    return true;
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_TRUE(APMPBGetArray(experiment.get(), 1, &APMPBFlag::klass())->empty());
+
+  // Stopping early still empties the field.
+  experiment = experimentWith({"a", "b", "c"});
+  int visits = 0;
+  APMPBTakeEachMessage(experiment.get(), 1, &element, [&] { return ++visits < 2; });
+  EXPECT_EQ(visits, 2);
+  EXPECT_TRUE(APMPBGetArray(experiment.get(), 1, &APMPBFlag::klass())->empty());
+
+  // An element of another class is refused with one line; the field stays.
+  experiment = experimentWith({"a"});
+  APMPBSnapshot wrong;
+  platform::LogCapture capture;
+  APMPBTakeEachMessage(experiment.get(), 1, &wrong, [&] {
+    ADD_FAILURE() << "visited";
+    return true;
+  });
+  EXPECT_EQ(capture.lines().size(), 1u);
+  EXPECT_EQ(APMPBGetArray(experiment.get(), 1, &APMPBFlag::klass())->size(), 1u);
+}
+
+TEST(FieldAccess, TakeStringLeavesInvalidTextInPlace) {
+  APMPBFlag flag;
+  APMPBSetString(&flag, 0, "name");
+  EXPECT_EQ(APMPBTakeString(&flag, 0), std::optional<std::string>("name"));
+  EXPECT_FALSE(APMPBHasField(&flag, 0));
+  EXPECT_EQ(APMPBTakeString(&flag, 0), std::nullopt);
+  APMPBSetString(&flag, 0, std::string_view("\xff\xfe", 2));
+  EXPECT_EQ(APMPBTakeString(&flag, 0), std::nullopt);
+  EXPECT_TRUE(APMPBHasField(&flag, 0));
+}
+
+TEST(FieldAccess, ManyRepeatedElementsDecodeInOrderWithTheirOwnArrays) {
+  // Elements are appended while the bytes are read: the array grows under
+  // elements that hold arrays of their own (Experiment index 1: Flag).
+  APMPBSnapshot snapshot;  // index 1: repeated Experiment
+  std::vector<std::shared_ptr<APMPBExperiment>> experiments;
+  for (int i = 0; i < 100; ++i) {
+    auto experiment = std::make_shared<APMPBExperiment>();
+    std::vector<std::shared_ptr<APMPBFlag>> flags;
+    for (int k = 0; k <= i % 4; ++k) {
+      flags.push_back(std::make_shared<APMPBFlag>());
+      APMPBSetString(flags.back().get(), 0, std::to_string(i) + "." + std::to_string(k));
+    }
+    APMPBSetMessageArray<APMPBFlag>(experiment.get(), 1, flags);
+    experiments.push_back(std::move(experiment));
+  }
+  APMPBSetMessageArray<APMPBExperiment>(&snapshot, 1, experiments);
+  auto bytes = snapshot.protoBuffer();
+  ASSERT_TRUE(bytes);
+  auto decoded = APMPBSnapshot::initWithBuffer(*bytes);
+  ASSERT_NE(decoded, nullptr);
+  auto read = APMPBGetMessageArray<APMPBExperiment>(decoded.get(), 1);
+  ASSERT_EQ(read.size(), 100u);
+  for (int i = 0; i < 100; ++i) {
+    auto flags = APMPBGetMessageArray<APMPBFlag>(read[static_cast<size_t>(i)].get(), 1);
+    ASSERT_EQ(flags.size(), static_cast<size_t>(i % 4 + 1)) << i;
+    EXPECT_EQ(APMPBGetString(flags.back().get(), 0), std::to_string(i) + "." + std::to_string(i % 4)) << i;
+  }
+  EXPECT_EQ(decoded->protoBuffer(), bytes);
+}
+
 }  // namespace

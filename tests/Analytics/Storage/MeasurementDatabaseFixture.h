@@ -58,5 +58,5 @@ class MeasurementDatabaseFixture : public ::testing::Test {
   std::shared_ptr<platform::ManualClock> clock_;
   std::shared_ptr<APMRemoteConfig> config_;
   std::shared_ptr<APMPersistedConfig> persisted_;
-  std::unique_ptr<APMDatabase> database_;
+  std::shared_ptr<APMDatabase> database_;
 };
