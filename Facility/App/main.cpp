@@ -19,6 +19,7 @@
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/Console/ConsoleDriver.h"
+#include "Platform/VisionKit/ScanCommand.h"
 
 int main(int argc, char** argv) {
   std::string radioFile;
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
 
   (void)platform::DataRoot::createDirectories();
   uikit::ConsoleDriver driver(std::cout);
+  (void)visionkit::ScanCommand::registerWith(driver);
   std::unique_ptr<corebluetooth::SimulatedReaders> readers;
   if (!radioFile.empty()) {
     auto scenario = corebluetooth::SimulatedReaders::readFile(radioFile);

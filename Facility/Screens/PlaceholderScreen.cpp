@@ -16,7 +16,6 @@ void PlaceholderScreen::viewDidLoad() {
 
 void PlaceholderScreen::registerMissingScenes() {
   static const std::vector<std::pair<const char*, const char*>> kScenes = {
-      {"FacilityAdmin", "FacilityDashoboardVC"},
       {"TenantAdmin", "TenantDashboardVC"},
   };
   for (const auto& [storyboard, identifier] : kScenes) {

@@ -1,12 +1,15 @@
 #include "Facility/Screens/ScreenRegistry.h"
 
 #include "Facility/Screens/AccessScreens.h"
+#include "Facility/Screens/ComplaintScreens.h"
+#include "Facility/Screens/DashboardScreens.h"
 #include "Facility/Screens/FacilityAdminNotificationListVC.h"
 #include "Facility/Screens/NumberScannerVC.h"
 #include "Facility/Screens/PlaceholderScreen.h"
 #include "Facility/Screens/SignInScreens.h"
 #include "Facility/Screens/SwitchUserVC.h"
 #include "Facility/Screens/UserDashboardScreens.h"
+#include "Facility/Screens/VisitorAccessScreens.h"
 
 void ScreenRegistry::registerAll() {
   SwitchUserVC::registerScene();
@@ -15,5 +18,8 @@ void ScreenRegistry::registerAll() {
   SignInScreens::registerAll();
   UserDashboardScreens::registerAll();
   NumberScannerVC::registerScene();
+  VisitorAccessScreens::registerAll();
+  DashboardScreens::registerAll();
+  ComplaintScreens::registerAll();
   PlaceholderScreen::registerMissingScenes();
 }

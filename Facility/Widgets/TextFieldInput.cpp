@@ -263,7 +263,9 @@ void TextFieldInput::btnDoneTapped() {
   auto field = field_.lock();
   if (!field) return;
   if (datePicker_ && field->inputView == datePicker_ && dateHandler_ && selectedDate_) {
-    dateHandler_(*selectedDate_);
+    // A copy: the handler may reconfigure this field (a reloaded row).
+    const DateHandler handler = dateHandler_;
+    handler(*selectedDate_);
   } else if (pickerHandler_ && selectedRow_ && selectedComponent_ && rows_ && *selectedRow_ >= 0 &&
              *selectedRow_ < static_cast<long>(rows_->size())) {
     // Copies: the handler may replace the rows or the handler itself.
@@ -293,8 +295,9 @@ void TextFieldInput::btnCancelTapped() {
 }
 
 void TextFieldInput::textFieldDidEndEditing(uikit::TextField& field) {
-  if (endEditing_) endEditing_(field);
-  if (endEditingIndex_ && selectedIndex_) endEditingIndex_(field, *selectedIndex_);
+  // Copies: a handler may reset this field's settings (a reloaded row).
+  if (const FieldHandler handler = endEditing_) handler(field);
+  if (const IndexHandler handler = endEditingIndex_; handler && selectedIndex_) handler(field, *selectedIndex_);
 }
 
 bool TextFieldInput::textFieldShouldChangeCharactersInRangeReplacementString(uikit::TextField& field,

@@ -1,5 +1,6 @@
 #include "Platform/Foundation/DateFormatter.h"
 
+#include <unicode/datefmt.h>
 #include <unicode/gregocal.h>
 #include <unicode/locid.h>
 #include <unicode/parsepos.h>
@@ -35,10 +36,36 @@ std::optional<Icu> Make(const std::string& pattern, const TimeZone& zone, const 
   return out;
 }
 
+icu::DateFormat::EStyle IcuStyle(DateFormatter::Style style) {
+  switch (style) {
+    case DateFormatter::Style::kNone: return icu::DateFormat::kNone;
+    case DateFormatter::Style::kShort: return icu::DateFormat::kShort;
+    case DateFormatter::Style::kMedium: return icu::DateFormat::kMedium;
+    case DateFormatter::Style::kLong: return icu::DateFormat::kLong;
+    case DateFormatter::Style::kFull: return icu::DateFormat::kFull;
+  }
+  return icu::DateFormat::kNone;
+}
+
 }  // namespace
 
+std::string DateFormatter::effectiveFormat() const {
+  if (!format_.empty()) return format_;
+  if (dateStyle_ == Style::kNone && timeStyle_ == Style::kNone) return "";
+  icu::Locale loc(locale().identifier().c_str());
+  std::unique_ptr<icu::DateFormat> styled(
+      icu::DateFormat::createDateTimeInstance(IcuStyle(dateStyle_), IcuStyle(timeStyle_), loc));
+  auto* simple = dynamic_cast<icu::SimpleDateFormat*>(styled.get());
+  if (!simple) return "";
+  icu::UnicodeString pattern;
+  simple->toPattern(pattern);
+  std::string out;
+  pattern.toUTF8String(out);
+  return out;
+}
+
 std::string DateFormatter::stringFromDate(Date date) const {
-  auto icu = Make(format_, timeZone(), locale());
+  auto icu = Make(effectiveFormat(), timeZone(), locale());
   if (!icu) return "";
   icu::UnicodeString text;
   icu->format->format(date.secondsSince1970 * 1000.0, text);

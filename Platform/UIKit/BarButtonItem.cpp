@@ -36,6 +36,8 @@ BarButtonItemPtr BarButtonItem::withSystemItem(BarButtonSystemItem system, Actio
     case BarButtonSystemItem::kEdit: item->title = "Edit"; break;
     case BarButtonSystemItem::kSave: item->title = "Save"; item->style = BarButtonItemStyle::kDone; break;
     case BarButtonSystemItem::kClose: item->title = "Close"; break;
+    case BarButtonSystemItem::kPlay: item->title = "Play"; break;
+    case BarButtonSystemItem::kPause: item->title = "Pause"; break;
     default: break;
   }
   item->action_ = std::move(action);

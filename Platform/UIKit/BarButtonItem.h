@@ -20,7 +20,8 @@ class BarButtonItem;
 using BarButtonItemPtr = std::shared_ptr<BarButtonItem>;
 
 enum class BarButtonItemStyle { kPlain, kDone };
-enum class BarButtonSystemItem { kNone, kDone, kCancel, kEdit, kSave, kAdd, kFlexibleSpace, kFixedSpace, kClose };
+enum class BarButtonSystemItem { kNone, kDone, kCancel, kEdit, kSave, kAdd, kFlexibleSpace, kFixedSpace, kClose,
+                                 kPlay, kPause };
 
 class BarButtonItem : public Object {
  public:

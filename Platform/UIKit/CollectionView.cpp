@@ -235,6 +235,11 @@ void CollectionView::deleteItemsAtIndexPaths(const std::vector<IndexPath>& paths
   relayoutAfterUpdate();
 }
 
+void CollectionView::moveItemAtIndexPath(const IndexPath& from, const IndexPath& to) {
+  cells_.shiftSelectionForMove(from, to);
+  relayoutAfterUpdate();
+}
+
 void CollectionView::reloadItemsAtIndexPaths(const std::vector<IndexPath>& paths) {
   ensureLoaded();
   for (const auto& p : paths) recycle(p);
@@ -282,6 +287,14 @@ Rect CollectionView::frameForItemAtIndexPath(const IndexPath& indexPath) {
     if (it.path == indexPath) return it.rect;
   }
   return Rect();
+}
+
+std::optional<IndexPath> CollectionView::indexPathForItemAtPoint(Point point) {
+  ensureLoaded();
+  for (const auto& it : items_) {
+    if (it.rect.contains(point)) return it.path;
+  }
+  return std::nullopt;
 }
 
 void CollectionView::scrollToItemAtIndexPath(const IndexPath& indexPath, CollectionViewScrollPosition position,

@@ -113,6 +113,8 @@ class CollectionView : public ScrollView {
   void performBatchUpdates(const std::function<void()>& updates, std::function<void(bool)> completion = nullptr);
   void insertItemsAtIndexPaths(const std::vector<IndexPath>& paths);
   void deleteItemsAtIndexPaths(const std::vector<IndexPath>& paths);
+  // The selection follows the moved item.
+  void moveItemAtIndexPath(const IndexPath& from, const IndexPath& to);
   void reloadItemsAtIndexPaths(const std::vector<IndexPath>& paths);
   void insertSections(const std::vector<long>& sections);
   void deleteSections(const std::vector<long>& sections);
@@ -124,6 +126,8 @@ class CollectionView : public ScrollView {
   std::vector<IndexPath> indexPathsForVisibleItems();
   std::optional<IndexPath> indexPathForCell(const CollectionViewCell& cell);
   Rect frameForItemAtIndexPath(const IndexPath& indexPath);
+  // The item whose frame holds point (content coordinates); none between items.
+  std::optional<IndexPath> indexPathForItemAtPoint(Point point);
   void scrollToItemAtIndexPath(const IndexPath& indexPath, CollectionViewScrollPosition position, bool animated);
 
   void selectItemAtIndexPath(const std::optional<IndexPath>& indexPath, bool animated,

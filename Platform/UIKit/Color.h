@@ -1,8 +1,12 @@
-// An RGBA colour with components on 0...1, compared by value.
+// An RGBA colour with components on 0...1, compared by value. A dynamic
+// colour has a second set of components for dark appearance; read without a
+// trait collection it gives its light components.
 #pragma once
 
 #include <optional>
 #include <string>
+
+#include "Platform/UIKit/TraitCollection.h"
 
 namespace uikit {
 
@@ -28,7 +32,16 @@ class Color {
   static Color lightGray() { return Color(2.0 / 3, 2.0 / 3, 2.0 / 3, 1); }
   static Color gray() { return Color(0.5, 0.5, 0.5, 1); }
   static Color darkGray() { return Color(1.0 / 3, 1.0 / 3, 1.0 / 3, 1); }
-  static Color label() { return black(); }
+  // Dynamic system colours: light, then dark components.
+  static Color dynamic(const Color& light, const Color& dark);
+  static Color label() { return dynamic(black(), white()); }
+  static Color secondaryLabel();
+  static Color systemBackground() { return dynamic(white(), black()); }
+  static Color tertiarySystemBackground();
+
+  bool isDynamic() const { return dynamic_; }
+  // The components for the traits' appearance (dark only when dark).
+  Color resolvedColor(const TraitCollection& traits) const;
 
   // The component read-out; none for a pattern colour.
   std::optional<RGBA> rgba() const;
@@ -44,6 +57,8 @@ class Color {
  private:
   double r_ = 0, g_ = 0, b_ = 0, a_ = 0;
   std::string pattern_;
+  bool dynamic_ = false;
+  double dr_ = 0, dg_ = 0, db_ = 0, da_ = 0;
 };
 
 }  // namespace uikit

@@ -16,9 +16,25 @@ Point GestureRecognizer::locationInView(const View* v) const {
   return mine->convertPointToView(location_, v);
 }
 
+void GestureRecognizer::requireGestureRecognizerToFail(const std::shared_ptr<GestureRecognizer>& other) {
+  if (other && other.get() != this) mustFail_.push_back(other);
+}
+
+std::vector<std::shared_ptr<GestureRecognizer>> GestureRecognizer::failureRequirements() const {
+  std::vector<std::shared_ptr<GestureRecognizer>> out;
+  for (const auto& w : mustFail_) {
+    if (auto g = w.lock()) out.push_back(g);
+  }
+  return out;
+}
+
 bool GestureRecognizer::canFire() {
   auto v = view();
   if (!enabled_ || !v || !v->isUserInteractionEnabled()) return false;
+  for (const auto& other : failureRequirements()) {
+    auto s = other->state();
+    if (s == GestureState::kBegan || s == GestureState::kChanged) return false;
+  }
   if (auto d = delegate(); d && !d->gestureRecognizerShouldBegin(*this)) return false;
   return true;
 }
@@ -61,9 +77,9 @@ bool LongPressGestureRecognizer::fire(Point location) {
   return true;
 }
 
-bool PanGestureRecognizer::begin(Point location) {
+bool PanGestureRecognizer::begin(Point location, Point initialTranslation) {
   setLocation(location);
-  translation_ = {0, 0};
+  translation_ = initialTranslation;
   if (!canFire()) {
     setState(GestureState::kFailed);
     return false;

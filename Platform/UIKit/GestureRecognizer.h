@@ -56,8 +56,13 @@ class GestureRecognizer : public Object {
   Point locationInView(const View* view) const;
   void setLocation(Point p) { location_ = p; }
 
+  // This recogniser waits for other to fail: it cannot fire while other is
+  // recognising (began or changed). Held weakly.
+  void requireGestureRecognizerToFail(const std::shared_ptr<GestureRecognizer>& other);
+  std::vector<std::shared_ptr<GestureRecognizer>> failureRequirements() const;
+
   // Whether the recogniser may fire now: enabled, attached to a view that
-  // takes touches, and its delegate agrees.
+  // takes touches, none it waits for is recognising, and its delegate agrees.
   bool canFire();
 
  protected:
@@ -75,6 +80,7 @@ class GestureRecognizer : public Object {
   std::vector<Target> targets_;
   std::weak_ptr<View> view_;
   std::weak_ptr<GestureRecognizerDelegate> delegate_;
+  std::vector<std::weak_ptr<GestureRecognizer>> mustFail_;
   GestureState state_ = GestureState::kPossible;
   bool enabled_ = true;
   bool cancelsTouchesInView_ = true;
@@ -115,8 +121,10 @@ class PanGestureRecognizer : public GestureRecognizer {
     (void)view;
     return velocity_;
   }
-  // A drag, step by step. begin() asks the delegate; false: nothing began.
-  bool begin(Point location = {0, 0});
+  // A drag, step by step. begin() asks the delegate, with the finger already
+  // moved by initialTranslation (the platform asks once the touch has moved);
+  // false: nothing began.
+  bool begin(Point location = {0, 0}, Point initialTranslation = {0, 0});
   void move(Point translation, Point velocity = {0, 0});
   void end();
   void cancel();

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "Platform/UIKit/GraphicsContext.h"
 
 namespace uikit {
 
@@ -14,10 +17,13 @@ struct Context {
   int height = 0;
   double scale = 1;
   std::vector<std::uint8_t> rgba;
+  GraphicsContext recording;
 };
 
-std::vector<Context>& stack() {
-  thread_local std::vector<Context> s;
+// Contexts stay put while inner ones are pushed, so a GraphicsContext pointer
+// held during a nested pass remains valid.
+std::vector<std::unique_ptr<Context>>& stack() {
+  thread_local std::vector<std::unique_ptr<Context>> s;
   return s;
 }
 
@@ -44,11 +50,11 @@ bool GraphicsImageContext::begin(Size size, double scale) {
   double h = std::ceil(size.height * scale);
   // Keeps a runaway size from asking for gigabytes.
   if (!(w >= 1 && h >= 1) || w * h > 64.0 * 1024 * 1024) return false;
-  Context c;
-  c.width = static_cast<int>(w);
-  c.height = static_cast<int>(h);
-  c.scale = scale;
-  c.rgba.assign(static_cast<std::size_t>(c.width) * static_cast<std::size_t>(c.height) * 4, 0);
+  auto c = std::make_unique<Context>();
+  c->width = static_cast<int>(w);
+  c->height = static_cast<int>(h);
+  c->scale = scale;
+  c->rgba.assign(static_cast<std::size_t>(c->width) * static_cast<std::size_t>(c->height) * 4, 0);
   stack().push_back(std::move(c));
   return true;
 }
@@ -56,12 +62,18 @@ bool GraphicsImageContext::begin(Size size, double scale) {
 bool GraphicsImageContext::hasCurrent() { return !stack().empty(); }
 
 void GraphicsImageContext::renderLayer(const Layer& layer) {
-  if (stack().empty() || !layer.backgroundColor) return;
+  if (stack().empty()) return;
+  paintBackground(layer);
+  layer.drawContents();
+}
+
+void GraphicsImageContext::paintBackground(const Layer& layer) {
+  if (!layer.backgroundColor) return;
   auto rgba = layer.backgroundColor->rgba();
   if (!rgba) return;
   double alpha = std::clamp(rgba->alpha * layer.opacity, 0.0, 1.0);
   if (alpha <= 0) return;
-  Context& c = stack().back();
+  Context& c = *stack().back();
   Size s = layer.bounds().size;
   int w = std::min(c.width, static_cast<int>(std::ceil(std::max(0.0, s.width) * c.scale)));
   int h = std::min(c.height, static_cast<int>(std::ceil(std::max(0.0, s.height) * c.scale)));
@@ -75,8 +87,14 @@ void GraphicsImageContext::renderLayer(const Layer& layer) {
 
 ImagePtr GraphicsImageContext::imageFromCurrent() {
   if (stack().empty()) return nullptr;
-  const Context& c = stack().back();
-  return Image::fromBitmap(c.width, c.height, c.rgba, c.scale);
+  const Context& c = *stack().back();
+  auto image = Image::fromBitmap(c.width, c.height, c.rgba, c.scale);
+  if (image && !c.recording.operations().empty()) image = image->withDrawing(c.recording.operations());
+  return image;
+}
+
+GraphicsContext* GraphicsContext::current() {
+  return stack().empty() ? nullptr : &stack().back()->recording;
 }
 
 void GraphicsImageContext::end() {

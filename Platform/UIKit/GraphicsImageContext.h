@@ -1,8 +1,9 @@
 // Offscreen bitmap contexts to draw layers into and read back as images, a
 // stack per thread as on the phone platform. Drawing a layer paints its
 // background colour (times its opacity) over the layer's bounds at the
-// context's origin; sublayers and content are not drawn, since the toolkit
-// keeps no pixels for them.
+// context's origin, then lets the layer's view draw (drawRect) into the
+// context's recording (GraphicsContext), which the image keeps as its
+// drawing; sublayers are not drawn.
 #pragma once
 
 #include "Platform/UIKit/Geometry.h"
@@ -23,6 +24,9 @@ class GraphicsImageContext {
   static ImagePtr imageFromCurrent();
   // Pops the current context; nothing without one.
   static void end();
+
+ private:
+  static void paintBackground(const Layer& layer);
 };
 
 }  // namespace uikit

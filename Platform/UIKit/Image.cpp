@@ -2,6 +2,7 @@
 
 #include "Platform/ImageIO/ImageCodec.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -139,6 +140,29 @@ ImagePtr Image::withTintColor(const Color& color) const {
   img->tint_ = color;
   img->hasTint_ = true;
   return img;
+}
+
+ImagePtr Image::withDrawing(std::vector<DrawingOperation> drawing) const {
+  auto img = std::make_shared<Image>(*this);
+  img->drawing_ = std::move(drawing);
+  return img;
+}
+
+std::optional<std::vector<std::uint8_t>> Image::jpegData(double compressionQuality) const {
+  if (bitmap_.empty()) return std::nullopt;
+  // NaN counts as the lowest quality rather than reaching the encoder.
+  const double q = std::isnan(compressionQuality) ? 0.0 : std::clamp(compressionQuality, 0.0, 1.0);
+  const int quality = std::clamp(static_cast<int>(std::lround(q * 100.0)), 1, 100);
+  auto bytes = platform::ImageCodec::encodeJpeg(platform::Bitmap{pixelWidth_, pixelHeight_, bitmap_}, quality);
+  if (!bytes.ok()) return std::nullopt;
+  return std::move(*bytes);
+}
+
+std::optional<std::vector<std::uint8_t>> Image::pngData() const {
+  if (bitmap_.empty()) return std::nullopt;
+  auto bytes = platform::ImageCodec::encodePng(platform::Bitmap{pixelWidth_, pixelHeight_, bitmap_});
+  if (!bytes.ok()) return std::nullopt;
+  return std::move(*bytes);
 }
 
 std::string Image::description() const {

@@ -9,10 +9,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Platform/UIKit/Color.h"
+#include "Platform/UIKit/DrawingOperation.h"
 #include "Platform/UIKit/Geometry.h"
 
 namespace uikit {
@@ -60,6 +62,15 @@ class Image {
   const Color* tintColor() const { return hasTint_ ? &tint_ : nullptr; }
   // Encoded bytes the image was made from, if any.
   const std::vector<std::uint8_t>& data() const { return data_; }
+  // What was drawn into the context the image was rendered from (strokes,
+  // fills, text), kept beside the pixels.
+  const std::vector<DrawingOperation>& drawing() const { return drawing_; }
+  ImagePtr withDrawing(std::vector<DrawingOperation> drawing) const;
+
+  // The bitmap as JPEG at quality round(q * 100) clamped to 1...100, or as
+  // 8-bit RGBA PNG; none for an image without a bitmap.
+  std::optional<std::vector<std::uint8_t>> jpegData(double compressionQuality) const;
+  std::optional<std::vector<std::uint8_t>> pngData() const;
 
   std::string description() const;
 
@@ -76,6 +87,7 @@ class Image {
   Color tint_;
   bool hasTint_ = false;
   std::vector<std::uint8_t> data_;
+  std::vector<DrawingOperation> drawing_;
 };
 
 }  // namespace uikit

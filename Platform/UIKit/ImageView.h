@@ -22,7 +22,10 @@ class ImageView : public View {
   ImagePtr highlightedImage;
   bool isHighlighted = false;
   std::vector<ImagePtr> animationImages;
+  std::vector<ImagePtr> highlightedAnimationImages;
   double animationDuration = 0;
+  // 0 repeats without end.
+  int animationRepeatCount = 0;
   void startAnimating() { animating_ = true; }
   void stopAnimating() { animating_ = false; }
   bool isAnimating() const { return animating_; }

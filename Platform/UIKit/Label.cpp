@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Platform/UIKit/GraphicsContext.h"
+
 namespace uikit {
 
 Label::Label() { setUserInteractionEnabled(false); }
@@ -61,6 +63,13 @@ Rect Label::textRectForBounds(const Rect& bounds, int lines) const {
   Size size = font_.sizeOfText(s, bounds.width(), lines);
   size.height = std::min(size.height, bounds.height());
   return Rect(bounds.x(), bounds.y() + (bounds.height() - size.height) / 2, size.width, size.height);
+}
+
+void Label::drawTextInRect(const Rect& rect) {
+  auto* context = GraphicsContext::current();
+  std::string s = displayString();
+  if (!context || s.empty()) return;
+  context->drawText(s, rect, textColor_, font_.pointSize());
 }
 
 }  // namespace uikit

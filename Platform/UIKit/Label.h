@@ -41,6 +41,10 @@ class Label : public View {
   Size sizeThatFits(Size size) const override;
   // The rectangle the text takes in bounds with up to lines lines.
   Rect textRectForBounds(const Rect& bounds, int lines) const;
+  // Draws the text into rect of the current graphics context, in the text
+  // colour and the font's size.
+  virtual void drawTextInRect(const Rect& rect);
+  void drawRect(const Rect& rect) override { drawTextInRect(rect); }
 
  private:
   std::string displayString() const;

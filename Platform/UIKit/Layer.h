@@ -75,12 +75,20 @@ class Layer : public Object {
   // view animations there.
   void setRemoveAllAnimationsHook(std::function<void()> hook) { removeAllHook_ = std::move(hook); }
 
+  // Draws the layer's content into the current graphics context: its view's
+  // drawRect over the bounds (set by the view).
+  void drawContents() const {
+    if (drawHook_) drawHook_();
+  }
+  void setDrawHook(std::function<void()> hook) { drawHook_ = std::move(hook); }
+
  private:
   Rect frame_;
   std::vector<LayerPtr> sublayers_;
   std::weak_ptr<Layer> superlayer_;
   std::map<std::string, LayerAnimation> animations_;
   std::function<void()> removeAllHook_;
+  std::function<void()> drawHook_;
 };
 
 enum class LineJoin { kMiter, kRound, kBevel };

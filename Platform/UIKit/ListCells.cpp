@@ -178,6 +178,21 @@ void ListCells<Cell>::shiftSelectionForDelete(const std::vector<IndexPath>& path
 }
 
 template <typename Cell>
+void ListCells<Cell>::shiftSelectionForMove(const IndexPath& from, const IndexPath& to) {
+  std::set<IndexPath> moved;
+  for (IndexPath s : selected_) {
+    if (s == from) {
+      moved.insert(to);
+      continue;
+    }
+    if (s.section == from.section && from.row < s.row) --s.row;
+    if (s.section == to.section && to.row <= s.row) ++s.row;
+    moved.insert(s);
+  }
+  selected_ = moved;
+}
+
+template <typename Cell>
 void ListCells<Cell>::dropSelectionInSections(const std::vector<long>& sections) {
   for (auto it = selected_.begin(); it != selected_.end();) {
     bool hit = std::find(sections.begin(), sections.end(), it->section) != sections.end();

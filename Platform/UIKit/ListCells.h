@@ -65,6 +65,9 @@ class ListCells {
   // Items at or after an inserted item move down, and so does their selection.
   void shiftSelectionForInsert(const std::vector<IndexPath>& paths);
   void shiftSelectionForDelete(const std::vector<IndexPath>& paths);
+  // The item at from now sits at to: its selection goes along, and the items
+  // between shift by one.
+  void shiftSelectionForMove(const IndexPath& from, const IndexPath& to);
   void dropSelectionInSections(const std::vector<long>& sections);
   // Selections outside the current counts are dropped.
   void dropSelectionOutsideCounts();

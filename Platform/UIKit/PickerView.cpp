@@ -52,6 +52,16 @@ std::optional<std::string> PickerView::titleForRow(long row, long component) con
   return d->pickerViewTitleForRowForComponent(*const_cast<PickerView*>(this), row, component);
 }
 
+double PickerView::widthForComponent(long component) const {
+  const long n = numberOfComponents();
+  if (component < 0 || component >= n) return 0;
+  if (auto d = delegate()) {
+    const double width = d->pickerViewWidthForComponent(*const_cast<PickerView*>(this), component);
+    if (width >= 0) return width;
+  }
+  return bounds().width() / static_cast<double>(n);
+}
+
 bool PickerView::userSelectRow(long row, long component) {
   if (row < 0 || row >= numberOfRowsInComponent(component)) return false;
   selectRow(row, component, true);

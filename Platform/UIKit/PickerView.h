@@ -29,6 +29,11 @@ class PickerViewDelegate {
   virtual void pickerViewDidSelectRowInComponent(PickerView& picker, long row, long component) {
     (void)picker, (void)row, (void)component;
   }
+  // Negative: the wheels share the picker's width equally.
+  virtual double pickerViewWidthForComponent(PickerView& picker, long component) {
+    (void)picker, (void)component;
+    return -1;
+  }
 };
 
 class PickerView : public View {
@@ -49,6 +54,8 @@ class PickerView : public View {
   // -1 when the component has no rows.
   long selectedRowInComponent(long component) const;
   std::optional<std::string> titleForRow(long row, long component) const;
+  // The delegate's width for the wheel, else an equal share of the width.
+  double widthForComponent(long component) const;
   int reloadCount() const { return reloads_; }
 
   // A person turns the wheel to row: selection, then the delegate hears it.

@@ -17,6 +17,24 @@ ScrollView::ScrollView(const Rect& frame) : View(frame) { setClipsToBounds(true)
 
 ScrollView::~ScrollView() = default;
 
+void ScrollView::setContentSize(Size size) {
+  if (size == contentSize_) return;
+  contentSize_ = size;
+  auto keep = sharedAs<ScrollView>();
+  // A handler may add or drop observers; it walks a copy.
+  auto observers = contentSizeObservers_;
+  std::erase_if(contentSizeObservers_, [](const auto& weak) { return weak.expired(); });
+  for (const auto& weak : observers) {
+    if (auto observer = weak.lock()) observer->notify(size);
+  }
+}
+
+std::shared_ptr<ContentSizeObservation> ScrollView::observeContentSize(ContentSizeObservation::Handler handler) {
+  auto observation = std::make_shared<ContentSizeObservation>(std::move(handler));
+  contentSizeObservers_.push_back(observation);
+  return observation;
+}
+
 void ScrollView::notifyDidScroll() {
   if (auto d = scrollDelegate()) d->scrollViewDidScroll(*this);
 }
@@ -44,8 +62,35 @@ void ScrollView::setZoomScale(double scale, bool animated) {
   if (s == zoomScale_) return;
   zoomScale_ = s;
   if (auto d = scrollDelegate()) {
-    if (auto z = d->viewForZoomingInScrollView(*this)) z->setTransform(AffineTransform::scale(s, s));
+    if (auto z = d->viewForZoomingInScrollView(*this)) {
+      z->setTransform(AffineTransform::scale(s, s));
+      Rect f = z->frame();
+      // The scaled view starts at the content's origin.
+      z->setCenter({f.width() / 2, f.height() / 2});
+      setContentSize(f.size);
+    }
     d->scrollViewDidZoom(*this);
+  }
+}
+
+void ScrollView::zoomToRect(const Rect& rect, bool animated) {
+  if (rect.isEmpty()) return;
+  Size b = bounds().size;
+  setZoomScale(std::min(b.width / rect.width(), b.height / rect.height()), animated);
+  double s = zoomScale_;
+  Size content = contentSize();
+  Point offset{rect.midX() * s - b.width / 2, rect.midY() * s - b.height / 2};
+  offset.x = std::max(0.0, std::min(offset.x, content.width - b.width));
+  offset.y = std::max(0.0, std::min(offset.y, content.height - b.height));
+  setContentOffset(offset, animated);
+}
+
+void ScrollView::userPinch(double factor) {
+  if (!(factor > 0)) return;
+  setZoomScale(zoomScale_ * factor);
+  if (auto d = scrollDelegate()) {
+    auto z = d->viewForZoomingInScrollView(*this);
+    d->scrollViewDidEndZooming(*this, z.get(), zoomScale_);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "Platform/UIKit/View.h"
 
@@ -30,9 +31,27 @@ class ScrollViewDelegate {
     return nullptr;
   }
   virtual void scrollViewDidZoom(ScrollView& scrollView) { (void)scrollView; }
+  virtual void scrollViewDidEndZooming(ScrollView& scrollView, View* view, double scale) {
+    (void)scrollView, (void)view, (void)scale;
+  }
 };
 
 enum class KeyboardDismissMode { kNone, kOnDrag, kInteractive };
+
+// Key-value observation of a scroll view's content size: the handler hears
+// every change of the value for as long as the observer keeps this token.
+class ContentSizeObservation {
+ public:
+  using Handler = std::function<void(Size newValue)>;
+  explicit ContentSizeObservation(Handler handler) : handler_(std::move(handler)) {}
+  void notify(Size size) const {
+    if (handler_) handler_(size);
+  }
+  void invalidate() { handler_ = nullptr; }
+
+ private:
+  Handler handler_;
+};
 
 class ScrollView : public View {
  public:
@@ -43,7 +62,12 @@ class ScrollView : public View {
   Point contentOffset() const { return bounds().origin; }
   void setContentOffset(Point offset, bool animated = false);
   Size contentSize() const { return contentSize_; }
-  void setContentSize(Size size) { contentSize_ = size; }
+  void setContentSize(Size size);
+  // Observes "contentSize" (new values); dropping the token removes it.
+  [[nodiscard]] std::shared_ptr<ContentSizeObservation> observeContentSize(ContentSizeObservation::Handler handler);
+  // Shows the indicators briefly; only counted here.
+  void flashScrollIndicators() { ++indicatorFlashes_; }
+  int indicatorFlashCount() const { return indicatorFlashes_; }
   EdgeInsets contentInset;
   bool isScrollEnabled = true;
   bool isPagingEnabled = false;
@@ -56,7 +80,15 @@ class ScrollView : public View {
   double minimumZoomScale = 1;
   double maximumZoomScale = 1;
   double zoomScale() const { return zoomScale_; }
+  // Within the limits. The zooming view (the delegate's) is scaled about its
+  // centre and the content size becomes its scaled frame size.
   void setZoomScale(double scale, bool animated = false);
+  // Zooms so rect (in the zooming view's coordinates) fills the bounds as far
+  // as the limits allow, and scrolls it to the middle. An empty rectangle
+  // does nothing.
+  void zoomToRect(const Rect& rect, bool animated);
+  // A person pinches by factor (new scale = scale x factor) and lets go.
+  void userPinch(double factor);
 
   void setDelegate(const std::shared_ptr<ScrollViewDelegate>& d) { scrollDelegate_ = d; }
   std::shared_ptr<ScrollViewDelegate> scrollDelegate() const { return scrollDelegate_.lock(); }
@@ -83,6 +115,8 @@ class ScrollView : public View {
 
  private:
   Size contentSize_;
+  std::vector<std::weak_ptr<ContentSizeObservation>> contentSizeObservers_;
+  int indicatorFlashes_ = 0;
   double zoomScale_ = 1;
   std::weak_ptr<ScrollViewDelegate> scrollDelegate_;
   std::shared_ptr<RefreshControl> refreshControl_;

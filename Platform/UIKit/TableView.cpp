@@ -111,7 +111,7 @@ void TableView::computeRows() {
     for (long r = 0; r < cells_.numberOfItemsInSection(s); ++r) {
       IndexPath p{s, r};
       double h = d ? d->tableViewHeightForRowAtIndexPath(*this, p) : -1;
-      if (h < 0) h = rowHeight >= 0 ? rowHeight : (estimatedRowHeight > 0 ? estimatedRowHeight : 44);
+      if (h < 0) h = rowHeight >= 0 ? rowHeight : fittingHeight(p, width);
       rows_.push_back({p, Rect(0, y, width, h)});
       y += h;
     }
@@ -121,6 +121,23 @@ void TableView::computeRows() {
     y += footer_->frame().height();
   }
   setContentSize({width, y});
+}
+
+double TableView::fittingHeight(const IndexPath& path, double width) {
+  const double estimate = estimatedRowHeight > 0 ? estimatedRowHeight : 44;
+  auto ds = dataSource();
+  if (!ds) return estimate;
+  // The row's own cell, configured and measured at the table's width, then
+  // handed back to the pool for the layout that follows.
+  auto cell = ds->tableViewCellForRowAtIndexPath(*this, path);
+  if (!cell) return estimate;
+  cell->setFrame(Rect(0, 0, width, cell->frame().height()));
+  cell->layoutIfNeeded();
+  const double height = cell->systemLayoutSizeFittingSize({width, 0}).height;
+  if (!cell->reuseIdentifier().empty() && pool_.isRegistered(cell->reuseIdentifier())) {
+    pool_.enqueue(cell->reuseIdentifier(), cell);
+  }
+  return height > 0 ? height : estimate;
 }
 
 void TableView::ensureLoaded() {

@@ -175,6 +175,8 @@ class TableView : public ScrollView {
   void ensureLoaded();
   void refreshCounts();
   void computeRows();
+  // An automatic-dimension row: its cell's fitting height at width.
+  double fittingHeight(const IndexPath& path, double width);
   void layoutCells();
   void recycle(const IndexPath& path);
   void recycleAll();

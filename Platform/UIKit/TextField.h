@@ -36,6 +36,8 @@ enum class TextFieldViewMode { kNever, kWhileEditing, kUnlessEditing, kAlways };
 enum class TextBorderStyle { kNone, kLine, kBezel, kRoundedRect };
 enum class KeyboardType { kDefault, kASCIICapable, kNumbersAndPunctuation, kURL, kNumberPad, kPhonePad, kEmailAddress, kDecimalPad };
 enum class ReturnKeyType { kDefault, kGo, kNext, kSearch, kSend, kDone };
+// Recorded only: typed text is never changed here.
+enum class TextAutocapitalizationType { kNone, kWords, kSentences, kAllCharacters };
 
 inline constexpr const char* kTextFieldTextDidChangeNotification = "UITextFieldTextDidChangeNotification";
 
@@ -59,6 +61,7 @@ class TextField : public Control {
   TextBorderStyle borderStyle = TextBorderStyle::kNone;
   bool isSecureTextEntry = false;
   KeyboardType keyboardType = KeyboardType::kDefault;
+  TextAutocapitalizationType autocapitalizationType = TextAutocapitalizationType::kSentences;
   ReturnKeyType returnKeyType = ReturnKeyType::kDefault;
   KeyboardAppearance keyboardAppearance = KeyboardAppearance::kDefault;
   TextFieldViewMode clearButtonMode = TextFieldViewMode::kNever;

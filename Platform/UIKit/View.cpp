@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 
+#include "Platform/UIKit/Device.h"
 #include "Platform/UIKit/GestureRecognizer.h"
 #include "Platform/UIKit/ViewAnimationRegistry.h"
 #include "Platform/UIKit/ViewController.h"
@@ -25,6 +27,13 @@ const LayerPtr& View::layerPtr() const {
     auto cell = selfCell_;
     layer_->setRemoveAllAnimationsHook([cell] {
       if (*cell) ViewAnimationRegistry::shared().cancelAnimations(**cell);
+    });
+    layer_->setDrawHook([cell] {
+      // The view is never const itself; layers reach it through this cell.
+      if (!*cell) return;
+      auto* view = const_cast<View*>(*cell);
+      view->needsDisplay_ = false;
+      view->drawRect(view->bounds());
     });
   }
   return layer_;
@@ -687,6 +696,44 @@ void View::removeGestureRecognizer(const std::shared_ptr<GestureRecognizer>& g) 
   if (it == gestures_.end()) return;
   gestures_.erase(it);
   g->setView(nullptr);
+}
+
+// ---- traits ----
+
+TraitCollection View::traitCollection() const {
+  const auto& device = Device::current();
+  TraitCollection t;
+  t.userInterfaceStyle = UserInterfaceStyle::kLight;
+  t.verticalSizeClass = UserInterfaceSizeClass::kRegular;
+  t.horizontalSizeClass =
+      device.model == "iPad" ? UserInterfaceSizeClass::kRegular : UserInterfaceSizeClass::kCompact;
+  std::vector<const View*> chain{this};
+  for (auto v = superview(); v; v = v->superview()) chain.push_back(v.get());
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) t = (*it)->traitOverride_.over(t);
+  return t;
+}
+
+void View::setOverrideTraitCollection(const TraitCollection& traits) {
+  std::vector<std::pair<View*, TraitCollection>> before;
+  std::function<void(View&)> collect = [&](View& v) {
+    before.emplace_back(&v, v.traitCollection());
+    for (const auto& sub : v.subviews_) collect(*sub);
+  };
+  collect(*this);
+  traitOverride_ = traits;
+  // The views stay alive: the subtree is owned by the receiver, which the
+  // caller holds.
+  for (const auto& [view, previous] : before) {
+    if (view->traitCollection() == previous) continue;
+    view->traitCollectionDidChange(previous);
+    if (auto vc = view->owningViewController()) vc->traitCollectionDidChange(previous);
+  }
+}
+
+void View::setOverrideUserInterfaceStyle(UserInterfaceStyle style) {
+  TraitCollection t = traitOverride_;
+  t.userInterfaceStyle = style;
+  setOverrideTraitCollection(t);
 }
 
 ImagePtr View::snapshotImage() const {

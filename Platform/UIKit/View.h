@@ -24,6 +24,7 @@
 #include "Platform/UIKit/LayoutAnchor.h"
 #include "Platform/UIKit/LayoutConstraint.h"
 #include "Platform/UIKit/Responder.h"
+#include "Platform/UIKit/TraitCollection.h"
 
 namespace uikit {
 
@@ -33,7 +34,21 @@ class ViewController;
 class GestureRecognizer;
 using ViewPtr = std::shared_ptr<View>;
 
-enum class ContentMode { kScaleToFill, kScaleAspectFit, kScaleAspectFill, kRedraw, kCenter, kTop, kBottom, kLeft, kRight };
+enum class ContentMode {
+  kScaleToFill,
+  kScaleAspectFit,
+  kScaleAspectFill,
+  kRedraw,
+  kCenter,
+  kTop,
+  kBottom,
+  kLeft,
+  kRight,
+  kTopLeft,
+  kTopRight,
+  kBottomLeft,
+  kBottomRight,
+};
 
 enum AutoresizingMask : unsigned {
   kAutoresizingNone = 0,
@@ -57,6 +72,25 @@ enum AnimationOptions : unsigned {
   kAnimationCurveLinear = 3 << 16,
   kAnimationTransitionCrossDissolve = 5 << 20,
 };
+
+// What an accessibility element is, as flags.
+enum AccessibilityTraits : unsigned {
+  kAccessibilityTraitNone = 0,
+  kAccessibilityTraitButton = 1 << 0,
+  kAccessibilityTraitLink = 1 << 1,
+  kAccessibilityTraitImage = 1 << 2,
+  kAccessibilityTraitSelected = 1 << 3,
+  kAccessibilityTraitStaticText = 1 << 4,
+  kAccessibilityTraitHeader = 1 << 5,
+  kAccessibilityTraitNotEnabled = 1 << 6,
+  kAccessibilityTraitPlaysSound = 1 << 7,
+  kAccessibilityTraitStartsMediaSession = 1 << 8,
+  kAccessibilityTraitAdjustable = 1 << 9,
+};
+
+// Which way content is laid out; a button with kForceRightToLeft puts its
+// image after its title.
+enum class SemanticContentAttribute { kUnspecified, kPlayback, kSpatial, kForceLeftToRight, kForceRightToLeft };
 
 class View : public Responder {
  public:
@@ -88,14 +122,27 @@ class View : public Responder {
   void setBackgroundColor(std::optional<Color> color);
   // The tint colour: own, else the superview's, else the system blue.
   Color tintColor() const;
-  void setTintColor(std::optional<Color> color) { tintColor_ = std::move(color); }
+  // Overridable: a wrapper view passes its tint, content mode or interaction
+  // flag on to what it wraps.
+  virtual void setTintColor(std::optional<Color> color) { tintColor_ = std::move(color); }
   const std::optional<Color>& tintColorIfSet() const { return tintColor_; }
   bool clipsToBounds() const { return layer().masksToBounds; }
   void setClipsToBounds(bool clips) { layer().masksToBounds = clips; }
   ContentMode contentMode() const { return contentMode_; }
-  void setContentMode(ContentMode mode) { contentMode_ = mode; }
+  virtual void setContentMode(ContentMode mode) { contentMode_ = mode; }
   Layer& layer() const { return *layerPtr(); }
   const LayerPtr& layerPtr() const;
+
+  // Traits: the device's (a tablet regular both ways, a phone compact wide
+  // and regular high; light appearance) under the overrides of the view's
+  // ancestors and its own, the nearest specified trait winning.
+  TraitCollection traitCollection() const;
+  const TraitCollection& overrideTraitCollection() const { return traitOverride_; }
+  // Calls traitCollectionDidChange on every view of the subtree (and its
+  // controller) whose traits change by it.
+  void setOverrideTraitCollection(const TraitCollection& traits);
+  void setOverrideUserInterfaceStyle(UserInterfaceStyle style);
+  virtual void traitCollectionDidChange(const std::optional<TraitCollection>& previous) { (void)previous; }
 
   // Identity and interaction.
   long tag() const { return tag_; }
@@ -104,11 +151,17 @@ class View : public Responder {
   // the receiver included (it is checked first).
   ViewPtr viewWithTag(long tag);
   bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
-  void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
+  virtual void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
   const std::string& accessibilityIdentifier() const { return accessibilityIdentifier_; }
   void setAccessibilityIdentifier(std::string id) { accessibilityIdentifier_ = std::move(id); }
   const std::string& accessibilityLabel() const { return accessibilityLabel_; }
   void setAccessibilityLabel(std::string label) { accessibilityLabel_ = std::move(label); }
+  unsigned accessibilityTraits() const { return accessibilityTraits_; }
+  void setAccessibilityTraits(unsigned traits) { accessibilityTraits_ = traits; }
+  bool isAccessibilityElement() const { return isAccessibilityElement_; }
+  void setIsAccessibilityElement(bool element) { isAccessibilityElement_ = element; }
+  SemanticContentAttribute semanticContentAttribute() const { return semanticContentAttribute_; }
+  void setSemanticContentAttribute(SemanticContentAttribute a) { semanticContentAttribute_ = a; }
   unsigned autoresizingMask() const { return autoresizingMask_; }
   void setAutoresizingMask(unsigned mask) { autoresizingMask_ = mask; }
 
@@ -141,12 +194,17 @@ class View : public Responder {
 
   // Layout.
   virtual void layoutSubviews();
-  // Layout is never deferred here (layoutIfNeeded always lays out) and
-  // nothing is drawn, so these requests have nothing to record.
+  // Layout is never deferred here (layoutIfNeeded always lays out), so this
+  // request has nothing to record.
   void setNeedsLayout() {}
   // Lays out the subtree now.
   void layoutIfNeeded();
-  void setNeedsDisplay() {}
+  // Marks the content as stale until the layer is next rendered.
+  void setNeedsDisplay() { needsDisplay_ = true; }
+  bool needsDisplay() const { return needsDisplay_; }
+  // Draws the view's content into the current graphics context (see
+  // GraphicsContext::current); called when its layer is rendered.
+  virtual void drawRect(const Rect& rect) { (void)rect; }
   virtual Size intrinsicContentSize() const { return {kNoIntrinsicMetric, kNoIntrinsicMetric}; }
   // The intrinsic size when the width may not exceed maxWidth (<= 0: free).
   virtual Size intrinsicContentSizeForWidth(double maxWidth) const {
@@ -259,6 +317,11 @@ class View : public Responder {
   std::string accessibilityIdentifier_;
   std::string accessibilityLabel_;
   unsigned autoresizingMask_ = kAutoresizingNone;
+  unsigned accessibilityTraits_ = kAccessibilityTraitNone;
+  bool isAccessibilityElement_ = false;
+  SemanticContentAttribute semanticContentAttribute_ = SemanticContentAttribute::kUnspecified;
+  TraitCollection traitOverride_;
+  bool needsDisplay_ = false;
   std::weak_ptr<View> superview_;
   std::vector<ViewPtr> subviews_;
   std::weak_ptr<ViewController> viewController_;

@@ -103,6 +103,50 @@ std::shared_ptr<ViewController> ViewController::presentedViewController() const 
   return nullptr;
 }
 
+// Where present() on the receiver would present.
+ViewController* ViewController::presentationHost() {
+  ViewController* host = this;
+  if (parentViewController() && !definesPresentationContext) {
+    auto p = parentViewController();
+    while (!p->definesPresentationContext) {
+      auto up = p->parentViewController();
+      if (!up) break;
+      p = up;
+    }
+    host = p.get();
+  }
+  return host;
+}
+
+bool ViewController::transitionRunning() const {
+  return beingPresented_ || beingDismissed_ || (presented_ && (presented_->beingPresented_ || presented_->beingDismissed_));
+}
+
+void ViewController::whenTransitionEnds(std::function<void()> block) {
+  if (!block) return;
+  if (transitionRunning()) {
+    transitionEndBlocks_.push_back(std::move(block));
+    return;
+  }
+  auto host = presentationHost();
+  if (host->transitionRunning()) {
+    host->transitionEndBlocks_.push_back(std::move(block));
+    return;
+  }
+  block();
+}
+
+// Blocks wait on while a transition (one the completion started, say) runs.
+// The presented controller's blocks run before its presenter's, so that a
+// dismissal they start holds back what the presenter waits to present.
+void ViewController::runTransitionEndBlocks() {
+  if (transitionRunning() || transitionEndBlocks_.empty()) return;
+  auto keep = sharedAs<ViewController>();
+  auto blocks = std::move(transitionEndBlocks_);
+  transitionEndBlocks_.clear();
+  for (auto& b : blocks) b();
+}
+
 std::shared_ptr<Responder> ViewController::nextResponder() const {
   if (view_) {
     if (auto s = view_->superview()) return s;
@@ -266,6 +310,8 @@ void ViewController::finishPresentation(const ViewControllerPtr& vc, bool comple
     if (fullScreen) endAppearanceTransition();
     if (animator) animator->animationEnded(true);
     if (completion) completion();
+    vc->runTransitionEndBlocks();
+    runTransitionEndBlocks();
     return;
   }
   // A cancelled presentation leaves things as they were.
@@ -284,6 +330,8 @@ void ViewController::finishPresentation(const ViewControllerPtr& vc, bool comple
   presented_ = nullptr;
   vc->presenting_.reset();
   if (animator) animator->animationEnded(false);
+  vc->runTransitionEndBlocks();
+  runTransitionEndBlocks();
 }
 
 bool ViewController::dismiss(bool animated, std::function<void()> completion) {
@@ -358,6 +406,8 @@ void ViewController::finishDismissal(const ViewControllerPtr& vc, bool completed
       endAppearanceTransition();
     }
     if (animator) animator->animationEnded(false);
+    vc->runTransitionEndBlocks();
+    runTransitionEndBlocks();
     return;
   }
   if (vc->view_) vc->view_->removeFromSuperview();
@@ -372,6 +422,8 @@ void ViewController::finishDismissal(const ViewControllerPtr& vc, bool completed
   vc->presenting_.reset();
   if (animator) animator->animationEnded(true);
   if (completion) completion();
+  vc->runTransitionEndBlocks();
+  runTransitionEndBlocks();
 }
 
 void ViewController::tearDownPresentations() {
@@ -390,6 +442,13 @@ void ViewController::tearDownPresentations() {
   vc->beingDismissed_ = false;
   vc->presenting_.reset();
   presented_ = nullptr;
+  vc->runTransitionEndBlocks();
+  runTransitionEndBlocks();
+}
+
+void ViewController::setNeedsStatusBarAppearanceUpdate() {
+  auto v = viewIfLoaded();
+  if (auto w = v ? v->window() : nullptr) w->updateStatusBarAppearance();
 }
 
 }  // namespace uikit

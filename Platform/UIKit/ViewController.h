@@ -58,6 +58,11 @@ class ViewController : public Responder {
   virtual void viewDidDisappear(bool animated) { (void)animated; }
   virtual void viewWillLayoutSubviews() {}
   virtual void viewDidLayoutSubviews() {}
+  virtual bool prefersStatusBarHidden() const { return false; }
+  // The window re-reads the status bar preference now.
+  void setNeedsStatusBarAppearanceUpdate();
+  // The traits of the root view changed (see View::traitCollection).
+  virtual void traitCollectionDidChange(const std::optional<TraitCollection>& previous) { (void)previous; }
   virtual void awakeFromNib() {}
   // Where the screen stands in its appearance cycle.
   enum class Appearance { kDisappeared, kAppearing, kAppeared, kDisappearing };
@@ -107,6 +112,12 @@ class ViewController : public Responder {
   std::shared_ptr<ViewController> presentedViewController() const;
   std::shared_ptr<ViewController> presentingViewController() const;
   std::shared_ptr<PresentationController> presentationController();
+  // Runs block once the presentation or dismissal running in the receiver's
+  // presentation context (or of the receiver itself) has ended, completed or
+  // cancelled, after that transition's own completion and when that did not
+  // start another; at once when none runs. What is refused during a
+  // transition, such as presenting, can wait for it this way.
+  void whenTransitionEnds(std::function<void()> block);
   bool isBeingPresented() const { return beingPresented_; }
   bool isBeingDismissed() const { return beingDismissed_; }
   bool isMovingToParentViewController() const { return movingToParent_; }
@@ -142,6 +153,9 @@ class ViewController : public Responder {
                        const AnimatorPtr& animator, std::function<void()> completion);
   // Removes the whole presented chain at once, without callbacks' completions.
   void tearDownPresentations();
+  ViewController* presentationHost();
+  bool transitionRunning() const;
+  void runTransitionEndBlocks();
 
   std::shared_ptr<View> view_;
   std::shared_ptr<View> preparedView_;
@@ -157,6 +171,7 @@ class ViewController : public Responder {
   ViewControllerPtr presented_;
   std::weak_ptr<ViewController> presenting_;
   std::shared_ptr<PresentationController> presentationController_;
+  std::vector<std::function<void()>> transitionEndBlocks_;
   bool beingPresented_ = false;
   bool beingDismissed_ = false;
   bool movingToParent_ = false;

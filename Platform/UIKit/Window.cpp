@@ -2,6 +2,7 @@
 
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/Device.h"
+#include "Platform/UIKit/NavigationController.h"
 #include "Platform/UIKit/WindowScene.h"
 #include "Platform/UIKit/ViewController.h"
 
@@ -64,5 +65,19 @@ void Window::makeKeyWindow() {
 bool Window::isKeyWindow() const { return Application::shared().keyWindow().get() == this; }
 
 EdgeInsets Window::safeAreaInsets() const { return Device::current().safeAreaInsets; }
+
+void Window::updateStatusBarAppearance() {
+  auto top = root_;
+  while (top) {
+    if (auto presented = top->presentedViewController(); presented && !presented->isBeingDismissed()) {
+      top = presented;
+    } else if (auto nav = std::dynamic_pointer_cast<NavigationController>(top); nav && nav->topViewController()) {
+      top = nav->topViewController();
+    } else {
+      break;
+    }
+  }
+  statusBarHidden_ = top && top->prefersStatusBarHidden();
+}
 
 }  // namespace uikit

@@ -31,9 +31,16 @@ class Window : public View {
 
   EdgeInsets safeAreaInsets() const override;
 
+  // The status bar shows what the screen on top prefers (the top of the
+  // presented chain, and of a navigation stack), read when a screen asks for
+  // an appearance update.
+  bool isStatusBarHidden() const { return statusBarHidden_; }
+  void updateStatusBarAppearance();
+
  private:
   std::shared_ptr<ViewController> root_;
   std::weak_ptr<WindowScene> scene_;
+  bool statusBarHidden_ = false;
 };
 
 }  // namespace uikit

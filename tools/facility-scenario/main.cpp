@@ -35,6 +35,7 @@
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/Console/ConsoleDriver.h"
+#include "Platform/VisionKit/ScanCommand.h"
 #include "ReplyScript.h"
 #include "StateSeeder.h"
 #include "tests/support/FacilityTestServer.h"
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
   (void)platform::UserDefaults::standard().setString(server.baseURL(), UserDefaultsKey::serverUrl.value);
 
   uikit::ConsoleDriver driver(std::cout, nullptr, clock);
+  (void)visionkit::ScanCommand::registerWith(driver);
   std::mutex verdictsMu;
   std::vector<std::string> verdicts;
   std::unique_ptr<corebluetooth::SimulatedReaders> readers;

@@ -3,15 +3,20 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <sstream>
+#include <vector>
 
+#include "Platform/Foundation/DateFormatter.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/UIKit/AlertController.h"
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/Button.h"
 #include "Platform/UIKit/CollectionView.h"
+#include "Platform/UIKit/DatePicker.h"
 #include "Platform/UIKit/Console/ScreenPrinter.h"
 #include "Platform/UIKit/GestureRecognizer.h"
+#include "Platform/UIKit/InfiniteScrollingView.h"
 #include "Platform/UIKit/Label.h"
 #include "Platform/UIKit/NavigationController.h"
 #include "Platform/UIKit/PickerView.h"
@@ -72,6 +77,29 @@ bool tapItem(CollectionView& grid, const IndexPath& path) {
   return was && std::find(selected.begin(), selected.end(), path) == selected.end();
 }
 
+struct BuiltIn {
+  const char* name;
+  const char* help;
+};
+
+constexpr BuiltIn kBuiltIns[] = {
+    {"tap", "tap <label or id>      taps a button, bar button, \"Back\", tappable view or cell"},
+    {"type", "type <field> <text>    types text into the field named by id or placeholder"},
+    {"select", "select <list> <row>    picks a row of a list, or of a field's picker wheel(s) or date"},
+    {"refresh", "refresh <view>         pulls the scroll view down"},
+    {"more", "more <view>            scrolls the scroll view to its end for the next page"},
+    {"alert", "alert <action title>   presses the action of the alert on screen"},
+    {"wait", "wait <seconds>         lets the run loop's clock move on"},
+    {"dump", "dump                   prints the screen tree"},
+    {"expect", "expect <text>          passes when the previous command's output holds the text"},
+    {"help", "help                   lists the commands"},
+    {"quit", "quit                   ends the session"},
+};
+
+bool isBuiltIn(const std::string& name) {
+  return std::any_of(std::begin(kBuiltIns), std::end(kBuiltIns), [&](const BuiltIn& b) { return name == b.name; });
+}
+
 std::string labelText(View& v) {
   if (auto l = dynamic_cast<Label*>(&v)) return l->text().value_or("");
   return "";
@@ -123,6 +151,22 @@ bool ConsoleDriver::wait(double seconds) {
   return clock_->runFor(seconds, kSettleLimit) || stopUnsettled();
 }
 
+bool ConsoleDriver::addCommand(const std::string& name, const std::string& help, Command run) {
+  if (name.empty() || name.find_first_of(" \t\r\n") != std::string::npos || name[0] == '#' || !run ||
+      isBuiltIn(name)) {
+    return false;
+  }
+  commands_[name] = Registered{help, std::move(run)};
+  return true;
+}
+
+std::string ConsoleDriver::help() const {
+  std::string text;
+  for (const auto& b : kBuiltIns) text += std::string(b.help) + "\n";
+  for (const auto& [name, c] : commands_) text += (c.help.empty() ? name : c.help) + "\n";
+  return text;
+}
+
 std::string ConsoleDriver::dump() const {
   auto w = window();
   return w ? ScreenPrinter::print(*w) : std::string("screen: none\n");
@@ -153,6 +197,10 @@ bool ConsoleDriver::execute(const std::string& line) {
     ok = select(list, row);
   } else if (command == "refresh") {
     ok = refresh(rest);
+  } else if (command == "more") {
+    ok = more(rest);
+  } else if (command == "help") {
+    print(help());
   } else if (command == "alert") {
     ok = pressAlert(rest);
   } else if (command == "wait") {
@@ -163,6 +211,10 @@ bool ConsoleDriver::execute(const std::string& line) {
       return true;
     }
     return wait(s);
+  } else if (auto c = commands_.find(command); c != commands_.end()) {
+    // A copy: the command may register or replace commands while it runs.
+    Command run = c->second.run;
+    ok = run(*this, rest);
   } else {
     fail("unknown command \"" + command + "\"");
     return true;
@@ -375,14 +427,46 @@ bool ConsoleDriver::select(const std::string& list, const std::string& row) {
   return false;
 }
 
-// A person taps the field, turns its wheel to the row and presses Done.
+namespace {
+
+// A date picker's pick typed as its field shows it: "dd/MM/yyyy" for a date,
+// "HH:mm" for a time (either for date and time).
+std::optional<double> typedDate(const DatePicker& picker, const std::string& text) {
+  std::vector<std::string> formats;
+  if (picker.datePickerMode != DatePickerMode::kTime) formats.push_back("dd/MM/yyyy");
+  if (picker.datePickerMode != DatePickerMode::kDate) formats.push_back("HH:mm");
+  for (const auto& format : formats) {
+    if (auto date = platform::DateFormatter(format).dateFromString(text)) return date->secondsSince1970;
+  }
+  return std::nullopt;
+}
+
+// A wheel's row by number, else by its title.
+long wheelRow(const PickerView& picker, long component, const std::string& row) {
+  const long rows = picker.numberOfRowsInComponent(component);
+  if (!row.empty() && row.size() < 10 && row.find_first_not_of("0123456789") == std::string::npos) {
+    const long index = std::stol(row);
+    if (index < rows) return index;
+  }
+  for (long r = 0; r < rows; ++r) {
+    if (picker.titleForRow(r, component) == row) return r;
+  }
+  return -1;
+}
+
+}  // namespace
+
+// A person taps the field, turns its wheel (or each of its wheels, or its
+// date picker) to the row and presses Done; a wheel input without a bar is
+// closed by ending the edit.
 bool ConsoleDriver::selectInPicker(const std::shared_ptr<View>& root, const std::string& name, const std::string& row) {
   auto field = std::dynamic_pointer_cast<TextField>(findView(root, [&](View& v) {
     auto f = dynamic_cast<TextField*>(&v);
     return f && (v.accessibilityIdentifier() == name || f->placeholder() == name);
   }));
   auto picker = field ? std::dynamic_pointer_cast<PickerView>(field->inputView) : nullptr;
-  if (!picker) {
+  auto datePicker = field ? std::dynamic_pointer_cast<DatePicker>(field->inputView) : nullptr;
+  if (!picker && !datePicker) {
     fail(field ? "field \"" + name + "\" has no picker wheel" : "no list named \"" + name + "\"");
     return false;
   }
@@ -394,48 +478,64 @@ bool ConsoleDriver::selectInPicker(const std::shared_ptr<View>& root, const std:
     fail("field \"" + name + "\" does not begin editing");
     return false;
   }
-  const long rows = picker->numberOfRowsInComponent(0);
-  long index = -1;
-  if (!row.empty() && row.size() < 10 && row.find_first_not_of("0123456789") == std::string::npos) {
-    index = std::stol(row);
-  }
-  if (index < 0 || index >= rows) {
-    index = -1;
-    for (long r = 0; r < rows && index < 0; ++r) {
-      if (picker->titleForRow(r, 0) == row) index = r;
+  if (datePicker) {
+    auto date = typedDate(*datePicker, row);
+    if (!date) {
+      fail("\"" + row + "\" is not a date or time for \"" + name + "\" (dd/MM/yyyy or HH:mm)");
+      return false;
     }
-  }
-  if (index < 0 || !picker->userSelectRow(index, 0)) {
-    fail("no row \"" + row + "\" in the picker of \"" + name + "\"");
-    return false;
+    datePicker->userSelectDate(*date);
+  } else {
+    // Several wheels: one row for each, separated by blanks.
+    const long wheels = picker->numberOfComponents();
+    std::vector<std::string> rows;
+    if (wheels > 1) {
+      std::istringstream words(row);
+      for (std::string word; words >> word;) rows.push_back(word);
+    } else {
+      rows.push_back(row);
+    }
+    if (static_cast<long>(rows.size()) != std::max(1L, wheels)) {
+      fail("the picker of \"" + name + "\" has " + std::to_string(wheels) + " wheels: give one row for each");
+      return false;
+    }
+    for (long c = 0; c < static_cast<long>(rows.size()); ++c) {
+      const long index = wheelRow(*picker, c, rows[static_cast<std::size_t>(c)]);
+      if (index < 0 || !picker->userSelectRow(index, c)) {
+        fail("no row \"" + rows[static_cast<std::size_t>(c)] + "\" in the picker of \"" + name + "\"");
+        return false;
+      }
+    }
   }
   auto bar = std::dynamic_pointer_cast<Toolbar>(field->inputAccessoryView);
   auto done = bar ? bar->itemTitled("Done") : nullptr;
-  if (!done) {
-    fail("field \"" + name + "\" has no Done on its bar");
-    return false;
-  }
-  return done->press();
+  if (done) return done->press();
+  if (picker && picker->numberOfComponents() > 1) return field->resignFirstResponder();
+  fail("field \"" + name + "\" has no Done on its bar");
+  return false;
 }
 
-bool ConsoleDriver::refresh(const std::string& target) {
+std::shared_ptr<ScrollView> ConsoleDriver::scrollViewNamed(const std::string& target) {
   auto w = window();
   auto shown = w ? ScreenPrinter::shownController(*w) : nullptr;
   if (!shown) {
     fail("no screen");
-    return false;
+    return nullptr;
   }
   if (ScreenPrinter::visibleAlert(*w)) {
     fail("an alert is on screen; use alert <action title>");
-    return false;
+    return nullptr;
   }
   auto scroll = std::dynamic_pointer_cast<ScrollView>(findView(shown->view(), [&](View& v) {
     return dynamic_cast<ScrollView*>(&v) && v.accessibilityIdentifier() == target;
   }));
-  if (!scroll) {
-    fail("no scroll view named \"" + target + "\"");
-    return false;
-  }
+  if (!scroll) fail("no scroll view named \"" + target + "\"");
+  return scroll;
+}
+
+bool ConsoleDriver::refresh(const std::string& target) {
+  auto scroll = scrollViewNamed(target);
+  if (!scroll) return false;
   if (auto control = scroll->refreshControl()) {
     if (!control->isEnabled() || control->isRefreshing()) {
       fail("\"" + target + "\" is refreshing already or its refresh control is not enabled");
@@ -454,6 +554,22 @@ bool ConsoleDriver::refresh(const std::string& target) {
   }
   fail("\"" + target + "\" has no refresh control or pull-to-refresh");
   return false;
+}
+
+bool ConsoleDriver::more(const std::string& target) {
+  auto scroll = scrollViewNamed(target);
+  if (!scroll) return false;
+  auto infinite = scroll->infiniteScrollingView();
+  if (!infinite || !scroll->showsInfiniteScrolling || !infinite->enabled) {
+    fail("\"" + target + "\" has no infinite scrolling to load more");
+    return false;
+  }
+  if (infinite->state() == InfiniteScrollingState::kLoading) {
+    fail("\"" + target + "\" is loading already");
+    return false;
+  }
+  scroll->triggerInfiniteScrolling();
+  return true;
 }
 
 bool ConsoleDriver::pressAlert(const std::string& title) {

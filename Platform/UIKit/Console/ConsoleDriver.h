@@ -7,13 +7,19 @@
 //                          then presses the Done of the field's bar
 //   refresh <view>         pulls the scroll view by id down: its refresh control
 //                          or its pull-to-refresh
+//   more <view>            scrolls the scroll view by id to its end: its
+//                          infinite scrolling loads the next page
 //   alert <action title>   presses the action of the alert on screen
 //   wait <seconds>         lets the run loop's clock move on
 //   dump                   prints the screen tree (see ScreenPrinter)
 //   expect <text>          passes when the output since the previous command
 //                          (tree, error and verdict lines) contains the text;
 //                          otherwise prints the tree and stops the run
+//   help                   lists the commands, registered ones included
 //   quit                   ends the session
+//
+// A program or tool adds its own commands with addCommand (a simulated
+// camera's "scan", say); they run when a line's first word names them.
 //
 // After every command the run loop runs what is ready now. With a manual
 // clock "wait" advances it; with the wall clock it pumps for that long. With
@@ -21,7 +27,9 @@
 // wall time fails the command and stops the run.
 #pragma once
 
+#include <functional>
 #include <istream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -31,6 +39,7 @@
 
 namespace uikit {
 
+class ScrollView;
 class View;
 class Window;
 
@@ -41,6 +50,16 @@ class ConsoleDriver {
                 std::shared_ptr<platform::ManualClock> clock = nullptr);
 
   static constexpr double kSettleLimit = 5.0;
+
+  // A registered command: gets the rest of the line; false counts as a
+  // failed command. The run loop settles after it as after a built-in one.
+  using Command = std::function<bool(ConsoleDriver&, const std::string& args)>;
+  // Registers name (one word) with its help line. A built-in name, an empty
+  // or spaced name or an empty command is refused (false); registering a name
+  // again replaces the earlier registration.
+  bool addCommand(const std::string& name, const std::string& help, Command run);
+  // The help lines: built-in ones first, then registered ones by name.
+  std::string help() const;
 
   // Runs one command line; false after quit or when the run stopped.
   bool execute(const std::string& line);
@@ -61,7 +80,11 @@ class ConsoleDriver {
   bool type(const std::string& field, const std::string& text);
   bool select(const std::string& list, const std::string& row);
   bool selectInPicker(const std::shared_ptr<View>& root, const std::string& field, const std::string& row);
+  // The scroll view by id on the shown screen; fails (none) without one or
+  // while an alert is up.
+  std::shared_ptr<ScrollView> scrollViewNamed(const std::string& target);
   bool refresh(const std::string& target);
+  bool more(const std::string& target);
   bool expect(const std::string& text);
   bool pressAlert(const std::string& title);
   bool wait(double seconds);
@@ -77,6 +100,11 @@ class ConsoleDriver {
   bool stopped_ = false;
   mutable std::mutex outputMu_;
   std::string output_;  // since the previous command, for expect
+  struct Registered {
+    std::string help;
+    Command run;
+  };
+  std::map<std::string, Registered> commands_;
 };
 
 }  // namespace uikit

@@ -35,13 +35,19 @@ std::string quote(const std::string& s) {
   return out + "\"";
 }
 
+// An image by its asset name; an unnamed one by its pixel size.
+std::string imageText(const Image& i) {
+  if (!i.name().empty()) return i.name();
+  return "bitmap " + std::to_string(i.pixelWidth()) + "\u00d7" + std::to_string(i.pixelHeight());
+}
+
 std::string details(const View& v) {
   std::string d;
   if (auto l = dynamic_cast<const Label*>(&v)) {
     if (auto t = l->text(); t && !t->empty()) d += " " + quote(*t);
   } else if (auto b = dynamic_cast<const Button*>(&v)) {
     if (auto t = b->currentTitle(); t && !t->empty()) d += " " + quote(*t);
-    if (auto i = b->currentImage()) d += " image=" + (i->name().empty() ? std::string("bitmap") : i->name());
+    if (auto i = b->currentImage()) d += " image=" + imageText(*i);
     if (b->isSelected()) d += " selected";
   } else if (auto f = dynamic_cast<const TextField*>(&v)) {
     if (auto p = f->placeholder()) d += " placeholder=" + quote(*p);
@@ -51,7 +57,7 @@ std::string details(const View& v) {
   } else if (auto tv = dynamic_cast<const TextView*>(&v)) {
     d += " text=" + quote(tv->text());
   } else if (auto iv = dynamic_cast<const ImageView*>(&v)) {
-    if (auto i = iv->image()) d += " image=" + (i->name().empty() ? std::string("bitmap") : i->name());
+    if (auto i = iv->image()) d += " image=" + imageText(*i);
   } else if (auto s = dynamic_cast<const Switch*>(&v)) {
     d += s->isOn() ? " on" : " off";
   } else if (auto seg = dynamic_cast<const SegmentedControl*>(&v)) {

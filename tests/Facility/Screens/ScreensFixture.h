@@ -65,6 +65,8 @@ class ScreensFixture : public ::testing::Test {
     // every appearance; a bare success changes nothing stored.
     server_.setJsonReply("/api/User/Dashboard", R"({"IsSuccess":true})");
     server_.setJsonReply("/api/User/BaseVisitor", R"({"IsSuccess":true})");
+    // Likewise the facility dashboard's location list: none, so no tiles.
+    server_.setJsonReply("/api/FacilityAdmin/BaseFacility", R"({"IsSuccess":true})");
     loaderCalls_.clear();
     UserDefaultsAccess::setValue(platform::Value(server_.baseURL()), UserDefaultsKey::serverUrl);
     ViewModelLoader::observer() = [this](ViewModelLoader::Call call) {

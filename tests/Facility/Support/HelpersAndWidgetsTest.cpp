@@ -63,6 +63,18 @@ TEST_F(HelpersTest, PhoneCharactersAndTimeWords) {
   EXPECT_EQ(TimeWords::rawValue(Time::DaysAgo), "days ago");
 }
 
+TEST_F(HelpersTest, EmailMustMatchAsAWhole) {
+  for (const char* ok : {"a@b.co", "A.B_c%d+e-f@x-y.example.io", "9@9.ab"}) {
+    EXPECT_TRUE(StringHelpers::isValidEmail(ok)) << ok;
+  }
+  // A match inside the text is not enough: the whole of it must match.
+  for (const char* bad : {"", "a@b.c", "a@bco", "@b.co", "a b@c.de", " a@b.co", "a@b.co ", "a@b.co\nx",
+                          "a@b.c0", "a@@b.co", "\xc3\xa9@b.co"}) {
+    EXPECT_FALSE(StringHelpers::isValidEmail(bad)) << bad;
+  }
+  EXPECT_FALSE(StringHelpers::isValidEmail(std::string_view("a@b.co\0x", 8))) << "an embedded NUL";
+}
+
 TEST_F(HelpersTest, ColoursAndAliases) {
   EXPECT_EQ(AppColor::darkBlue(), uikit::Color::rgb255(0, 73, 118));
   EXPECT_EQ(&AppColor::gray(), &AppColor::gray112());

@@ -8,6 +8,7 @@
 #include "Platform/UIKit/AlertController.h"
 #include "Platform/UIKit/Button.h"
 #include "Platform/UIKit/Console/ConsoleDriver.h"
+#include "Platform/UIKit/InfiniteScrollingView.h"
 #include "Platform/UIKit/Label.h"
 #include "Platform/UIKit/NavigationController.h"
 #include "Platform/UIKit/PickerView.h"
@@ -192,6 +193,9 @@ class PullScreen : public ViewController, public PickerViewDataSource, public Pi
     withPull->addPullToRefreshWithActionHandler([weak] {
       if (auto self = weak.lock()) self->status->setText("doors " + std::to_string(++self->doorPulls));
     });
+    withPull->addInfiniteScrollingWithActionHandler([weak] {
+      if (auto self = weak.lock()) self->status->setText("page " + std::to_string(++self->pages));
+    });
     plain = std::make_shared<ScrollView>(Rect(0, 300, 390, 100));
     plain->setAccessibilityIdentifier("plain");
     floor = std::make_shared<TextField>(Rect(16, 420, 300, 40));
@@ -222,7 +226,7 @@ class PullScreen : public ViewController, public PickerViewDataSource, public Pi
   std::shared_ptr<ScrollView> withControl, withPull, plain;
   std::shared_ptr<TextField> floor, bare;
   std::shared_ptr<PickerView> picker;
-  int newsPulls = 0, doorPulls = 0;
+  int newsPulls = 0, doorPulls = 0, pages = 0;
 };
 
 TEST_F(ConsoleDriverTest, RefreshPullsTheNamedListOncePerPull) {
@@ -366,6 +370,81 @@ TEST_F(ConsoleDriverTest, ARunThatDoesNotSettleFails) {
   clock->runUntilIdle();
   EXPECT_TRUE(driver.stopped());
   EXPECT_EQ(out.str(), "error: the run did not settle within 5 s\n");
+}
+
+// "more" asks the list's infinite scrolling for the next page, once per
+// finished page, and names what cannot scroll for more.
+TEST_F(ConsoleDriverTest, MoreLoadsTheNextPageOfTheNamedList) {
+  auto screen = std::make_shared<PullScreen>();
+  show(screen);
+  std::ostringstream out;
+  ConsoleDriver driver(out, window, clock);
+  struct Step {
+    const char* command;
+    const char* status;
+    const char* error;
+  };
+  const Step steps[] = {
+      {"more doors", "page 1", ""},
+      {"more doors", "page 1", "error: \"doors\" is loading already\n"},
+      {"more news", "page 1", "error: \"news\" has no infinite scrolling to load more\n"},
+      {"more shelf", "page 1", "error: no scroll view named \"shelf\"\n"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.command);
+    out.str("");
+    EXPECT_TRUE(driver.execute(step.command));
+    EXPECT_EQ(screen->status->text().value_or(""), step.status);
+    EXPECT_EQ(out.str(), step.error);
+  }
+  screen->withPull->infiniteScrollingView()->stopAnimating();
+  EXPECT_TRUE(driver.execute("more doors"));
+  EXPECT_EQ(screen->pages, 2);
+  // The list that ran out of pages turns its infinite scrolling off.
+  screen->withPull->infiniteScrollingView()->stopAnimating();
+  screen->withPull->showsInfiniteScrolling = false;
+  out.str("");
+  EXPECT_TRUE(driver.execute("more doors"));
+  EXPECT_EQ(screen->pages, 2);
+  EXPECT_EQ(out.str(), "error: \"doors\" has no infinite scrolling to load more\n");
+}
+
+// A registered command gets the rest of its line, prints where expect sees
+// it, fails like a built-in one when it refuses, and is listed by help; it
+// cannot take a built-in name.
+TEST_F(ConsoleDriverTest, RegisteredCommandsRunBesideTheBuiltInOnes) {
+  auto screen = std::make_shared<SampleScreen>();
+  show(screen);
+  std::ostringstream out;
+  ConsoleDriver driver(out, window, clock);
+  std::vector<std::string> heard;
+  EXPECT_TRUE(driver.addCommand("say", "say <words>            shows the words in the status line",
+                                [&](ConsoleDriver& d, const std::string& args) {
+                                  heard.push_back(args);
+                                  if (args.empty()) return false;
+                                  screen->status->setText(args);
+                                  d.note("said " + args);
+                                  return true;
+                                }));
+  const auto noop = [](ConsoleDriver&, const std::string&) { return true; };
+  for (const char* refused : {"tap", "expect", "more", "help", "quit", "", "two words", "#x"}) {
+    SCOPED_TRACE(refused);
+    EXPECT_FALSE(driver.addCommand(refused, "x", noop));
+  }
+  EXPECT_FALSE(driver.addCommand("empty", "x", nullptr));
+  std::istringstream script(
+      "say hello   there\n"
+      "expect said hello   there\n"
+      "say\n"
+      "help\n"
+      "expect say <words>\n"
+      "expect more <view>\n"
+      "tap Greet\n");
+  EXPECT_EQ(driver.run(script), 2);  // the empty say and the disabled button
+  EXPECT_EQ(heard, (std::vector<std::string>{"hello   there", ""}));
+  EXPECT_EQ(screen->status->text().value_or(""), "hello   there");
+  EXPECT_NE(out.str().find("error: \"say\" was refused\n"), std::string::npos);
+  EXPECT_FALSE(driver.stopped());
 }
 
 }  // namespace

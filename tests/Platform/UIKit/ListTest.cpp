@@ -1,10 +1,12 @@
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Platform/UIKit/CollectionView.h"
 #include "Platform/UIKit/InfiniteScrollingView.h"
 #include "Platform/UIKit/ListCells.h"
+#include "Platform/UIKit/PickerView.h"
 #include "Platform/UIKit/PullToRefreshView.h"
 #include "Platform/UIKit/TableView.h"
 #include "tests/Platform/UIKit/UIKitFixture.h"
@@ -204,6 +206,98 @@ TEST_F(ListTest, FlowLayoutDelegateSetsLineSpacingPerSection) {
   EXPECT_EQ(grid->frameForItemAtIndexPath({0, 4}), Rect(0, 120, 90, 90)) << "section 0: 30 between lines";
   EXPECT_EQ(grid->frameForItemAtIndexPath({1, 0}), Rect(0, 210, 90, 90)) << "sections meet without spacing";
   EXPECT_EQ(grid->frameForItemAtIndexPath({1, 4}), Rect(0, 310, 90, 90)) << "section 1: the layout's 10";
+}
+
+// A row whose content asks for a height of its own.
+class TallCell : public TableViewCell {
+ public:
+  using TableViewCell::TableViewCell;
+  double wanted = 0;
+
+ protected:
+  Size contentFittingSize(double maxWidth) const override { return {maxWidth, wanted}; }
+};
+
+class TallRows : public TableViewDataSource, public TableViewDelegate {
+ public:
+  std::vector<double> heights;
+  std::optional<double> fixedForRow2;
+  long tableViewNumberOfRowsInSection(TableView&, long) override { return static_cast<long>(heights.size()); }
+  std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView& t, const IndexPath& p) override {
+    auto cell = std::dynamic_pointer_cast<TallCell>(t.dequeueReusableCellWithIdentifier("Tall", p));
+    cell->wanted = heights[static_cast<std::size_t>(p.row)];
+    return cell;
+  }
+  double tableViewHeightForRowAtIndexPath(TableView&, const IndexPath& p) override {
+    return p.row == 2 && fixedForRow2 ? *fixedForRow2 : TableView::kAutomaticDimension;
+  }
+};
+
+TEST_F(ListTest, AutomaticRowsTakeTheirCellsFittingHeight) {
+  auto rows = std::make_shared<TallRows>();
+  rows->heights = {30, 120, 75, 0};
+  rows->fixedForRow2 = 20;
+  auto table = std::make_shared<TableView>(Rect(0, 0, 390, 600), TableViewStyle::kPlain);
+  table->registerClass("Tall", [] { return std::make_shared<TallCell>(TableViewCellStyle::kDefault, "Tall"); });
+  table->rowHeight = TableView::kAutomaticDimension;
+  table->estimatedRowHeight = 50;
+  table->setDataSource(rows);
+  table->setDelegate(rows);
+  table->layoutIfNeeded();
+  // Row 2's delegate height wins; a row that fits nothing takes the estimate.
+  EXPECT_EQ(table->rectForRowAtIndexPath({0, 0}), Rect(0, 0, 390, 30));
+  EXPECT_EQ(table->rectForRowAtIndexPath({0, 1}), Rect(0, 30, 390, 120));
+  EXPECT_EQ(table->rectForRowAtIndexPath({0, 2}), Rect(0, 150, 390, 20));
+  EXPECT_EQ(table->rectForRowAtIndexPath({0, 3}), Rect(0, 170, 390, 50));
+  EXPECT_EQ(table->contentSize().height, 220);
+  // Measuring hands its cells back: no more cells than rows on show.
+  EXPECT_EQ(table->reusePool().createdCount(), 4);
+
+  rows->heights[0] = 90;
+  table->reloadData();
+  EXPECT_EQ(table->contentSize().height, 280) << "a reload measures again";
+  EXPECT_EQ(table->cellForRowAtIndexPath({0, 1})->frame().height(), 120);
+}
+
+TEST_F(ListTest, ContentSizeObserversHearEachChangeWhileKept) {
+  auto rows = std::make_shared<Rows>(3);
+  auto table = makeTable(rows, 440);
+  std::vector<double> heard;
+  auto token = table->observeContentSize([&](Size size) { heard.push_back(size.height); });
+  table->reloadData();  // 3 rows of 44
+  rows->count = 5;
+  table->reloadData();
+  table->reloadData();  // the same size again: no change to hear
+  table->setContentSize({390, 10});
+  EXPECT_EQ(heard, (std::vector<double>{132, 220, 10}));
+  token.reset();
+  table->setContentSize({390, 20});
+  EXPECT_EQ(heard.size(), 3u) << "dropping the token removes the observer";
+
+  EXPECT_EQ(table->indicatorFlashCount(), 0);
+  table->flashScrollIndicators();
+  table->flashScrollIndicators();
+  EXPECT_EQ(table->indicatorFlashCount(), 2);
+}
+
+class Wheels : public PickerViewDataSource, public PickerViewDelegate {
+ public:
+  long numberOfComponentsInPickerView(PickerView&) override { return 3; }
+  long pickerViewNumberOfRowsInComponent(PickerView&, long) override { return 4; }
+  double pickerViewWidthForComponent(PickerView&, long component) override { return component == 1 ? 50 : -1; }
+};
+
+TEST_F(ListTest, PickerWheelWidthComesFromTheDelegateElseAnEqualShare) {
+  auto picker = std::make_shared<PickerView>();
+  picker->setFrame(Rect(0, 0, 300, 216));
+  EXPECT_EQ(picker->widthForComponent(0), 0) << "no wheels yet";
+  auto wheels = std::make_shared<Wheels>();
+  picker->setDataSource(wheels);
+  EXPECT_EQ(picker->widthForComponent(1), 100) << "no delegate: a third each";
+  picker->setDelegate(wheels);
+  EXPECT_EQ(picker->widthForComponent(0), 100);
+  EXPECT_EQ(picker->widthForComponent(1), 50);
+  EXPECT_EQ(picker->widthForComponent(3), 0) << "no such wheel";
 }
 
 TEST(ListCellsTest, SelectionOutsideTheCountsIsDropped) {

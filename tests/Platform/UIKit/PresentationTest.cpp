@@ -160,5 +160,78 @@ TEST_F(PresentationTest, CancelActionIsShownWhereThePlatformPutsIt) {
   }
 }
 
+// A screen inside a navigation controller whose presented screen is still
+// being dismissed: presenting at once is refused, presenting once the
+// dismissal ends works. A completion that starts another transition makes
+// the block wait for that one too.
+TEST_F(PresentationTest, ABlockWaitsForTheRunningTransitionInThePresentationContext) {
+  auto screen = std::make_shared<ViewController>();
+  auto nav = NavigationController::withRoot(screen);
+  show(nav);
+  std::vector<std::string> log;
+  screen->whenTransitionEnds([&] { log.push_back("idle"); });
+  EXPECT_EQ(log, (std::vector<std::string>{"idle"}));
+  log.clear();
+
+  auto scanner = std::make_shared<ViewController>();
+  ASSERT_TRUE(screen->present(scanner, true));
+  runFor(0.3);
+  ASSERT_TRUE(scanner->dismiss(true, [&] { log.push_back("dismissed"); }));
+  auto popup = std::make_shared<ViewController>();
+  EXPECT_FALSE(screen->present(popup, true));
+  screen->whenTransitionEnds([&] {
+    log.push_back("block");
+    EXPECT_TRUE(screen->present(popup, true, [&] { log.push_back("popup shown"); }));
+  });
+  runFor(0.29);
+  EXPECT_TRUE(log.empty());
+  runFor(0.01);
+  EXPECT_EQ(log, (std::vector<std::string>{"dismissed", "block"}));
+  // The block waits on the popup's presentation, which it started.
+  popup->whenTransitionEnds([&] { log.push_back("after popup"); });
+  runFor(0.3);
+  EXPECT_EQ(log, (std::vector<std::string>{"dismissed", "block", "popup shown", "after popup"}));
+  EXPECT_EQ(screen->presentedViewController(), popup);
+
+  // The dismissal's completion presents again: the block runs after that
+  // presentation, not between the two.
+  log.clear();
+  auto next = std::make_shared<ViewController>();
+  ASSERT_TRUE(popup->dismiss(true, [&] { EXPECT_TRUE(screen->present(next, true)); }));
+  screen->whenTransitionEnds([&] { log.push_back(screen->presentedViewController() == next && !next->isBeingPresented()
+                                                    ? "next shown" : "too early"); });
+  runFor(0.3);
+  EXPECT_TRUE(log.empty());
+  runFor(0.3);
+  EXPECT_EQ(log, (std::vector<std::string>{"next shown"}));
+}
+
+// Both wait on a presentation: the presented screen's block dismisses it,
+// then the presenter's block, held back by that dismissal, presents the
+// next screen once it has gone.
+TEST_F(PresentationTest, APresentedScreensBlocksRunBeforeItsPresenters) {
+  auto screen = std::make_shared<ViewController>();
+  show(screen);
+  auto scanner = std::make_shared<ViewController>();
+  auto popup = std::make_shared<ViewController>();
+  ASSERT_TRUE(screen->present(scanner, true));
+  std::vector<std::string> log;
+  screen->whenTransitionEnds([&] {
+    log.push_back("present popup");
+    EXPECT_TRUE(screen->present(popup, true));
+  });
+  scanner->whenTransitionEnds([&] {
+    log.push_back("dismiss scanner");
+    EXPECT_TRUE(scanner->dismiss(true));
+  });
+  runFor(0.3);
+  EXPECT_EQ(log, (std::vector<std::string>{"dismiss scanner"}));
+  runFor(0.3);
+  EXPECT_EQ(log, (std::vector<std::string>{"dismiss scanner", "present popup"}));
+  runFor(0.3);
+  EXPECT_EQ(screen->presentedViewController(), popup);
+  EXPECT_FALSE(popup->isBeingPresented());
+}
+
 }  // namespace
 }  // namespace uikit::testing

@@ -1,0 +1,4 @@
+// How the raised complaint list was entered; decides where back goes.
+#pragma once
+
+enum class LandingFrom { none, addNewComplain, dashboard };

@@ -1,0 +1,11 @@
+#include "PhotoPicker/PlayerView.h"
+
+namespace photopicker {
+
+PlayerView::PlayerView() : PlayerView(uikit::Rect()) {}
+
+PlayerView::PlayerView(const uikit::Rect& frame) : uikit::View(frame) {
+  playerLayer().videoGravity = kVideoGravityResizeAspect;
+}
+
+}  // namespace photopicker
