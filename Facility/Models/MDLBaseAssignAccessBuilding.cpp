@@ -1,5 +1,7 @@
 #include "Facility/Models/MDLBaseAssignAccessBuilding.h"
 
+#include <nlohmann/json.hpp>
+
 #include "Facility/Models/RecordEncoder.h"
 
 using wire::field;

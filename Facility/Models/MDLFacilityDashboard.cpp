@@ -1,5 +1,7 @@
 #include "Facility/Models/MDLFacilityDashboard.h"
 
+#include <nlohmann/json.hpp>
+
 using wire::field;
 
 const wire::RecordType& wire::RecordTraits<MDLParkingTile>::type() {

@@ -1,5 +1,9 @@
 #include "Facility/Models/RecordEncoder.h"
 
+#include <nlohmann/json.hpp>
+
+#include "Platform/Foundation/JsonText.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,6 +56,10 @@ nlohmann::ordered_json RecordEncoder::encode(const RecordType& type, const void*
     out[kLocalKey] = std::move(locals);
   }
   return out;
+}
+
+std::string RecordEncoder::encodeText(const RecordType& type, const void* record) {
+  return platform::JsonText::dump(encode(type, record, false));
 }
 
 }  // namespace wire

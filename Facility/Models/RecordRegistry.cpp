@@ -1,5 +1,7 @@
 #include "Facility/Models/RecordRegistry.h"
 
+#include <nlohmann/json.hpp>
+
 #include "Facility/Models/BroadCastNotificationModel.h"
 #include "Facility/Models/GeneralResponseModel.h"
 #include "Facility/Models/MDLAllotedFacility.h"
@@ -39,7 +41,7 @@
 #include "Facility/Models/MDLVisitorBuilding.h"
 #include "Facility/Models/NotificationCountModel.h"
 #include "Facility/Models/VehicleDetailsModel.h"
-#include "Facility/Models/WireRecord.h"
+#include "Facility/Models/WireRecordJson.h"
 
 namespace wire {
 

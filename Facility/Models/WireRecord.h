@@ -34,12 +34,9 @@
 #include <string_view>
 #include <type_traits>
 
-#include <nlohmann/json.hpp>
-
 #include "Facility/Models/RecordDecoder.h"
 #include "Facility/Models/RecordEncoder.h"
 #include "Facility/Models/RecordType.h"
-#include "Platform/Foundation/JsonText.h"
 #include "Platform/Foundation/Status.h"
 
 namespace wire {
@@ -63,24 +60,12 @@ platform::Result<Decoded<T>> decode(std::string_view json) {
   }
 }
 
-// The wire form as an ordered JSON object.
-template <WireRecord T>
-nlohmann::ordered_json encodeJson(const T& record) {
-  static_assert(RecordTraits<T>::direction != Direction::kDecode, "record is not encoded");
-  return RecordEncoder::encode(RecordTraits<T>::type(), &record, false);
-}
-
-// The wire form as compact JSON text.
+// The wire form as compact JSON text (the JSON value and the diagnostic form
+// are in WireRecordJson.h).
 template <WireRecord T>
 std::string encode(const T& record) {
-  return platform::JsonText::dump(encodeJson(record));
-}
-
-// Diagnostic form of any record: its wire members under their keys, and in
-// each object that has local-only fields, those under "(local)".
-template <WireRecord T>
-nlohmann::ordered_json describe(const T& record) {
-  return RecordEncoder::encode(RecordTraits<T>::type(), &record, true);
+  static_assert(RecordTraits<T>::direction != Direction::kDecode, "record is not encoded");
+  return RecordEncoder::encodeText(RecordTraits<T>::type(), &record);
 }
 
 }  // namespace wire

@@ -1,5 +1,7 @@
 #include "Facility/Network/HttpUtility.h"
 
+#include <nlohmann/json.hpp>
+
 #include <mutex>
 
 #include "Platform/Foundation/JsonText.h"

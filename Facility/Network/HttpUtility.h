@@ -12,8 +12,6 @@
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
-
 #include "Facility/Network/HUJsonDecoder.h"
 #include "Facility/Network/HUNetworkError.h"
 #include "Facility/Network/HURequest.h"

@@ -29,7 +29,7 @@
 #include "Facility/Models/MDLVerifySecurity.h"
 #include "Facility/Models/NotificationCountModel.h"
 #include "Facility/Models/VehicleDetailsModel.h"
-#include "Facility/Models/WireRecord.h"
+#include "Facility/Models/WireRecordJson.h"
 #include "Platform/Foundation/JsonText.h"
 
 namespace {

@@ -94,6 +94,7 @@ class FacilityTestServer {
   // The next reply for the request; call with mu_ held.
   Reply takeReply(const std::string& method, const std::string& path);
   void script(const std::string& key, std::vector<Reply> replies);
+  void closeAcceptedConnections();
   std::unique_ptr<httplib::Server> server_;
   std::thread thread_;
   int port_ = 0;

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "Facility/Models/RecordRegistry.h"
 #include "Platform/Foundation/FileManager.h"
 #include "Platform/Foundation/JsonText.h"

@@ -15,7 +15,7 @@
 #include "Facility/Models/MDLUserDashboard.h"
 #include "Facility/Models/NotificationCountModel.h"
 #include "Facility/Models/VehicleDetailsModel.h"
-#include "Facility/Models/WireRecord.h"
+#include "Facility/Models/WireRecordJson.h"
 #include "tests/support/IllFormedUtf8.h"
 
 namespace {
