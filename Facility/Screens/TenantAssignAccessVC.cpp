@@ -164,23 +164,34 @@ void TenantAssignAccessVC::reloadTableLater() {
 
 // ---- the loads ----
 
-void TenantAssignAccessVC::handleBaseAssignAccessReply(const DataResponse<MDLBaseAssignAccess>& response) {
+// Both loads start from an empty table; a reply that is not a success says
+// why and leaves it empty.
+template <class Record>
+const Record* TenantAssignAccessVC::beginReply(const DataResponse<Record>& response) {
   arrData.clear();
   tempArrData.clear();
   reloadTableNow();
-  const MDLBaseAssignAccess* reply = response.value ? recordOf(*response.value) : nullptr;
+  const Record* reply = response.value ? recordOf(*response.value) : nullptr;
   if (!reply) {
     showResponseErrorAlert(sharedAs<TenantAssignAccessVC>(), std::nullopt, {AAction::Ok}, nullptr, response);
-    return;
+    return nullptr;
   }
   if (!reply->isSuccess.value_or(false)) {
     showFailureToast(response, reply->message);
-    return;
+    return nullptr;
   }
-  auto append = [this](Row row) {
-    arrData.push_back(row);
-    tempArrData.push_back(std::move(row));
-  };
+  return reply;
+}
+
+void TenantAssignAccessVC::appendRow(Row row) {
+  arrData.push_back(row);
+  tempArrData.push_back(std::move(row));
+}
+
+void TenantAssignAccessVC::handleBaseAssignAccessReply(const DataResponse<MDLBaseAssignAccess>& response) {
+  const MDLBaseAssignAccess* reply = beginReply(response);
+  if (!reply) return;
+  auto append = [this](Row row) { appendRow(std::move(row)); };
   if (reply->buildingList) {
     for (const auto& building : *reply->buildingList) append(building);
   }
@@ -190,22 +201,9 @@ void TenantAssignAccessVC::handleBaseAssignAccessReply(const DataResponse<MDLBas
 }
 
 void TenantAssignAccessVC::handleBaseVisitorReply(const DataResponse<MDLBaseVisitor>& response) {
-  arrData.clear();
-  tempArrData.clear();
-  reloadTableNow();
-  const MDLBaseVisitor* reply = response.value ? recordOf(*response.value) : nullptr;
-  if (!reply) {
-    showResponseErrorAlert(sharedAs<TenantAssignAccessVC>(), std::nullopt, {AAction::Ok}, nullptr, response);
-    return;
-  }
-  if (!reply->isSuccess.value_or(false)) {
-    showFailureToast(response, reply->message);
-    return;
-  }
-  auto append = [this](Row row) {
-    arrData.push_back(row);
-    tempArrData.push_back(std::move(row));
-  };
+  const MDLBaseVisitor* reply = beginReply(response);
+  if (!reply) return;
+  auto append = [this](Row row) { appendRow(std::move(row)); };
   if (reply->buildingList) {
     arrBuildingList = *reply->buildingList;
     if (!reply->buildingList->empty()) append(reply->buildingList->front());

@@ -107,6 +107,9 @@ class TenantAssignAccessVC : public SuperViewController,
   void showSuccessPopup(bool invitation);
   void reloadTableLater();
   void reloadTableNow();
+  template <class Record>
+  const Record* beginReply(const DataResponse<Record>& response);
+  void appendRow(Row row);
   void setUpBuildingRow(TenantAsssignAccessCell& cell, const Building& building, std::size_t row);
   void setUpBuildingDropDown(TenantAsssignAccessCell& cell, const Building& building);
   void setUpTwoWheelers(TenantAsssignAccessCell& cell, const TwoWheelers& list);
