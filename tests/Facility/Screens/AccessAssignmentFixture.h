@@ -114,13 +114,17 @@ class AccessAssignmentFixture : public AccessScreensFixture {
   }
 
   // Presses a button of the alert on screen once it has arrived, and lets
-  // it leave.
-  bool press(const std::string& title) {
-    clock_->runFor(0.5);
+  // it leave. With a reply held by the test double the work cannot settle:
+  // the queues run for a second of wall time and the settle is not awaited.
+  bool press(const std::string& title, bool replyHeld = false) {
+    if (!clock_->runFor(0.5)) return false;
     auto alert = alertOnScreen();
     if (!alert || !alert->pressActionWithTitle(title)) return false;
-    clock_->runFor(0.5);
-    return true;
+    if (replyHeld) {
+      (void)clock_->runFor(0.5, /*wallLimit=*/1.0);
+      return true;
+    }
+    return clock_->runFor(0.5);
   }
 
   std::string alertText() {

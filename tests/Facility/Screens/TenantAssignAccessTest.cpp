@@ -215,7 +215,7 @@ TEST_F(TenantAssignAccessTest, ConfirmedAssignmentSendsTheChoicesAndReturnsToThe
   screen->btnAssignAccessClicked();
   loaderCalls_.clear();
   server_.holdReply(kAssignPath);
-  ASSERT_TRUE(press("Okay"));
+  ASSERT_TRUE(press("Okay", /*replyHeld=*/true));
   EXPECT_TRUE(AppLoader::shared().isAnimating);
   ASSERT_TRUE(AppLoader::shared().messageLabel);
   EXPECT_EQ(AppLoader::shared().messageLabel->text(), std::optional<std::string>("Please wait..."));
