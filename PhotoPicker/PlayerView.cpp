@@ -4,8 +4,6 @@ namespace photopicker {
 
 PlayerView::PlayerView() : PlayerView(uikit::Rect()) {}
 
-PlayerView::PlayerView(const uikit::Rect& frame) : uikit::View(frame) {
-  playerLayer().videoGravity = kVideoGravityResizeAspect;
-}
+PlayerView::PlayerView(const uikit::Rect& frame) : uikit::View(frame) {}
 
 }  // namespace photopicker

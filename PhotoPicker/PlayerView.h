@@ -2,25 +2,15 @@
 #pragma once
 
 #include <memory>
-#include <string>
 
-#include "Platform/AVFoundation/Player.h"
-#include "Platform/UIKit/Layer.h"
+#include "Platform/AVFoundation/PlayerLayer.h"
 #include "Platform/UIKit/View.h"
 
 namespace photopicker {
 
 class PlayerView : public uikit::View {
  public:
-  static constexpr const char* kVideoGravityResizeAspect = "AVLayerVideoGravityResizeAspect";
-
-  // The backing layer: the player whose picture it shows (nothing is
-  // rendered) and how the picture fits the layer.
-  class PlayerLayer : public uikit::Layer {
-   public:
-    std::shared_ptr<avfoundation::Player> player;
-    std::string videoGravity;
-  };
+  using PlayerLayer = avfoundation::PlayerLayer;
 
   PlayerView();
   explicit PlayerView(const uikit::Rect& frame);

@@ -6,12 +6,10 @@
 #include <string>
 
 #include "Platform/AVFoundation/CaptureSession.h"
+#include "Platform/AVFoundation/LayerVideoGravity.h"
 #include "Platform/UIKit/Layer.h"
 
 namespace avfoundation {
-
-inline constexpr const char* kLayerVideoGravityResizeAspect = "AVLayerVideoGravityResizeAspect";
-inline constexpr const char* kLayerVideoGravityResizeAspectFill = "AVLayerVideoGravityResizeAspectFill";
 
 enum class CaptureVideoOrientation { kPortrait, kPortraitUpsideDown, kLandscapeRight, kLandscapeLeft };
 
