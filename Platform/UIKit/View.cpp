@@ -694,8 +694,11 @@ void View::addGestureRecognizer(const std::shared_ptr<GestureRecognizer>& g) {
 void View::removeGestureRecognizer(const std::shared_ptr<GestureRecognizer>& g) {
   auto it = std::find(gestures_.begin(), gestures_.end(), g);
   if (it == gestures_.end()) return;
+  // `g` may be the list's own element (a caller passing
+  // gestureRecognizers().back()): keep the recogniser past the erase.
+  const std::shared_ptr<GestureRecognizer> removed = *it;
   gestures_.erase(it);
-  g->setView(nullptr);
+  removed->setView(nullptr);
 }
 
 // ---- traits ----

@@ -5,8 +5,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Big-endian, `bytes` wide; widths past eight bytes are zero-padded in front.
 void put(Bytes* b, std::uint64_t v, int bytes) {
-  for (int i = bytes - 1; i >= 0; --i) b->push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  for (int i = bytes - 1; i >= 0; --i) b->push_back(i < 8 ? static_cast<std::uint8_t>(v >> (8 * i)) : 0);
 }
 
 // Appends byte by byte: GCC 12's optimiser reports false overflows for
