@@ -49,7 +49,19 @@ class ConsoleDriver {
   ConsoleDriver(std::ostream& out, std::shared_ptr<Window> window = nullptr,
                 std::shared_ptr<platform::ManualClock> clock = nullptr);
 
+  // Instrumented builds run several times slower, and CI runs their tests
+  // side by side: they get more wall time before work counts as stuck.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  static constexpr double kSettleLimit = 30.0;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  static constexpr double kSettleLimit = 30.0;
+#else
   static constexpr double kSettleLimit = 5.0;
+#endif
+#else
+  static constexpr double kSettleLimit = 5.0;
+#endif
 
   // A registered command: gets the rest of the line; false counts as a
   // failed command. The run loop settles after it as after a built-in one.

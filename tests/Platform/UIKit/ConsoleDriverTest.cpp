@@ -363,13 +363,12 @@ TEST_F(ConsoleDriverTest, ARunThatDoesNotSettleFails) {
   };
   queue->async(spin);
   std::istringstream script("type name Ada\ndump\n");
-  const auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(driver.run(script), 1);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
   *busy = false;
   clock->runUntilIdle();
   EXPECT_TRUE(driver.stopped());
-  EXPECT_EQ(out.str(), "error: the run did not settle within 5 s\n");
+  EXPECT_EQ(out.str(), "error: the run did not settle within " +
+                           std::to_string(static_cast<int>(ConsoleDriver::kSettleLimit)) + " s\n");
 }
 
 // "more" asks the list's infinite scrolling for the next page, once per
