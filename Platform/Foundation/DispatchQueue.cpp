@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"
@@ -27,28 +28,32 @@ void* WorkerMain(void* arg) {
 }  // namespace
 
 struct DispatchQueue::Worker {
-  pthread_t thread;
+  std::vector<pthread_t> threads;
 };
 
-DispatchQueue::DispatchQueue(PrivateTag, std::string label, bool isMain)
+DispatchQueue::DispatchQueue(PrivateTag, std::string label, bool isMain, int width)
     : label_(std::move(label)), main_(isMain) {
   if (main_) {
     core_ = RunLoop::main().taskQueue();
     return;
   }
-  core_ = std::make_shared<TaskQueue>(label_);
+  core_ = std::make_shared<TaskQueue>(label_, width);
   worker_ = std::make_unique<Worker>();
-  pthread_attr_t attr;
-  pthread_attr_init(&attr);
-  pthread_attr_setstacksize(&attr, kWorkerStackBytes);
-  auto* arg = new std::shared_ptr<TaskQueue>(core_);
-  int rc = pthread_create(&worker_->thread, &attr, &WorkerMain, arg);
-  pthread_attr_destroy(&attr);
-  if (rc != 0) {
-    // Out of threads or memory: nothing sensible can run this queue's work.
-    delete arg;
-    LogError("DispatchQueue \"" + label_ + "\": cannot start its thread: " + std::strerror(rc));
-    std::abort();
+  for (int i = 0; i < core_->width(); ++i) {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, kWorkerStackBytes);
+    auto* arg = new std::shared_ptr<TaskQueue>(core_);
+    pthread_t thread;
+    int rc = pthread_create(&thread, &attr, &WorkerMain, arg);
+    pthread_attr_destroy(&attr);
+    if (rc != 0) {
+      // Out of threads or memory: nothing sensible can run this queue's work.
+      delete arg;
+      LogError("DispatchQueue \"" + label_ + "\": cannot start its thread: " + std::strerror(rc));
+      std::abort();
+    }
+    worker_->threads.push_back(thread);
   }
 }
 
@@ -59,12 +64,14 @@ DispatchQueue::~DispatchQueue() {
     core_->resumeAll();
   }
   core_->close();
-  if (pthread_equal(pthread_self(), worker_->thread)) {
-    // Last reference dropped by one of our own blocks: the thread owns the
-    // core and finishes the remaining blocks on its own.
-    pthread_detach(worker_->thread);
-  } else {
-    pthread_join(worker_->thread, nullptr);
+  for (pthread_t thread : worker_->threads) {
+    if (pthread_equal(pthread_self(), thread)) {
+      // Last reference dropped by one of our own blocks: the thread owns the
+      // core and finishes the remaining blocks on its own.
+      pthread_detach(thread);
+    } else {
+      pthread_join(thread, nullptr);
+    }
   }
 }
 
@@ -77,6 +84,17 @@ const std::shared_ptr<DispatchQueue>& DispatchQueue::main() {
       new std::shared_ptr<DispatchQueue>(std::make_shared<DispatchQueue>(PrivateTag{}, kMainLabel, true));
   return *queue;
 }
+
+const std::shared_ptr<DispatchQueue>& DispatchQueue::global(QueuePriority priority) {
+  // Leaked like the main queue: blocks may still run during static destruction.
+  static auto* defaultQueue = new std::shared_ptr<DispatchQueue>(
+      std::make_shared<DispatchQueue>(PrivateTag{}, "global.default", false, kGlobalWidth));
+  static auto* backgroundQueue = new std::shared_ptr<DispatchQueue>(
+      std::make_shared<DispatchQueue>(PrivateTag{}, "global.background", false, kGlobalWidth));
+  return priority == QueuePriority::background ? *backgroundQueue : *defaultQueue;
+}
+
+bool DispatchQueue::isConcurrent() const { return core_->width() > 1; }
 
 std::string DispatchQueue::currentLabel() {
   if (const TaskQueue* q = TaskQueue::current()) return q->label();
@@ -94,6 +112,10 @@ void DispatchQueue::async(std::function<void()> block) {
 void DispatchQueue::async(DispatchWorkItemPtr item) { core_->enqueue(std::move(item)); }
 
 void DispatchQueue::sync(const std::function<void()>& block) {
+  if (isConcurrent()) {
+    core_->runInTurn(block);  // no order to wait for; counted while it runs
+    return;
+  }
   if (isCurrent()) {
     LogWarning("DispatchQueue \"" + label_ + "\": sync called from the queue itself; running the block inline");
     block();
@@ -120,15 +142,15 @@ void DispatchQueue::after(double delaySeconds, DispatchWorkItemPtr item) {
 }
 
 void DispatchQueue::suspend() {
-  if (main_) {
-    LogWarning("DispatchQueue: the main queue cannot be suspended");
+  if (main_ || isConcurrent()) {
+    LogWarning("DispatchQueue \"" + label_ + "\" cannot be suspended");
     return;
   }
   core_->suspend();
 }
 
 void DispatchQueue::resume() {
-  if (main_) return;
+  if (main_ || isConcurrent()) return;
   if (!core_->resume()) {
     LogWarning("DispatchQueue \"" + label_ + "\": resume without a matching suspend ignored");
   }

@@ -3,6 +3,13 @@
 // blocks one at a time in submission order. DispatchQueue::main() is the same
 // interface over the main run loop.
 //
+// DispatchQueue::global(priority) is one process-wide concurrent queue per
+// priority: a few worker threads start its blocks in submission order but run
+// them at once, so blocks must not rely on each other's order. Its sync runs
+// the block on the calling thread at once (also from its own blocks, without
+// a log line). It cannot be suspended. Like serial queues it counts towards
+// the manual clock's idle detection while a block runs or is ready.
+//
 // - async: queue a block; after: queue it once its delay has passed on the
 //   injected Clock (cancellable; ordered by due time, then submission).
 // - sync: runs the block and returns when it has run, in order with the
@@ -28,12 +35,18 @@ namespace platform {
 
 class TaskQueue;
 
+enum class QueuePriority { defaultPriority, background };
+
 class DispatchQueue {
  public:
   // A new serial queue with its own thread.
   static std::shared_ptr<DispatchQueue> create(std::string label);
   // The main queue (blocks run on the main run loop). Never suspended.
   static const std::shared_ptr<DispatchQueue>& main();
+  // The shared concurrent queue of a priority; made on first use, never freed.
+  static const std::shared_ptr<DispatchQueue>& global(QueuePriority priority);
+  // Worker threads (and so blocks run at once at most) of a global queue.
+  static constexpr int kGlobalWidth = 4;
 
   // Label of the queue running the calling code: a serial queue's label,
   // kMainLabel on the main thread outside any queue, "" elsewhere.
@@ -46,6 +59,8 @@ class DispatchQueue {
 
   const std::string& label() const { return label_; }
   bool isMain() const { return main_; }
+  // True for the global queues.
+  bool isConcurrent() const;
   // True while the calling code runs on this queue (worker block or sync).
   bool isCurrent() const;
 
@@ -61,7 +76,7 @@ class DispatchQueue {
   bool isSuspended() const;
 
   struct PrivateTag {};
-  DispatchQueue(PrivateTag, std::string label, bool isMain);
+  DispatchQueue(PrivateTag, std::string label, bool isMain, int width = 1);
 
  private:
   std::string label_;

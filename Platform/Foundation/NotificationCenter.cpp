@@ -32,7 +32,7 @@ void NotificationCenter::removeObserver(Token token) {
 }
 
 void NotificationCenter::post(const std::string& name, NotificationUserInfo userInfo) {
-  post(Notification{name, std::move(userInfo)});
+  post(Notification{name, std::move(userInfo), {}});
 }
 
 void NotificationCenter::post(const Notification& notification) {

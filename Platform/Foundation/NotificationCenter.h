@@ -6,6 +6,7 @@
 // removal. Delivery holds no lock, so observers may post or (un)register.
 #pragma once
 
+#include <any>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,9 @@ using NotificationUserInfo = Value::Dictionary;
 struct Notification {
   std::string name;
   NotificationUserInfo userInfo;
+  // The posting object when the poster names one (e.g. the window that
+  // resigned key, as a shared_ptr of its own type); empty otherwise.
+  std::any object{};
 };
 
 class NotificationCenter {

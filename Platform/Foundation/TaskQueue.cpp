@@ -26,7 +26,7 @@ std::chrono::duration<double> Seconds(double s) { return std::chrono::duration<d
 TaskQueue::Scope::Scope(const TaskQueue* q) { t_running.push_back(q); }
 TaskQueue::Scope::~Scope() { t_running.pop_back(); }
 
-TaskQueue::TaskQueue(std::string label) : label_(std::move(label)) {
+TaskQueue::TaskQueue(std::string label, int width) : label_(std::move(label)), width_(std::max(width, 1)) {
   TaskQueueRegistry::shared().add(this);
 }
 
@@ -65,10 +65,10 @@ void TaskQueue::promoteDueLocked(double nowUptime) {
   }
 }
 
-bool TaskQueue::runnableLocked() const { return !busy_ && suspendCount_ == 0 && !ready_.empty(); }
+bool TaskQueue::runnableLocked() const { return running_ < width_ && suspendCount_ == 0 && !ready_.empty(); }
 
 void TaskQueue::finishLocked() {
-  busy_ = false;
+  --running_;
   cv_.notify_all();
 }
 
@@ -81,7 +81,7 @@ bool TaskQueue::runNext(bool wait) {
     if (runnableLocked()) {
       Entry entry = std::move(ready_.front());
       ready_.pop_front();
-      busy_ = true;
+      ++running_;
       if (entry.gate) {
         // The sync caller runs its block on its own thread and frees the queue.
         entry.gate->granted = true;
@@ -146,8 +146,10 @@ bool TaskQueue::waitForReady(double maxWallSeconds) {
 void TaskQueue::runInTurn(const std::function<void()>& block) {
   std::unique_lock<std::mutex> lock(mu_);
   promoteDueLocked(Clock::currentShared()->uptime());
-  if (!busy_ && suspendCount_ == 0 && ready_.empty()) {
-    busy_ = true;  // idle: take the queue right here, no hand-off
+  if (width_ > 1 || (running_ == 0 && suspendCount_ == 0 && ready_.empty())) {
+    // Idle serial queue: take it right here, no hand-off. A concurrent queue
+    // promises no order between blocks, so its sync caller never waits.
+    ++running_;
   } else {
     auto gate = std::make_shared<Gate>();
     ready_.push_back({nullptr, gate});
@@ -241,7 +243,7 @@ void TaskQueue::removeAllPending() {
 bool TaskQueue::isIdle() const {
   const double now = Clock::currentShared()->uptime();
   std::lock_guard<std::mutex> lock(mu_);
-  if (busy_) return false;
+  if (running_ > 0) return false;
   if (suspendCount_ > 0) return true;
   if (!ready_.empty()) return false;
   return delayed_.empty() || delayed_.begin()->first.first > now;

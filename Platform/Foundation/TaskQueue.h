@@ -1,8 +1,10 @@
-// The serial core shared by the main run loop and every DispatchQueue: a FIFO
-// of ready blocks, delayed blocks ordered by (due uptime, submission), a
-// suspend count, and the hand-off that lets sync() run a block on the calling
-// thread in its turn. It owns no thread; its driver (a worker thread, or
-// whoever pumps the main loop) calls runNext(). Internal to the platform.
+// The core shared by the main run loop and every DispatchQueue: a FIFO of
+// ready blocks, delayed blocks ordered by (due uptime, submission), a suspend
+// count, and the hand-off that lets sync() run a block on the calling thread
+// in its turn. It owns no thread; its drivers (worker threads, or whoever
+// pumps the main loop) call runNext(). A width above one starts up to that
+// many blocks at once (the global queues); there runInTurn does not wait for
+// queued blocks. Internal to the platform.
 #pragma once
 
 #include <condition_variable>
@@ -22,12 +24,13 @@ namespace platform {
 
 class TaskQueue {
  public:
-  explicit TaskQueue(std::string label);
+  explicit TaskQueue(std::string label, int width = 1);
   ~TaskQueue();
   TaskQueue(const TaskQueue&) = delete;
   TaskQueue& operator=(const TaskQueue&) = delete;
 
   const std::string& label() const { return label_; }
+  int width() const { return width_; }
 
   void enqueue(DispatchWorkItemPtr item);
   void enqueueAfter(double delaySeconds, DispatchWorkItemPtr item);
@@ -88,13 +91,14 @@ class TaskQueue {
   void finishLocked();
 
   const std::string label_;
+  const int width_;
   mutable std::mutex mu_;
   std::condition_variable cv_;
   std::deque<Entry> ready_;
   std::map<std::pair<double, std::uint64_t>, DispatchWorkItemPtr> delayed_;
   std::uint64_t seq_ = 0;
   int suspendCount_ = 0;
-  bool busy_ = false;
+  int running_ = 0;  // blocks started and not finished (sync callers included)
   bool closing_ = false;
   bool stopRequested_ = false;
 };

@@ -198,7 +198,7 @@ struct JpegEncode {
   std::vector<std::uint8_t> row;
 };
 
-bool runJpegEncode(JpegEncode* e, const Bitmap& bitmap, int quality) {
+bool runJpegEncode(JpegEncode* e, int width, int height, const std::uint8_t* rgba, int quality) {
   e->info.err = jpeg_std_error(&e->err.mgr);
   e->err.mgr.error_exit = jpegErrorExit;
   e->err.mgr.emit_message = jpegSilence;
@@ -208,17 +208,17 @@ bool runJpegEncode(JpegEncode* e, const Bitmap& bitmap, int quality) {
   }
   jpeg_create_compress(&e->info);
   jpeg_mem_dest(&e->info, &e->buffer, &e->size);
-  e->info.image_width = static_cast<JDIMENSION>(bitmap.width);
-  e->info.image_height = static_cast<JDIMENSION>(bitmap.height);
+  e->info.image_width = static_cast<JDIMENSION>(width);
+  e->info.image_height = static_cast<JDIMENSION>(height);
   e->info.input_components = 3;
   e->info.in_color_space = JCS_RGB;
   jpeg_set_defaults(&e->info);
   jpeg_set_quality(&e->info, quality, TRUE);
   jpeg_start_compress(&e->info, TRUE);
-  const auto w = static_cast<std::size_t>(bitmap.width);
+  const auto w = static_cast<std::size_t>(width);
   e->row.resize(w * 3);
   while (e->info.next_scanline < e->info.image_height) {
-    const std::uint8_t* src = &bitmap.rgba[e->info.next_scanline * w * 4];
+    const std::uint8_t* src = &rgba[e->info.next_scanline * w * 4];
     for (std::size_t x = 0; x < w; ++x) std::memcpy(&e->row[x * 3], src + x * 4, 3);
     JSAMPROW rows[1] = {e->row.data()};
     jpeg_write_scanlines(&e->info, rows, 1);
@@ -249,29 +249,28 @@ void pngWrite(png_structp png, png_bytep data, png_size_t length) {
 
 void pngFlush(png_structp) {}
 
-bool runPngEncode(PngEncode* e, const Bitmap& bitmap) {
+bool runPngEncode(PngEncode* e, int width, int height, const std::uint8_t* rgba) {
   e->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!e->png) return false;
   e->info = png_create_info_struct(e->png);
   if (!e->info) return false;
   if (setjmp(png_jmpbuf(e->png))) return false;
   png_set_write_fn(e->png, e, pngWrite, pngFlush);
-  png_set_IHDR(e->png, e->info, static_cast<png_uint_32>(bitmap.width), static_cast<png_uint_32>(bitmap.height), 8,
+  png_set_IHDR(e->png, e->info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_compression_level(e->png, 3);
   png_set_filter(e->png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
   png_write_info(e->png, e->info);
-  const auto stride = static_cast<std::size_t>(bitmap.width) * 4;
-  for (int y = 0; y < bitmap.height; ++y) {
-    png_write_row(e->png, const_cast<png_bytep>(&bitmap.rgba[static_cast<std::size_t>(y) * stride]));
+  const auto stride = static_cast<std::size_t>(width) * 4;
+  for (int y = 0; y < height; ++y) {
+    png_write_row(e->png, const_cast<png_bytep>(&rgba[static_cast<std::size_t>(y) * stride]));
   }
   png_write_end(e->png, nullptr);
   return true;
 }
 
-bool bitmapWellFormed(const Bitmap& bitmap) {
-  return bitmap.width > 0 && bitmap.height > 0 &&
-         bitmap.rgba.size() == static_cast<std::size_t>(bitmap.width) * static_cast<std::size_t>(bitmap.height) * 4;
+bool pixelsWellFormed(int width, int height, std::size_t bytes) {
+  return width > 0 && height > 0 && bytes == static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
 }
 
 Result<Bitmap> decodePng(const std::vector<std::uint8_t>& data) {
@@ -353,19 +352,32 @@ Result<ImageInfo> ImageCodec::readInfo(const std::vector<std::uint8_t>& data) {
 }
 
 Result<std::vector<std::uint8_t>> ImageCodec::encodePng(const Bitmap& bitmap) {
-  if (!bitmapWellFormed(bitmap)) return Status::InvalidArgument("bitmap size does not match its pixels");
+  return encodePng(bitmap.width, bitmap.height, bitmap.rgba);
+}
+
+Result<std::vector<std::uint8_t>> ImageCodec::encodePng(int width, int height, std::span<const std::uint8_t> rgba) {
+  if (!pixelsWellFormed(width, height, rgba.size())) {
+    return Status::InvalidArgument("bitmap size does not match its pixels");
+  }
   auto e = std::make_unique<PngEncode>();
-  const bool ok = runPngEncode(e.get(), bitmap);
+  const bool ok = runPngEncode(e.get(), width, height, rgba.data());
   png_destroy_write_struct(e->png ? &e->png : nullptr, e->info ? &e->info : nullptr);
   if (!ok) return Status::Internal("PNG encoding failed");
   return std::move(e->bytes);
 }
 
 Result<std::vector<std::uint8_t>> ImageCodec::encodeJpeg(const Bitmap& bitmap, int quality) {
-  if (!bitmapWellFormed(bitmap)) return Status::InvalidArgument("bitmap size does not match its pixels");
+  return encodeJpeg(bitmap.width, bitmap.height, bitmap.rgba, quality);
+}
+
+Result<std::vector<std::uint8_t>> ImageCodec::encodeJpeg(int width, int height, std::span<const std::uint8_t> rgba,
+                                                          int quality) {
+  if (!pixelsWellFormed(width, height, rgba.size())) {
+    return Status::InvalidArgument("bitmap size does not match its pixels");
+  }
   if (quality < 1 || quality > 100) return Status::InvalidArgument("JPEG quality must be 1...100");
   JpegEncode e;
-  bool ok = runJpegEncode(&e, bitmap, quality);
+  bool ok = runJpegEncode(&e, width, height, rgba.data(), quality);
   std::vector<std::uint8_t> bytes;
   if (ok) bytes.assign(e.buffer, e.buffer + e.size);
   std::free(e.buffer);

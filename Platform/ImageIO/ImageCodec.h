@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "Platform/Foundation/Status.h"
@@ -44,6 +45,11 @@ class ImageCodec {
   static Result<std::vector<std::uint8_t>> encodeJpeg(const Bitmap& bitmap, int quality);
   // 8-bit RGBA, zlib level 3, the Sub filter on every row.
   static Result<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap);
+  // The same for pixels the caller keeps (width * height RGBA quadruples,
+  // row-major): nothing is copied, which matters for camera-sized photos.
+  static Result<std::vector<std::uint8_t>> encodeJpeg(int width, int height, std::span<const std::uint8_t> rgba,
+                                                      int quality);
+  static Result<std::vector<std::uint8_t>> encodePng(int width, int height, std::span<const std::uint8_t> rgba);
 
   static bool isJpeg(const std::vector<std::uint8_t>& data);
   static bool isPng(const std::vector<std::uint8_t>& data);

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <atomic>
 
+#include "Platform/UIKit/Application.h"
+#include "Platform/UIKit/ApplicationDelegateProxy.h"
+
 namespace platform {
 namespace {
 
@@ -17,11 +20,32 @@ Registry& Shared() {
   return *registry;
 }
 
+// The application's calls, handed to the registered interceptors.
+class Forwarder final : public uikit::ApplicationDelegateProxy {
+ public:
+  bool openURL(const std::string& url, const std::map<std::string, std::string>& options) override {
+    return TVUAppDelegateSwizzler::forwardOpenURL(url, options);
+  }
+  bool continueUserActivity(const UserActivity& activity) override {
+    return TVUAppDelegateSwizzler::forwardContinueUserActivity(activity);
+  }
+  void handleEventsForBackgroundURLSession(const std::string& identifier,
+                                           const std::function<void()>& completion) override {
+    TVUAppDelegateSwizzler::forwardHandleEventsForBackgroundURLSession(identifier, completion);
+  }
+};
+
 }  // namespace
 
 bool TVUAppDelegateSwizzler::isAppDelegateProxyEnabled() { return Shared().enabled.load(); }
 
 void TVUAppDelegateSwizzler::setAppDelegateProxyEnabled(bool enabled) { Shared().enabled = enabled; }
+
+void TVUAppDelegateSwizzler::proxyOriginalDelegate() {
+  if (!isAppDelegateProxyEnabled()) return;
+  static const std::shared_ptr<uikit::ApplicationDelegateProxy> forwarder = std::make_shared<Forwarder>();
+  uikit::Application::setDelegateProxy(forwarder);
+}
 
 void TVUAppDelegateSwizzler::registerAppDelegateInterceptor(
     const std::shared_ptr<TVUAppDelegateInterceptor>& interceptor) {
@@ -59,13 +83,21 @@ bool TVUAppDelegateSwizzler::forwardOpenURL(const std::string& url,
   return handled;
 }
 
-bool TVUAppDelegateSwizzler::forwardContinueUserActivity(const std::string& webpageURL) {
+bool TVUAppDelegateSwizzler::forwardContinueUserActivity(const UserActivity& activity) {
   if (!isAppDelegateProxyEnabled()) return false;
   bool handled = false;
   for (const auto& interceptor : interceptors()) {
-    handled = interceptor->applicationContinueUserActivity(webpageURL) || handled;
+    handled = interceptor->applicationContinueUserActivity(activity) || handled;
   }
   return handled;
+}
+
+void TVUAppDelegateSwizzler::forwardHandleEventsForBackgroundURLSession(const std::string& identifier,
+                                                                       const std::function<void()>& completion) {
+  if (!isAppDelegateProxyEnabled()) return;
+  for (const auto& interceptor : interceptors()) {
+    interceptor->applicationHandleEventsForBackgroundURLSession(identifier, completion);
+  }
 }
 
 void TVUAppDelegateSwizzler::forwardSceneOpenURLContexts(const std::vector<std::string>& urls) {

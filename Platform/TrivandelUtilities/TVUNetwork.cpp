@@ -5,6 +5,7 @@
 #include <cctype>
 #include <condition_variable>
 #include <mutex>
+#include <strings.h>
 
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Network/NetworkReachabilityManager.h"
@@ -152,10 +153,17 @@ std::string TVUNetwork::start(const std::string& method, const std::string& url,
   TransferRequest request;
   request.method = method;
   request.url = url;
-  for (const auto& [name, value] : headers) request.headerLines.push_back(name + ": " + value);
+  bool hasContentType = false;
+  for (const auto& [name, value] : headers) {
+    request.headerLines.push_back(name + ": " + value);
+    hasContentType = hasContentType || strcasecmp(name.c_str(), "Content-Type") == 0;
+  }
   if (method == "POST") {
     request.body = std::string(payload.begin(), payload.end());
     request.headerLines.push_back("Expect:");  // the body goes at once, never after a 100-continue wait
+    // Without a type of the caller's the body is opaque bytes, not the form
+    // encoding libcurl would otherwise announce (and servers then parse or cap).
+    if (!hasContentType) request.headerLines.push_back("Content-Type: application/octet-stream");
   }
   request.timeoutSeconds = static_cast<double>(state_->timeoutMs.load()) / 1000;
   request.maxResponseBodyBytes = kTVUNetworkMaxResponseBodyBytes;

@@ -8,7 +8,8 @@
 // Server certificates are verified; the deployment's certificate file is
 // trusted besides the system's roots for the hosts the deployment names. A
 // reply body over 64 MiB ends the request with an error, and a host under
-// ".invalid" (the shipped service hosts) fails at once without a lookup.
+// ".invalid" (the shipped service hosts) fails at once without a lookup. A
+// POST whose caller names no Content-Type goes as application/octet-stream.
 // Reachability comes from a NetworkReachabilityManager (given, else made by
 // NetworkReachabilityManager::create(), whose factory tests may set); on
 // Linux it watches the interfaces, not the host. The delegate hears every

@@ -1,9 +1,12 @@
 #include "Platform/UIKit/Application.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Runtime/LoadHookRegistry.h"
 #include "Platform/UIKit/Window.h"
 
 namespace uikit {
@@ -18,6 +21,16 @@ namespace {
 std::shared_ptr<Application>& sharedSlot() {
   static std::shared_ptr<Application> app;
   return app;
+}
+
+struct ProxySlot {
+  std::mutex mu;
+  std::shared_ptr<ApplicationDelegateProxy> proxy;
+};
+
+ProxySlot& proxySlot() {
+  static ProxySlot* slot = new ProxySlot;
+  return *slot;
 }
 }  // namespace
 
@@ -38,8 +51,10 @@ void Application::registerSceneConfiguration(const std::string& name, SceneConfi
 }
 
 bool Application::launch(const LaunchOptions& options) {
+  platform::LoadHookRegistry::shared().runPending();
   bool ok = true;
   if (auto d = delegate_) ok = d->applicationDidFinishLaunchingWithOptions(*this, options);
+  platform::NotificationCenter::defaultCenter().post(kApplicationDidFinishLaunchingNotification, options.userInfo());
   connectScene();
   return ok;
 }
@@ -59,6 +74,8 @@ std::shared_ptr<WindowScene> Application::connectScene(const SceneConnectionOpti
   if (factory) scene->setDelegate(factory());
   scenes_.push_back(scene);
   scene->setActivationState(SceneActivationState::kForegroundInactive);
+  platform::Notification willConnect{kSceneWillConnectNotification, {}, std::shared_ptr<Scene>(scene)};
+  platform::NotificationCenter::defaultCenter().post(willConnect);
   if (auto sd = scene->delegate()) sd->sceneWillConnectToSessionOptions(*scene, *session, options);
   enterForeground();
   becomeActive();
@@ -172,6 +189,46 @@ void Application::openURL(const std::string& url, const std::map<std::string, st
     platform::RunLoop::main().async([completion, ok] { completion(ok); });
   }
 }
+
+void Application::setDelegateProxy(std::shared_ptr<ApplicationDelegateProxy> proxy) {
+  std::lock_guard<std::mutex> lock(proxySlot().mu);
+  proxySlot().proxy = std::move(proxy);
+}
+
+std::shared_ptr<ApplicationDelegateProxy> Application::delegateProxy() {
+  std::lock_guard<std::mutex> lock(proxySlot().mu);
+  return proxySlot().proxy;
+}
+
+bool Application::deliverOpenURL(const std::string& url, const std::map<std::string, std::string>& options) {
+  bool handled = false;
+  if (auto proxy = delegateProxy()) handled = proxy->openURL(url, options);
+  if (auto d = delegate_) handled = d->applicationOpenURLOptions(*this, url, options) || handled;
+  return handled;
+}
+
+bool Application::deliverContinueUserActivity(const platform::UserActivity& activity) {
+  bool handled = false;
+  if (auto proxy = delegateProxy()) handled = proxy->continueUserActivity(activity);
+  if (auto d = delegate_) handled = d->applicationContinueUserActivity(*this, activity) || handled;
+  return handled;
+}
+
+void Application::deliverBackgroundURLSessionEvents(const std::string& identifier, std::function<void()> completion) {
+  // The system's handler must run once; both the proxy and the delegate may call it.
+  auto called = std::make_shared<std::atomic<bool>>(false);
+  std::function<void()> once = [called, completion = std::move(completion)] {
+    if (!called->exchange(true) && completion) completion();
+  };
+  if (auto proxy = delegateProxy()) proxy->handleEventsForBackgroundURLSession(identifier, once);
+  if (auto d = delegate_) d->applicationHandleEventsForBackgroundURLSession(*this, identifier, once);
+}
+
+BackgroundTaskIdentifier Application::beginBackgroundTask(std::string name, std::function<void()> expiryHandler) {
+  return backgroundTasks_.begin(std::move(name), std::move(expiryHandler));
+}
+
+bool Application::endBackgroundTask(BackgroundTaskIdentifier identifier) { return backgroundTasks_.end(identifier); }
 
 bool Application::canOpenURL(const std::string& url) const {
   if (canOpen_) return canOpen_(url);

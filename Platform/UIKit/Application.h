@@ -2,10 +2,17 @@
 // window, remote-notification registration and opened URLs.
 //
 // Tests and the console driver move the application through its life:
-// launch() runs the delegate's launch and connects one window scene; then
+// launch() runs the pending load hooks (platform::LoadHookRegistry), the
+// delegate's launch, posts did-finish-launching with the launch options as
+// user info, and connects one window scene (posting will-connect with the
+// scene as object before its delegate hears it); then
 // resignActive(), enterBackground(), enterForeground(), becomeActive() and
 // disconnectScene() run the scene delegate's callbacks and post the
 // application notifications on the default notification centre.
+//
+// The system's calls into the delegate (an opened URL, a continued user
+// activity, background URL session events) go first to the delegate proxy
+// when one is installed, then to the delegate.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +24,8 @@
 #include <vector>
 
 #include "Platform/UIKit/ApplicationDelegate.h"
+#include "Platform/UIKit/ApplicationDelegateProxy.h"
+#include "Platform/UIKit/BackgroundTasks.h"
 #include "Platform/UIKit/Object.h"
 #include "Platform/UIKit/Responder.h"
 #include "Platform/UIKit/SceneConfiguration.h"
@@ -30,6 +39,9 @@ inline constexpr const char* kApplicationDidBecomeActiveNotification = "UIApplic
 inline constexpr const char* kApplicationWillResignActiveNotification = "UIApplicationWillResignActiveNotification";
 inline constexpr const char* kApplicationDidEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
 inline constexpr const char* kApplicationWillEnterForegroundNotification = "UIApplicationWillEnterForegroundNotification";
+inline constexpr const char* kApplicationDidFinishLaunchingNotification = "UIApplicationDidFinishLaunchingNotification";
+// Object: the scene (std::shared_ptr<Scene>).
+inline constexpr const char* kSceneWillConnectNotification = "UISceneWillConnectNotification";
 
 enum class ApplicationState { kActive, kInactive, kBackground };
 
@@ -70,6 +82,22 @@ class Application : public Responder {
                                                std::string error = {});
   void deliverRemoteNotification(const RemoteNotification& userInfo);
 
+  // The system hands the app a URL, a user activity or background session
+  // events: the proxy first, then the delegate. The first two answer whether
+  // either handled it. The session's completion runs at most once, however
+  // many of them call it.
+  bool deliverOpenURL(const std::string& url, const std::map<std::string, std::string>& options = {});
+  bool deliverContinueUserActivity(const platform::UserActivity& activity);
+  void deliverBackgroundURLSessionEvents(const std::string& identifier, std::function<void()> completion);
+  // Process-wide (survives resetShared, like the library that installs it).
+  static void setDelegateProxy(std::shared_ptr<ApplicationDelegateProxy> proxy);
+  static std::shared_ptr<ApplicationDelegateProxy> delegateProxy();
+
+  // Background tasks (any thread). Tests expire them through backgroundTasks().
+  BackgroundTaskIdentifier beginBackgroundTask(std::string name, std::function<void()> expiryHandler);
+  bool endBackgroundTask(BackgroundTaskIdentifier identifier);
+  BackgroundTasks& backgroundTasks() { return backgroundTasks_; }
+
   // URLs: every open is recorded; canOpen answers from the handler (default
   // true for any non-empty text).
   void openURL(const std::string& url, const std::map<std::string, std::string>& options = {},
@@ -99,6 +127,7 @@ class Application : public Responder {
   std::function<bool(const std::string&)> canOpen_;
   std::vector<std::string> openedURLs_;
   int nextSession_ = 1;
+  BackgroundTasks backgroundTasks_;
 };
 
 }  // namespace uikit

@@ -1,5 +1,5 @@
 // The application's delegate: launch, scene configuration, remote
-// notifications and URLs.
+// notifications, URLs, user activities and background URL sessions.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "Platform/Foundation/UserActivity.h"
+#include "Platform/UIKit/LaunchOptions.h"
 #include "Platform/UIKit/SceneConfiguration.h"
 
 namespace uikit {
@@ -17,7 +19,6 @@ class Application;
 class SceneSession;
 struct SceneConnectionOptions;
 
-using LaunchOptions = std::map<std::string, std::string>;
 using RemoteNotification = std::map<std::string, std::string>;
 
 enum class BackgroundFetchResult { kNewData, kNoData, kFailed };
@@ -54,6 +55,16 @@ class ApplicationDelegate {
                                          const std::map<std::string, std::string>& options) {
     (void)app, (void)url, (void)options;
     return false;
+  }
+  virtual bool applicationContinueUserActivity(Application& app, const platform::UserActivity& activity) {
+    (void)app, (void)activity;
+    return false;
+  }
+  // The default has no background session to finish and says so at once.
+  virtual void applicationHandleEventsForBackgroundURLSession(Application& app, const std::string& identifier,
+                                                              std::function<void()> completion) {
+    (void)app, (void)identifier;
+    if (completion) completion();
   }
 };
 

@@ -153,14 +153,15 @@ std::optional<std::vector<std::uint8_t>> Image::jpegData(double compressionQuali
   // NaN counts as the lowest quality rather than reaching the encoder.
   const double q = std::isnan(compressionQuality) ? 0.0 : std::clamp(compressionQuality, 0.0, 1.0);
   const int quality = std::clamp(static_cast<int>(std::lround(q * 100.0)), 1, 100);
-  auto bytes = platform::ImageCodec::encodeJpeg(platform::Bitmap{pixelWidth_, pixelHeight_, bitmap_}, quality);
+  // The pixels are encoded where they are: a camera photo is tens of megabytes.
+  auto bytes = platform::ImageCodec::encodeJpeg(pixelWidth_, pixelHeight_, bitmap_, quality);
   if (!bytes.ok()) return std::nullopt;
   return std::move(*bytes);
 }
 
 std::optional<std::vector<std::uint8_t>> Image::pngData() const {
   if (bitmap_.empty()) return std::nullopt;
-  auto bytes = platform::ImageCodec::encodePng(platform::Bitmap{pixelWidth_, pixelHeight_, bitmap_});
+  auto bytes = platform::ImageCodec::encodePng(pixelWidth_, pixelHeight_, bitmap_);
   if (!bytes.ok()) return std::nullopt;
   return std::move(*bytes);
 }

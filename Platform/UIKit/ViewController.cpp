@@ -7,6 +7,7 @@
 #include "Platform/UIKit/Device.h"
 #include "Platform/UIKit/NavigationController.h"
 #include "Platform/UIKit/TabBarController.h"
+#include "Platform/UIKit/ViewControllerAppearanceHooks.h"
 #include "Platform/UIKit/Window.h"
 
 namespace uikit {
@@ -184,10 +185,10 @@ void ViewController::endAppearanceTransition() {
   bool animated = false;
   if (appearance_ == Appearance::kAppearing) {
     appearance_ = Appearance::kAppeared;
-    viewDidAppear(animated);
+    ViewControllerAppearanceHooks::run(*this, AppearanceCallback::kViewDidAppear, animated);
   } else if (appearance_ == Appearance::kDisappearing) {
     appearance_ = Appearance::kDisappeared;
-    viewDidDisappear(animated);
+    ViewControllerAppearanceHooks::run(*this, AppearanceCallback::kViewDidDisappear, animated);
   } else {
     return;
   }

@@ -1,5 +1,6 @@
 #include "Platform/UIKit/Window.h"
 
+#include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/Device.h"
 #include "Platform/UIKit/NavigationController.h"
@@ -59,7 +60,12 @@ void Window::makeKeyAndVisible() {
 void Window::makeKeyWindow() {
   auto self = sharedAs<Window>();
   Application::shared().registerWindow(self);
+  auto previous = Application::shared().keyWindow();
   Application::shared().setKeyWindow(self);
+  if (previous && previous != self) {
+    platform::NotificationCenter::defaultCenter().post(
+        platform::Notification{kWindowDidResignKeyNotification, {}, previous});
+  }
 }
 
 bool Window::isKeyWindow() const { return Application::shared().keyWindow().get() == this; }

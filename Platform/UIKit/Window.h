@@ -10,6 +10,10 @@ namespace uikit {
 class ViewController;
 class WindowScene;
 
+// Posted when another window becomes key; object: the window that resigned
+// (std::shared_ptr<Window>).
+inline constexpr const char* kWindowDidResignKeyNotification = "UIWindowDidResignKeyNotification";
+
 class Window : public View {
  public:
   Window();
