@@ -18,6 +18,7 @@ struct Hooks {
   std::function<bool()> appActive;
   APMEngineHooks::StartHandler start;
   std::atomic<bool> applicationSupport{false};
+  std::atomic<bool> automaticScreenReporting{false};
   std::atomic<bool> engineExists{false};
   std::atomic<bool> engineInitialized{false};
   std::atomic<bool> engineEnabled{false};
@@ -78,6 +79,12 @@ bool APMEngineHooks::isAppActive() {
   }
   return provider ? provider() : false;
 }
+
+void APMEngineHooks::setAutomaticScreenReportingEnabled(bool enabled) {
+  Shared().automaticScreenReporting = enabled;
+}
+
+bool APMEngineHooks::automaticScreenReportingEnabled() { return Shared().automaticScreenReporting.load(); }
 
 void APMEngineHooks::setPersistentConfigInApplicationSupportEnabled(bool enabled) {
   Shared().applicationSupport = enabled;
@@ -174,4 +181,5 @@ void APMEngineHooks::reset() {
   Shared().appActive = nullptr;
   Shared().start = nullptr;
   Shared().applicationSupport = false;
+  Shared().automaticScreenReporting = false;
 }

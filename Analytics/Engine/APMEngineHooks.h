@@ -35,6 +35,10 @@ class APMEngineHooks {
   static void setAppActiveProvider(std::function<bool()> provider);
   static bool isAppActive();
 
+  // Automatic screen reporting of the screen reporter; default: off.
+  static void setAutomaticScreenReportingEnabled(bool enabled);
+  static bool automaticScreenReportingEnabled();
+
   // Whether persisted configuration lives under Application Support (default off).
   static void setPersistentConfigInApplicationSupportEnabled(bool enabled);
   static bool persistentConfigInApplicationSupportEnabled();

@@ -1,6 +1,5 @@
 #include "Analytics/Protobuf/APMPBFlagValue.h"
 
-#include "Analytics/Engine/Monitor/APMEManager.h"
 #include "Analytics/Engine/Monitor/APMEMonitor.h"
 #include "Analytics/Engine/Monitor/APMLogContext.h"
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
@@ -18,17 +17,17 @@ constexpr int64_t kLevelError = 1;
 
 std::shared_ptr<APMPBFlag> APMPBFlagCreate(const APMPBObject& name, const APMPBObject& value) {
   if (name.isNil()) {
-    APMEManager::monitor().logWithLevel(kLevelError, 850000, "Flag name must not be nil");
+    APMEMonitor::sharedMonitor().logWithLevel(kLevelError, 850000, "Flag name must not be nil");
     return nullptr;
   }
   if (!name.isString()) {
-    APMEManager::monitor().logWithLevel(kLevelError, 850001, "Flag name must be a string",
-                                        APMLogContext::className(name.className()));
+    APMEMonitor::sharedMonitor().logWithLevel(kLevelError, 850001, "Flag name must be a string",
+                                              APMLogContext::className(name.className()));
     return nullptr;
   }
   if (!value.isNumber() && !value.isString()) {
-    APMEManager::monitor().logWithLevel(kLevelError, 850002, "Flag value is invalid",
-                                        APMLogContext::className(value.className()));
+    APMEMonitor::sharedMonitor().logWithLevel(kLevelError, 850002, "Flag value is invalid",
+                                              APMLogContext::className(value.className()));
     return nullptr;
   }
   auto flag = APMPBFlag::initWithBuffer(nullptr, 0);

@@ -33,17 +33,6 @@ namespace {
 
 APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
-// A broken schema or a corrupt file is beyond repair; anything else (busy,
-// locked, I/O, full disk) may pass and must not cost the stored data.
-bool IsUnrepairable(const APMError& error, int sqliteCode) {
-  if (error.code() == 2 && (error.localizedDescription() == "Table is missing required columns" ||
-                            error.localizedDescription() == "Table contains unknown non-optional columns")) {
-    return true;
-  }
-  int primary = sqliteCode & 0xff;
-  return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
 }  // namespace
 
 const std::vector<APMDatabase::TableDefinition>& APMDatabase::tableDefinitions() {
@@ -154,7 +143,7 @@ bool APMDatabase::initializeDatabaseResourcesWithContext(const std::string& cont
   if (!ensureAllTables()) {
     Monitor().logWithLevel(1, 12002, "Failed to create or validate required database tables (" + context + ")");
     if (error != nullptr) *error = lastEnsureError_;
-    if (IsUnrepairable(lastEnsureError_, lastEnsureSqliteCode_)) {
+    if (APMSqliteStore::isUnrepairableFailure(lastEnsureError_, lastEnsureSqliteCode_)) {
       // Closes first and takes the journal and WAL files along.
       if (!sqliteStore_->closeAndDeleteDatabase()) {
         Monitor().logWithLevel(4, 12003, "Failed to delete old database file after failed validation. Error (" +

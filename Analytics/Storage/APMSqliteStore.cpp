@@ -111,6 +111,14 @@ std::unique_ptr<APMSqliteStore> APMSqliteStore::initWithDatabasePath(const std::
   return nullptr;
 }
 
+bool APMSqliteStore::isUnrepairableFailure(const APMError& error, int sqliteCode) {
+  if (error.code() == 2 && (error.localizedDescription() == "Table is missing required columns" ||
+                            error.localizedDescription() == "Table contains unknown non-optional columns")) {
+    return true;
+  }
+  return IsCorruptionCode(sqliteCode);
+}
+
 void APMSqliteStore::noteCorruption(int code) {
   if (IsCorruptionCode(code)) lastFailureWasCorruption_ = true;
 }

@@ -59,6 +59,10 @@ class APMSqliteStore {
   void finalizeAndClearStatements();
   // True when the last failed open or validation met a corrupt file.
   bool lastFailureWasCorruption() const { return lastFailureWasCorruption_; }
+  // A failure to ensure a table that no retry can mend: a broken schema
+  // (validation code 2) or a corrupt file (the connection's extended SQLite
+  // code). Busy, locked, I/O and full-disk failures may pass.
+  static bool isUnrepairableFailure(const APMError& error, int sqliteCode);
 
   // Schema.
   bool ensureTableWithName(const std::string& tableName, const ColumnInfo& elementaryColumnInfo,

@@ -26,6 +26,7 @@ MeasurementCollector::MeasurementCollector() {
   Reply notFound;
   notFound.status = 404;
   defaults_[Route::kConfig] = notFound;
+  defaults_[Route::kExperiments] = Reply{};
 }
 
 MeasurementCollector::~MeasurementCollector() {
@@ -107,6 +108,9 @@ bool MeasurementCollector::start() {
   });
   server_->Get(R"(/config/app/.*)", [handle](const httplib::Request& req, httplib::Response& res) {
     handle(Route::kConfig, req, res);
+  });
+  server_->Post("/sdk-exp", [handle](const httplib::Request& req, httplib::Response& res) {
+    handle(Route::kExperiments, req, res);
   });
   port_ = server_->bind_to_any_port("127.0.0.1");
   if (port_ <= 0) return false;

@@ -1,10 +1,13 @@
 #include "Analytics/Engine/Interface/APMAnalytics.h"
 
+#include <mutex>
+
 #include "Analytics/Engine/APMEngineHooks.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Engine/Monitor/APMUserDefaults.h"
 #include "Analytics/Storage/Config/APMRemoteConfig.h"
+#include "Platform/Foundation/Clock.h"
 
 namespace {
 
@@ -122,4 +125,79 @@ void APMAnalytics::clearConsent() {
     analyticsSuite().removeObjectForKey(key);
   }
   APMConsentSettingsUtil::clearAllSettings();
+}
+
+int64_t APMAnalytics::resetRetryCount() { return analyticsSuite().integerForKey(kResetRetryCountKey); }
+
+void APMAnalytics::setResetRetryCount(int64_t count) {
+  if (count < 1) {
+    analyticsSuite().removeObjectForKey(kResetRetryCountKey);
+  } else {
+    analyticsSuite().setInteger(count, kResetRetryCountKey);
+  }
+}
+
+bool APMAnalytics::needFirstOpenAfterReset() { return analyticsSuite().boolForKey(kNeedFirstOpenAfterResetKey); }
+
+void APMAnalytics::setNeedFirstOpenAfterReset(bool need) { analyticsSuite().setBool(need, kNeedFirstOpenAfterResetKey); }
+
+void APMAnalytics::removeNeedFirstOpenAfterReset() { analyticsSuite().removeObjectForKey(kNeedFirstOpenAfterResetKey); }
+
+std::optional<std::string> APMAnalytics::appInstanceIDAfterReset() {
+  return analyticsSuite().stringForKey(kAppInstanceIDAfterResetKey);
+}
+
+void APMAnalytics::setAppInstanceIDAfterReset(const std::optional<std::string>& appInstanceID) {
+  if (appInstanceID) {
+    analyticsSuite().setObject(platform::Value(*appInstanceID), kAppInstanceIDAfterResetKey);
+  } else {
+    analyticsSuite().removeObjectForKey(kAppInstanceIDAfterResetKey);
+  }
+}
+
+std::optional<platform::Value> APMAnalytics::deferredAnalyticsCollection() {
+  return analyticsSuite().objectForKey(kDeferredAnalyticsCollectionKey);
+}
+
+void APMAnalytics::setDeferredAnalyticsCollection(const std::optional<platform::Value>& value) {
+  if (value) {
+    analyticsSuite().setObject(*value, kDeferredAnalyticsCollectionKey);
+  } else {
+    analyticsSuite().removeObjectForKey(kDeferredAnalyticsCollectionKey);
+  }
+}
+
+bool APMAnalytics::persistentConfigInApplicationSupportEnabled() {
+  return analyticsSuite().boolForKey(kPersistentConfigInApplicationSupportEnabledKey);
+}
+
+void APMAnalytics::setPersistentConfigInApplicationSupportEnabled(bool enabled) {
+  analyticsSuite().setBool(enabled, kPersistentConfigInApplicationSupportEnabledKey);
+}
+
+namespace {
+
+struct LoadTimestamp {
+  std::mutex mu;
+  std::optional<double> value;
+};
+
+LoadTimestamp& SharedLoadTimestamp() {
+  static LoadTimestamp* shared = new LoadTimestamp;
+  return *shared;
+}
+
+}  // namespace
+
+double APMAnalytics::loadTimestamp() {
+  LoadTimestamp& shared = SharedLoadTimestamp();
+  std::lock_guard<std::mutex> lock(shared.mu);
+  if (!shared.value) shared.value = platform::Clock::nowSeconds();
+  return *shared.value;
+}
+
+void APMAnalytics::setLoadTimestamp(double timestamp) {
+  LoadTimestamp& shared = SharedLoadTimestamp();
+  std::lock_guard<std::mutex> lock(shared.mu);
+  shared.value = timestamp;
 }

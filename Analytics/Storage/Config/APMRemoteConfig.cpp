@@ -24,6 +24,10 @@
 #include "Analytics/Interpreter/Messages/APMPProgramMessageConverter.h"
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
 #include "Analytics/Storage/APMDatabase.h"
+#include "Analytics/Storage/Experiments/APMEClient.h"
+#include "Analytics/Storage/Experiments/APMEExperimentObserverDelegate.h"
+#include "Analytics/Storage/Experiments/APMEManager.h"
+#include "Analytics/Storage/Experiments/APMESDKProperty.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Runtime/Deployment.h"
 
@@ -112,6 +116,74 @@ std::optional<std::string> IdentityAppVersion() {
 
 std::optional<bool> APMExperimentFlagSource::flagValue(std::string_view) const { return std::nullopt; }
 
+namespace {
+
+// A flag value read as a switch: numbers by their truth, text as the
+// platform reads a boolean string (leading blanks, an optional sign, then
+// Y, y, T, t or a digit 1-9 is true); nothing else answers.
+std::optional<bool> FlagAsBool(const APMPBObject& value) {
+  if (const APMPBNumber* number = value.number()) return number->boolValue();
+  if (const std::string* text = value.string()) {
+    size_t i = 0;
+    while (i < text->size() && ((*text)[i] == ' ' || (*text)[i] == '\t' || (*text)[i] == '\n')) ++i;
+    if (i < text->size() && ((*text)[i] == '+' || (*text)[i] == '-')) ++i;
+    while (i < text->size() && (*text)[i] == '0') ++i;
+    if (i >= text->size()) return false;
+    char c = (*text)[i];
+    return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+  }
+  return std::nullopt;
+}
+
+// The live flags of this configuration's experiments client.
+class ClientFlags final : public APMExperimentFlagSource {
+ public:
+  explicit ClientFlags(std::shared_ptr<APMEClient> client) : client_(std::move(client)) {}
+  std::optional<bool> flagValue(std::string_view name) const override {
+    return FlagAsBool(client_->valueForFlag(name));
+  }
+
+ private:
+  std::shared_ptr<APMEClient> client_;
+};
+
+// Flags copied at an activation.
+class CopiedFlags final : public APMExperimentFlagSource {
+ public:
+  explicit CopiedFlags(std::map<std::string, bool, std::less<>> flags) : flags_(std::move(flags)) {}
+  std::optional<bool> flagValue(std::string_view name) const override {
+    auto it = flags_.find(name);
+    if (it == flags_.end()) return std::nullopt;
+    return it->second;
+  }
+
+ private:
+  std::map<std::string, bool, std::less<>> flags_;
+};
+
+// The experiments client's delegate, reaching the configuration weakly.
+class ExperimentObserver final : public APMEExperimentObserverDelegate {
+ public:
+  explicit ExperimentObserver(std::weak_ptr<APMRemoteConfig> config) : config_(std::move(config)) {}
+  bool respondsToClientDidReceiveNewSnapshot() const override { return true; }
+  void clientDidReceiveNewSnapshot(APMEClient& client) override {
+    if (auto config = config_.lock()) config->clientDidReceiveNewSnapshot(&client);
+  }
+  bool respondsToClientDidReceiveFetchError() const override { return true; }
+  void clientDidReceiveFetchError(APMEClient& client, const APMError& error) override {
+    if (auto config = config_.lock()) config->clientDidReceiveFetchError(&client, error);
+  }
+  std::optional<bool> shouldFetchExperimentsForClient(APMEClient& client) override {
+    auto config = config_.lock();
+    return config && config->shouldFetchExperimentsForClient(&client);
+  }
+
+ private:
+  std::weak_ptr<APMRemoteConfig> config_;
+};
+
+}  // namespace
+
 APMRemoteConfig::APMRemoteConfig()
     : settings_(std::make_shared<SettingsCache>()),
       flags_(std::make_shared<APMExperimentFlagSource>()),
@@ -123,9 +195,34 @@ APMRemoteConfig::APMRemoteConfig(std::string appID, const std::shared_ptr<APMDat
   appID_ = std::move(appID);
   database_ = database;
   experimentManager_ = std::move(experimentManager);
-  // Registering with the experiments manager and activating its stored
-  // snapshot need a manager; none is built yet, so flags stay empty.
   isDefaultInstance_ = !database && appID_.empty();
+}
+
+void APMRemoteConfig::registerWithExperimentManager(const std::shared_ptr<APMRemoteConfig>& self) {
+  if (!experimentManager_) return;
+  auto property = APMESDKProperty::initWithName(std::string(kExperimentsSDKName));
+  if (!property) return;
+  property->setVersion(APMIdentity::appMeasurementLibraryVersion());
+  const std::map<std::string, APMPBObject> defaults{
+      {"efficient_engagement_reporting_enabled", APMPBNumber::numberWithInt(0)},
+      {"redundant_engagement_removal_enabled", APMPBNumber::numberWithInt(0)},
+      {"network_background_session_enabled", APMPBNumber::numberWithInt(0)},
+      {"persistent_config_in_application_support_enabled", APMPBNumber::numberWithInt(0)},
+  };
+  auto client = experimentManager_->registerSDKProperty(property, defaults);
+  if (client) {
+    experimentObserver_ = std::make_shared<ExperimentObserver>(self);
+    client->setDelegate(experimentObserver_);
+    std::lock_guard<std::mutex> lock(mu_);
+    experimentClient_ = client;
+    flags_ = std::make_shared<ClientFlags>(client);
+  }
+  if (!client) return;
+  APMError error;
+  if (!client->activateLatestSnapshot(&error) && !error.domain().empty()) {
+    APMMeasurementMonitor().logWithLevel(2, 29023, "Cannot activate stale snapshot. Error", APMLogContext(error));
+  }
+  updateCachedExperimentFlags();
 }
 
 APMRemoteConfig::~APMRemoteConfig() = default;
@@ -153,6 +250,7 @@ std::shared_ptr<APMRemoteConfig> APMRemoteConfig::initWithAppID(
     const std::string& appID, const std::shared_ptr<APMDatabase>& database,
     std::shared_ptr<const APMPBMeasurementConfig> measurementConfig, std::shared_ptr<APMEManager> experimentManager) {
   std::shared_ptr<APMRemoteConfig> config(new APMRemoteConfig(appID, database, std::move(experimentManager)));
+  config->registerWithExperimentManager(config);
   if (config->isDefaultInstance_) return config;
   if (measurementConfig) {
     config->updateMeasurementConfig(std::move(measurementConfig));
@@ -399,7 +497,7 @@ void APMRemoteConfig::reset() {
     if (!isDefaultInstance_) remoteConfigProto_.reset();
     uploadPrefixReported_ = false;
   }
-  // The experiments manager is reset with it once there is one.
+  if (experimentManager_) experimentManager_->reset();
 }
 
 std::optional<platform::URL> APMRemoteConfig::remoteConfigURLWithAppInstanceID(
@@ -563,15 +661,42 @@ std::shared_ptr<APMPEventEditing> APMRemoteConfig::eventEditing() const {
   return eventEditing_;
 }
 
-std::vector<int64_t> APMRemoteConfig::experimentIDs() const { return {}; }
-
-bool APMRemoteConfig::activateNewSnapshot() {
-  // Activation goes through the experiments manager; without one nothing
-  // activates and a pending snapshot stays pending.
-  return false;
+std::vector<int64_t> APMRemoteConfig::experimentIDs() const {
+  return experimentManager_ ? experimentManager_->experimentIDs() : std::vector<int64_t>{};
 }
 
-void APMRemoteConfig::updateCachedExperimentFlags() {}
+std::shared_ptr<APMEClient> APMRemoteConfig::experimentClient() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return experimentClient_;
+}
+
+bool APMRemoteConfig::activateNewSnapshot() {
+  std::shared_ptr<APMEClient> client;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    if (!hasNewSnapshot_) return false;
+    client = experimentClient_;
+  }
+  APMError error;
+  if (!client || !client->activateLatestSnapshot(&error)) {
+    APMMeasurementMonitor().logWithLevel(2, 29024, "Cannot activate snapshot. Error", APMLogContext(error));
+    return false;
+  }
+  updateCachedExperimentFlags();
+  std::lock_guard<std::mutex> lock(mu_);
+  hasNewSnapshot_ = false;
+  return true;
+}
+
+void APMRemoteConfig::updateCachedExperimentFlags() {
+  auto client = experimentClient();
+  if (!client) return;
+  std::map<std::string, bool, std::less<>> copied;
+  for (const char* name : {"dma_consent_enabled", "gcs_g2_enabled"}) {
+    if (auto value = FlagAsBool(client->valueForFlag(name))) copied[name] = *value;
+  }
+  setActivatedExperimentFlagSource(std::make_shared<CopiedFlags>(std::move(copied)));
+}
 
 void APMRemoteConfig::clientDidReceiveNewSnapshot(const APMEClient*) {
   std::lock_guard<std::mutex> lock(mu_);

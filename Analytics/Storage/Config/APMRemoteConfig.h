@@ -32,6 +32,7 @@
 
 class APMDatabase;
 class APMEClient;
+class APMEExperimentObserverDelegate;
 class APMEManager;
 class APMPEventEditing;
 
@@ -105,8 +106,13 @@ class APMRemoteConfig {
   bool isDMARegion() const;
   std::shared_ptr<APMPEventEditing> eventEditing() const;
 
-  // Experiments: without a manager there are no IDs and nothing activates.
+  // Experiments: with a manager this configuration registers as the SDK
+  // "app_measurement" (library version, the experiment flags' defaults) and
+  // reads those flags from its client; without one there are no IDs and
+  // nothing activates.
+  static constexpr const char* kExperimentsSDKName = "app_measurement";
   std::vector<int64_t> experimentIDs() const;
+  std::shared_ptr<APMEClient> experimentClient() const;
   bool activateNewSnapshot();
   void updateCachedExperimentFlags();
   void clientDidReceiveNewSnapshot(const APMEClient* client);
@@ -232,11 +238,16 @@ class APMRemoteConfig {
 
   APMRemoteConfig(std::string appID, const std::shared_ptr<APMDatabase>& database,
                   std::shared_ptr<APMEManager> experimentManager);
+  // Registers with the manager, activates the latest stored snapshot and
+  // copies its flags; the client's delegate reaches this object weakly.
+  void registerWithExperimentManager(const std::shared_ptr<APMRemoteConfig>& self);
 
   std::string appID_;
   std::weak_ptr<APMDatabase> database_;
   bool isDefaultInstance_ = true;
   std::shared_ptr<APMEManager> experimentManager_;
+  std::shared_ptr<APMEClient> experimentClient_;
+  std::shared_ptr<APMEExperimentObserverDelegate> experimentObserver_;
 
   mutable std::mutex mu_;
   std::shared_ptr<SettingsCache> settings_;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Analytics/Engine/Monitor/APMASLLogger.h"
-#include "Analytics/Engine/Monitor/APMEManager.h"
+#include "Analytics/Storage/Experiments/APMEManager.h"
 #include "Analytics/Engine/Monitor/APMEMonitor.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
@@ -336,6 +336,8 @@ TEST_F(MonitorTest, ExperimentsMonitorForwardsToTheEngineMonitor) {
   APMEManager::monitor().logWithLevel(1, 800001, "Runtime failure", APMLogContext::className("APMPValue"));
   APMEMonitor& same = APMEManager::monitor();
   EXPECT_EQ(&same, &APMEManager::monitor());
+  // The message layer below the engine logs flag failures through the same object.
+  EXPECT_EQ(&same, &APMEMonitor::sharedMonitor());
   APMEManager::monitor().logWithLevel(1, 800002, "Plain");
 }
 
