@@ -1,5 +1,6 @@
 #include "Facility/Screens/ComplaintScreens.h"
 
+#include "Facility/Screens/AddNewComplaintVC.h"
 #include "Facility/Screens/ComplainRaiserFilterVC.h"
 #include "Facility/Screens/ComplainResolverFilterVC.h"
 #include "Facility/Screens/RaisedComplaintListVC.h"
@@ -9,4 +10,5 @@ void ComplaintScreens::registerAll() {
   ComplainRaiserFilterVC::registerScene();
   ComplainResolverFilterVC::registerScene();
   RaisedComplaintListVC::registerScene();
+  AddNewComplaintVC::registerScene();
 }

@@ -1,5 +1,5 @@
-// Declares the raised complaint list, the complaint filter scenes and
-// their images.
+// Declares the raised complaint list, the complaint form, the complaint
+// filter scenes and their images and nibs.
 #pragma once
 
 class ComplaintScreens {

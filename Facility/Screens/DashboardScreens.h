@@ -1,5 +1,5 @@
-// Registers the facility and tenant dashboards with their cells' nibs and
-// the stand-in scenes they open, in one step for ScreenRegistry.
+// Registers the facility dashboard and the complaint cells both dashboards
+// show, in one step for ScreenRegistry.
 #pragma once
 
 class DashboardScreens {

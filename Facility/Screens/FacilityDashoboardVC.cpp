@@ -5,25 +5,20 @@
 
 #include "Facility/BLE+MainMethods/TarneloBLEKeys.h"
 #include "Facility/Network/APIManager.h"
+#include "Facility/Screens/DashboardNavigation.h"
 #include "Facility/Screens/FacilityComplainsCell.h"
 #include "Facility/Screens/FacilityParkingCell.h"
 #include "Facility/Screens/FacilityTaskListVC.h"
 #include "Facility/Screens/FacilityVisitorCell.h"
 #include "Facility/Screens/NumberScannerVC.h"
-#include "Facility/Screens/ScanResultFailedPopupVC.h"
-#include "Facility/Screens/ScanResultPopupVC.h"
-#include "Facility/Screens/SendNotificationSuccessPopupVC.h"
 #include "Facility/Screens/StoryboardName.h"
-#include "Facility/Screens/SwitchUserVC.h"
+#include "Facility/Screens/VehicleLookupPopup.h"
 #include "Facility/Screens/VehicleNumberText.h"
 #include "Facility/Services/ComplainWebServicesManager.h"
 #include "Facility/Services/FailureToast.h"
 #include "Facility/Services/NotificationCountRefresher.h"
 #include "Facility/Services/VMGlobal.h"
 #include "Facility/Services/ViewModelLoader.h"
-#include "Facility/Storage/CurrentUserType.h"
-#include "Facility/Storage/LocalStorage.h"
-#include "Facility/Storage/SessionActions.h"
 #include "Facility/Widgets/AAction.h"
 #include "Facility/Widgets/AppToastAlert.h"
 #include "Facility/Widgets/CollapsingConstraints.h"
@@ -349,18 +344,13 @@ void FacilityDashoboardVC::chooseTileTab(const std::shared_ptr<FacilityTileCell>
 
 // ---- navigation ----
 
-void FacilityDashoboardVC::pushScreen(const uikit::ViewControllerPtr& screen) {
-  if (!screen) return;
-  if (auto navigation = navigationController()) navigation->pushViewController(screen, true);
-}
-
 void FacilityDashoboardVC::openTaskList(ComplainTaskCategory category, const MDLMyTaskCount& counts) {
   auto screen = std::dynamic_pointer_cast<FacilityTaskListVC>(
       Storyboards::instantiateScreen(StoryboardName::facilityAdmin, "FacilityTaskListVC"));
   if (!screen) return;
   screen->taskStatus = category;
   screen->objMyTaskCount = counts;
-  pushScreen(screen);
+  DashboardNavigation::push(*this, screen);
 }
 
 void FacilityDashoboardVC::openNumberScanner(const std::string& number) {
@@ -368,7 +358,7 @@ void FacilityDashoboardVC::openNumberScanner(const std::string& number) {
       Storyboards::instantiateScreen(StoryboardName::facilityAdmin, "NumberScannerVC"));
   if (!screen) return;
   screen->vehicleNumber = number;
-  pushScreen(screen);
+  DashboardNavigation::push(*this, screen);
 }
 
 void FacilityDashoboardVC::onNavigationButtonTapped(NavigationButtonKind kind) {
@@ -381,29 +371,19 @@ void FacilityDashoboardVC::onNavigationButtonTapped(NavigationButtonKind kind) {
         openNumberScanner("");
       }
       return;
-    case NavigationButtonKind::profile: {
+    case NavigationButtonKind::profile:
       platform::LogInfo("btnProfile");
-      auto screen =
-          std::dynamic_pointer_cast<SwitchUserVC>(Storyboards::instantiateScreen(StoryboardName::user, "SwitchUserVC"));
-      if (!screen) return;
-      screen->userSelectionDelegate = sharedAs<FacilityDashoboardVC>();
-      pushScreen(screen);
+      DashboardNavigation::openProfile(*this, sharedAs<FacilityDashoboardVC>());
       return;
-    }
     case NavigationButtonKind::notification:
     default:
       platform::LogInfo("btnNotification");
-      pushScreen(Storyboards::instantiateScreen(StoryboardName::facilityAdmin, "FacilityAdminNotificationListVC"));
+      DashboardNavigation::openNotifications(*this);
       return;
   }
 }
 
-void FacilityDashoboardVC::onUserTypeSelected() {
-  auto session = LocalStorage::currentSession();
-  if (!session) return;
-  session->setSessionUserType(CurrentUserType::shared().currentUserType());
-  session->setRootViewController();
-}
+void FacilityDashoboardVC::onUserTypeSelected() { DashboardNavigation::rebuildRootForStoredRole(); }
 
 // ---- live scanner and lookup ----
 
@@ -469,33 +449,20 @@ void FacilityDashoboardVC::handleVehicleLookup(const Weak& screen, const std::st
   auto self = screen.lock();
   if (!decoded(self, response)) return;
   if (!self) return;
-  const VehicleDetailsModel& reply = *response.value;
-  if (reply.isSuccess.value_or(false)) {
-    if (!reply.empList || reply.empList->empty()) return;
-    auto popup = uikit::ViewController::instantiateFromStoryboard<ScanResultPopupVC>(kStoryboard);
-    if (!popup) return;
-    popup->objEmp = reply.empList->front();
-    popup->vehicleNumber = reply.vehicleNumber.value_or("");
-    popup->showSuccessPopup = [screen](const std::string& message) {
-      if (auto s = screen.lock()) s->showNotificationSentPopup(message);
-    };
-    self->presentPopup(popup);
-    return;
-  }
-  auto popup = uikit::ViewController::instantiateFromStoryboard<ScanResultFailedPopupVC>(kStoryboard);
-  if (!popup) return;
-  popup->faildMessage = reply.message.value_or("");
-  popup->actionScanAgain = [screen, number] {
+  VehicleLookupPopup::Actions actions;
+  actions.showSuccessPopup = [screen](const std::string& message) {
+    if (auto s = screen.lock()) s->showNotificationSentPopup(message);
+  };
+  actions.scanAgain = [screen, number] {
     if (auto s = screen.lock()) s->scanAgain(number);
   };
-  popup->actionAddManually = [screen, number] {
+  actions.addManually = [screen, number] {
     if (auto s = screen.lock()) s->addManually(number);
   };
-  self->presentPopup(popup);
+  if (auto popup = VehicleLookupPopup::forReply(*response.value, std::move(actions))) self->presentPopup(popup);
 }
 
 void FacilityDashoboardVC::presentPopup(const uikit::ViewControllerPtr& popup) {
-  styleModal(popup);
   Weak weak = sharedAs<FacilityDashoboardVC>();
   whenTransitionEnds([weak, popup] {
     if (auto self = weak.lock()) self->present(popup, true);
@@ -503,16 +470,13 @@ void FacilityDashoboardVC::presentPopup(const uikit::ViewControllerPtr& popup) {
 }
 
 void FacilityDashoboardVC::showNotificationSentPopup(const std::string& message) {
-  auto popup = uikit::ViewController::instantiateFromStoryboard<SendNotificationSuccessPopupVC>(kStoryboard);
-  if (!popup) return;
-  popup->successMessage = message;
   Weak weak = sharedAs<FacilityDashoboardVC>();
-  popup->messageDisplayed = [weak] {
+  auto popup = VehicleLookupPopup::notificationSent(message, [weak] {
     auto self = weak.lock();
     if (!self) return;
     if (auto navigation = self->navigationController()) navigation->popToRootViewController(true);
-  };
-  presentPopup(popup);
+  });
+  if (popup) presentPopup(popup);
 }
 
 void FacilityDashoboardVC::scanAgain(const std::string& number) {

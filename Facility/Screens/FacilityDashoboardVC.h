@@ -113,7 +113,6 @@ class FacilityDashoboardVC : public SuperViewController,
   static void loadNotDelivered(const Weak& screen, std::uint64_t generation, platform::DispatchGroup group);
   void showLocationField(bool shown);
   void stopPullToRefresh();
-  void pushScreen(const uikit::ViewControllerPtr& screen);
   // Presents once any running presentation or dismissal (the scanner's)
   // has ended: presenting during it would be refused and lost.
   void presentPopup(const uikit::ViewControllerPtr& popup);

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "Facility/Screens/ScanResultFailedPopupVC.h"
-#include "Facility/Screens/ScanResultPopupVC.h"
-#include "Facility/Screens/SendNotificationSuccessPopupVC.h"
+#include "Facility/Screens/VehicleLookupPopup.h"
 #include "Facility/Widgets/AlertPresenter.h"
 #include "Facility/Widgets/AppLoader.h"
 #include "Facility/Widgets/HexColor.h"
@@ -227,48 +225,27 @@ void NumberScannerVC::handleLookupReply(const std::weak_ptr<NumberScannerVC>& sc
     return;
   }
   if (!self) return;
-  const VehicleDetailsModel& reply = *response.value;
-  if (reply.isSuccess.value_or(false)) {
-    if (!reply.empList || reply.empList->empty()) return;
-    auto popup = uikit::ViewController::instantiateFromStoryboard<ScanResultPopupVC>(kStoryboard);
-    if (!popup) return;
-    popup->objEmp = reply.empList->front();
-    popup->vehicleNumber = reply.vehicleNumber.value_or("");
-    popup->modalPresentationStyle = uikit::ModalPresentationStyle::kOverCurrentContext;
-    popup->modalTransitionStyle = uikit::ModalTransitionStyle::kCrossDissolve;
-    popup->showSuccessPopup = [screen](const std::string& message) {
-      if (auto s = screen.lock()) s->showNotificationSent(message);
-    };
-    self->present(popup, true);
-    return;
-  }
-  auto popup = uikit::ViewController::instantiateFromStoryboard<ScanResultFailedPopupVC>(kStoryboard);
-  if (!popup) return;
-  popup->faildMessage = reply.message.value_or("");
-  popup->modalPresentationStyle = uikit::ModalPresentationStyle::kOverCurrentContext;
-  popup->modalTransitionStyle = uikit::ModalTransitionStyle::kCrossDissolve;
-  popup->actionScanAgain = [screen] {
+  VehicleLookupPopup::Actions actions;
+  actions.showSuccessPopup = [screen](const std::string& message) {
+    if (auto s = screen.lock()) s->showNotificationSent(message);
+  };
+  actions.scanAgain = [screen] {
     auto s = screen.lock();
     if (!s) return;
     // Emptied in code, which is no edit: the Send button stays.
     if (auto field = s->txtNumberPlate.lock()) field->setText(std::string());
   };
-  self->present(popup, true);
+  if (auto popup = VehicleLookupPopup::forReply(*response.value, std::move(actions))) self->present(popup, true);
 }
 
 void NumberScannerVC::showNotificationSent(const std::string& message) {
-  auto popup = uikit::ViewController::instantiateFromStoryboard<SendNotificationSuccessPopupVC>(kStoryboard);
-  if (!popup) return;
-  popup->modalPresentationStyle = uikit::ModalPresentationStyle::kOverCurrentContext;
-  popup->modalTransitionStyle = uikit::ModalTransitionStyle::kCrossDissolve;
-  popup->successMessage = message;
   std::weak_ptr<NumberScannerVC> weakSelf = sharedAs<NumberScannerVC>();
-  popup->messageDisplayed = [weakSelf] {
+  auto popup = VehicleLookupPopup::notificationSent(message, [weakSelf] {
     auto self = weakSelf.lock();
     if (!self) return;
     if (auto nav = self->navigationController()) nav->popToRootViewController(true);
-  };
-  present(popup, true);
+  });
+  if (popup) present(popup, true);
 }
 
 void NumberScannerVC::registerScene() {

@@ -15,9 +15,9 @@ void PlaceholderScreen::viewDidLoad() {
 }
 
 void PlaceholderScreen::registerMissingScenes() {
-  static const std::vector<std::pair<const char*, const char*>> kScenes = {
-      {"TenantAdmin", "TenantDashboardVC"},
-  };
+  // Every screen the start-up can show is built now; a stand-in goes here
+  // while its screen is not.
+  static const std::vector<std::pair<const char*, const char*>> kScenes = {};
   for (const auto& [storyboard, identifier] : kScenes) {
     auto existing = uikit::Storyboard::named(storyboard);
     if (existing) {

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "Facility/Screens/ComplainRaiserFilterVC.h"
+#include "Facility/Screens/FilterIndicator.h"
+#include "Facility/Screens/FilterTicks.h"
 #include "Facility/Screens/RaisedComplaintCell.h"
 #include "Facility/Screens/StoryboardName.h"
 #include "Facility/Services/ComplainWebServicesManager.h"
@@ -22,8 +24,6 @@
 namespace {
 
 constexpr const char* kBackImage = "ic_back-white";
-constexpr const char* kGrayFilter = "grayFilter";
-constexpr const char* kBlueFilter = "blueFilter";
 
 // No other letter lowercases to an ASCII one of "open", so ASCII folding is
 // the whole test.
@@ -34,35 +34,8 @@ bool isOpen(const std::optional<std::string>& status) {
   return folded == "open";
 }
 
-// The ticked options of one group, joined by ",".
-template <class Contribution>
-std::string tickedOf(const Places& group, Contribution contribution) {
-  std::string text;
-  if (!group.subPlaces) return text;
-  bool first = true;
-  for (const auto& option : *group.subPlaces) {
-    if (!option.isSelected || *option.isSelected != 1) continue;
-    // An empty contribution still takes its place in the list.
-    if (!first) text += ",";
-    first = false;
-    text += contribution(option);
-  }
-  return text;
-}
-
-void styleIndicator(const std::shared_ptr<uikit::ImageView>& icon, const std::shared_ptr<uikit::Label>& title,
-                    bool filtered) {
-  if (icon) icon->setImage(uikit::Image::named(filtered ? kBlueFilter : kGrayFilter));
-  if (title) {
-    title->setText(std::string(filtered ? "Filtered" : "Filter"));
-    title->setFont(uikit::Font::namedOrSystem(filtered ? "Gotham-Medium" : "Gotham-Book", 13));
-    title->setTag(filtered ? 9 : 2);
-    title->setTextColor(filtered ? AppColor::darkBlue() : AppColor::darkGray());
-  }
-}
-
 void setIndicator(RaisedComplaintListVC& screen, bool filtered) {
-  styleIndicator(screen.imgFilterIcon.lock(), screen.lblFilterTitle.lock(), filtered);
+  FilterIndicator::show(screen.imgFilterIcon.lock(), screen.lblFilterTitle.lock(), filtered);
 }
 
 }  // namespace
@@ -71,12 +44,9 @@ platform::Value::Dictionary RaisedComplaintListVC::complainListBody(const std::o
   std::string months, statuses, places;
   if (filter && filter->places) {
     const auto& groups = *filter->places;
-    const auto idText = [](const SubPlaces& option) { return std::to_string(option.id.value_or(0)); };
-    if (groups.size() > 0) {
-      months = tickedOf(groups[0], [](const SubPlaces& option) { return option.monthInAPIFormate.value_or(""); });
-    }
-    if (groups.size() > 1) statuses = tickedOf(groups[1], idText);
-    if (groups.size() > 2) places = tickedOf(groups[2], idText);
+    if (groups.size() > 0) months = FilterTicks::months(groups[0]);
+    if (groups.size() > 1) statuses = FilterTicks::ids(groups[1]);
+    if (groups.size() > 2) places = FilterTicks::ids(groups[2]);
   }
   return {{"MonthFilter", months}, {"StatusFilter", statuses}, {"ComplainFilter", places}};
 }
@@ -231,8 +201,7 @@ void RaisedComplaintListVC::tableViewDidSelectRowAtIndexPath(uikit::TableView& t
 
 void RaisedComplaintListVC::registerScene() {
   uikit::Image::registerNamed(kBackImage, uikit::Image::filled({24, 24}, AppColor::white()));
-  uikit::Image::registerNamed(kGrayFilter, uikit::Image::filled({16, 16}, AppColor::darkGray()));
-  uikit::Image::registerNamed(kBlueFilter, uikit::Image::filled({16, 16}, AppColor::darkBlue()));
+  FilterIndicator::registerImages();
   uikit::Storyboard::registerScene(kStoryboard, "RaisedComplaintListVC", [] {
     uikit::StoryboardSceneContents contents;
     auto controller = std::make_shared<RaisedComplaintListVC>();
@@ -245,7 +214,7 @@ void RaisedComplaintListVC::registerScene() {
     auto icon = uikit::View::make<uikit::ImageView>(uikit::Rect(10, 7, 16, 16));
     auto filterTitle = uikit::View::make<uikit::Label>(uikit::Rect(32, 5, 70, 20));
     // The storyboard's first look: no filter.
-    styleIndicator(icon, filterTitle, false);
+    FilterIndicator::show(icon, filterTitle, false);
     filterContainer->addSubview(icon);
     filterContainer->addSubview(filterTitle);
     auto table = uikit::View::make<uikit::TableView>(uikit::Rect(0, 50, width, screen.size.height - 50),

@@ -8,6 +8,7 @@
 #include "Facility/Screens/PlaceholderScreen.h"
 #include "Facility/Screens/SignInScreens.h"
 #include "Facility/Screens/SwitchUserVC.h"
+#include "Facility/Screens/TenantDashboardVC.h"
 #include "Facility/Screens/UserDashboardScreens.h"
 #include "Facility/Screens/VisitorAccessScreens.h"
 
@@ -21,5 +22,6 @@ void ScreenRegistry::registerAll() {
   VisitorAccessScreens::registerAll();
   DashboardScreens::registerAll();
   ComplaintScreens::registerAll();
+  TenantDashboardVC::registerScene();
   PlaceholderScreen::registerMissingScenes();
 }

@@ -75,7 +75,10 @@ FacilityTestServer::FacilityTestServer() : server_(std::make_unique<httplib::Ser
       reply = takeReply(req.method, req.path);
       requests_.push_back(std::move(r));
       cv_.notify_all();
-      cv_.wait(lock, [&] { return stopping_ || held_.count(req.path) == 0; });
+      if (held_.count(req.path) != 0) {
+        const std::uint64_t release = releases_[req.path];
+        cv_.wait(lock, [&] { return stopping_ || releases_[req.path] != release; });
+      }
       if (auto it = delays_.find(req.path); it != delays_.end()) delay = it->second;
     }
     if (delay > 0) std::this_thread::sleep_for(std::chrono::duration<double>(delay));
@@ -198,8 +201,14 @@ void FacilityTestServer::releaseReply(const std::string& path) {
   {
     std::lock_guard<std::mutex> lock(mu_);
     held_.erase(path);
+    ++releases_[path];
   }
   cv_.notify_all();
+}
+
+void FacilityTestServer::stopHoldingNewReplies(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mu_);
+  held_.erase(path);
 }
 
 void FacilityTestServer::setReplyDelay(const std::string& path, double seconds) {

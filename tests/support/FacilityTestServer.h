@@ -6,6 +6,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -74,6 +75,10 @@ class FacilityTestServer {
   // of a server that stays silent.
   void holdReply(const std::string& path);
   void releaseReply(const std::string& path);
+  // Requests to the path arriving from now on are answered at once; those
+  // already held keep waiting for releaseReply(path). Lets a test answer a
+  // newer request before an older one.
+  void stopHoldingNewReplies(const std::string& path);
   // Every reply to the path waits this long (real time) before it is sent.
   void setReplyDelay(const std::string& path, double seconds);
 
@@ -103,6 +108,7 @@ class FacilityTestServer {
   mutable std::condition_variable cv_;
   std::map<std::string, Script> replies_;  // by "METHOD path", " path" for any method
   std::set<std::string> held_;
+  std::map<std::string, std::uint64_t> releases_;  // releaseReply calls per path
   std::map<std::string, double> delays_;
   bool stopping_ = false;
   Reply default_;

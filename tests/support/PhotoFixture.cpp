@@ -73,6 +73,22 @@ platform::Bitmap PhotoFixture::photoLike(int width, int height, unsigned seed) {
   return b;
 }
 
+platform::Bitmap PhotoFixture::noisyGradient(int width, int height, int amplitude, unsigned seed) {
+  platform::Bitmap b{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4, 255)};
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int> noise(-amplitude, amplitude);
+  for (int y = 0; y < height; ++y) {
+    const double fy = static_cast<double>(y) / std::max(1, height - 1);
+    for (int x = 0; x < width; ++x) {
+      const double fx = static_cast<double>(x) / std::max(1, width - 1);
+      const double base[3] = {40 + 160 * fx, 60 + 120 * fy, 200 - 150 * (fx + fy) / 2};
+      std::uint8_t* p = &b.rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+      for (int k = 0; k < 3; ++k) p[k] = clampByte(base[k] + noise(rng));
+    }
+  }
+  return b;
+}
+
 platform::Bitmap PhotoFixture::quadrants(int width, int height, const std::array<Rgb, 4>& colours) {
   platform::Bitmap b{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4, 255)};
   for (int y = 0; y < height; ++y) {

@@ -23,6 +23,9 @@ struct Rgb {
 class PhotoFixture {
  public:
   static platform::Bitmap photoLike(int width, int height, unsigned seed);
+  // A diagonal gradient with uniform noise of +-amplitude on every channel;
+  // an amplitude of 128 or more is noise alone.
+  static platform::Bitmap noisyGradient(int width, int height, int amplitude, unsigned seed);
   // Top-left, top-right, bottom-left, bottom-right.
   static platform::Bitmap quadrants(int width, int height, const std::array<Rgb, 4>& colours);
 

@@ -4,12 +4,16 @@
 //   replies.json  the test double's replies (see ReplyScript); its address
 //                 is stored as "serverurl"
 //   radio.json    optional: readers on the simulated radio (ble-sim format)
+//   photos/       optional: the run's photo library (FACILITY_PHOTOS)
 //   script.txt    console driver commands, on a manual clock that only
-//                 "wait" moves
+//                 "wait" moves; "requests" prints the requests received
+//                 since the last "requests", for expect
 //
 // Prints the run, then the final screen tree, the requests the double got and
 // the readers' verdicts. Exit status 0 only when every command succeeded; 1
 // when one failed, 2 for a folder that cannot be played.
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -56,6 +60,18 @@ std::optional<std::string> ReadText(const std::string& path) {
   return std::string(bytes->begin(), bytes->end());
 }
 
+// "POST /api/x A=1 B=" with the form decoded; long values (photos) are cut
+// to their start and length.
+std::string RequestLine(const testsupport::FacilityTestServer::RecordedRequest& request) {
+  constexpr std::size_t kLongValue = 120;
+  std::string line = request.method + " " + request.target;
+  for (const auto& [key, value] : request.form()) {
+    line += " " + key + "=";
+    line += value.size() > kLongValue ? value.substr(0, 40) + "... (" + std::to_string(value.size()) + " chars)" : value;
+  }
+  return line;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,6 +81,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
+  // The photo library is made on first use, from this folder.
+  if (std::filesystem::is_directory(folder + "/photos")) {
+    (void)::setenv("FACILITY_PHOTOS", (folder + "/photos").c_str(), 1);
+  }
   // Before anything makes a queue: every timer runs on this clock.
   auto clock = std::make_shared<platform::ManualClock>();
   platform::Clock::setCurrent(clock);
@@ -92,6 +112,17 @@ int main(int argc, char** argv) {
 
   uikit::ConsoleDriver driver(std::cout, nullptr, clock);
   (void)visionkit::ScanCommand::registerWith(driver);
+  // "requests": the requests the double got since the last "requests", one
+  // line each with the decoded form, where expect sees them.
+  std::size_t requestsShown = 0;
+  (void)driver.addCommand(
+      "requests", "requests               prints the requests received since the last \"requests\"",
+      [&server, &requestsShown](uikit::ConsoleDriver& d, const std::string&) {
+        const auto all = server.requests();
+        for (std::size_t i = requestsShown; i < all.size(); ++i) d.note(RequestLine(all[i]));
+        requestsShown = all.size();
+        return true;
+      });
   std::mutex verdictsMu;
   std::vector<std::string> verdicts;
   std::unique_ptr<corebluetooth::SimulatedReaders> readers;

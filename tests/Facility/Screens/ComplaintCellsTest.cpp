@@ -1,12 +1,9 @@
 #include <memory>
 
-#include "Facility/Screens/AddNewComplaintVC.h"
 #include "Facility/Screens/FacilityManageComplainCell.h"
 #include "Facility/Screens/FacilityRaiseComplainCell.h"
-#include "Facility/Screens/StoryboardName.h"
 #include "Facility/Support/AppColor.h"
 #include "Platform/UIKit/Button.h"
-#include "Platform/UIKit/NavigationController.h"
 #include "Platform/UIKit/Nib.h"
 #include "tests/Facility/Screens/ScreensFixture.h"
 
@@ -63,29 +60,6 @@ TEST_F(ComplaintCellsTest, CardsAreStyledAndEachButtonRunsItsClosure) {
   ASSERT_TRUE(buttonNamed(manage->contentView(), "btnAddComplain")->tap());
   ASSERT_TRUE(buttonNamed(raise->contentView(), "btnRaiseComplain")->tap());
   EXPECT_EQ(ran, "open add raise ");
-}
-
-// The complaint form's stand-in: Save reports once and goes back to the root.
-TEST_F(ComplaintCellsTest, SavingTheStandInFormReportsOnceAndPopsToTheRoot) {
-  signInAndConnect();
-  auto root = std::make_shared<uikit::ViewController>();
-  auto nav = uikit::NavigationController::withRoot(root);
-  delegate()->window()->setRootViewController(nav);
-  pump();
-  auto form = std::dynamic_pointer_cast<AddNewComplaintVC>(
-      Storyboards::instantiateScreen(StoryboardName::tenantAdmin, "AddNewComplaintVC"));
-  ASSERT_TRUE(form);
-  int reports = 0;
-  form->actionUpdateCount = [&] { ++reports; };
-  nav->pushViewController(std::make_shared<uikit::ViewController>(), false);
-  nav->pushViewController(form, false);
-  pump();
-  auto save = buttonNamed(form->view(), "btnSave");
-  ASSERT_TRUE(save && save->tap());
-  save->tap();
-  runFor(1);
-  EXPECT_EQ(reports, 1);
-  EXPECT_EQ(nav->viewControllers().size(), 1u);
 }
 
 }  // namespace

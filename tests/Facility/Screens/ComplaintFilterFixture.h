@@ -16,6 +16,7 @@
 #include "Facility/Screens/LeftSideTableViewCell.h"
 #include "Facility/Screens/RightSideTableViewCell.h"
 #include "Facility/Support/AppColor.h"
+#include "Facility/Widgets/AppToastAlert.h"
 #include "Platform/Foundation/Locale.h"
 #include "Platform/Foundation/TimeZone.h"
 #include "Platform/UIKit/NavigationController.h"
@@ -144,6 +145,24 @@ class ComplaintFilterFixture : public ScreensFixture {
     auto button = item ? std::dynamic_pointer_cast<uikit::Button>(item->customView) : nullptr;
     return button && button->tap();
   }
+  // The indicator of a list's filter button: "Filter gray 2 grayFilter" or
+  // "Filtered blue 9 blueFilter".
+  static std::string filterIndicator(const std::shared_ptr<uikit::ImageView>& icon,
+                                     const std::shared_ptr<uikit::Label>& title) {
+    if (!title) return "<no title>";
+    const std::string image = icon && icon->image() ? icon->image()->name() : "<none>";
+    const std::string colour = title->textColor() == AppColor::darkBlue()   ? "blue"
+                               : title->textColor() == AppColor::darkGray() ? "gray"
+                                                                            : "other";
+    return title->text().value_or("") + " " + colour + " " + std::to_string(title->tag()) + " " + image;
+  }
+  // The toast's text while one is on screen.
+  static std::optional<std::string> toastOnScreen() {
+    if (!AppToastAlert::containerView()->superview()) return std::nullopt;
+    return AppToastAlert::messageLabel()->text().value_or("");
+  }
+  // Lets a toast still on screen go.
+  void settleToast() { runFor(AppToastAlert::kVisibleDuration + 2 * AppToastAlert::kFadeDuration + 0.1); }
   static bool tapBack(ComplaintFilterScreen& screen) {
     auto item = screen.navigationItem().leftBarButtonItem();
     auto button = item ? std::dynamic_pointer_cast<uikit::Button>(item->customView) : nullptr;

@@ -92,21 +92,8 @@ class RaisedComplaintListTest : public ComplaintFilterFixture {
     return rows;
   }
 
-  // "Filter gray 2" / "Filtered blue 9".
-  std::string indicator() {
-    auto title = screen->lblFilterTitle.lock();
-    auto icon = screen->imgFilterIcon.lock();
-    const std::string image = icon && icon->image() ? icon->image()->name() : "<none>";
-    const std::string colour = title->textColor() == AppColor::darkBlue()   ? "blue"
-                               : title->textColor() == AppColor::darkGray() ? "gray"
-                                                                            : "other";
-    return title->text().value_or("") + " " + colour + " " + std::to_string(title->tag()) + " " + image;
-  }
-
-  static std::optional<std::string> toastOnScreen() {
-    if (!AppToastAlert::containerView()->superview()) return std::nullopt;
-    return AppToastAlert::messageLabel()->text().value_or("");
-  }
+  // "Filter gray 2 grayFilter" / "Filtered blue 9 blueFilter".
+  std::string indicator() { return filterIndicator(screen->imgFilterIcon.lock(), screen->lblFilterTitle.lock()); }
 
   std::shared_ptr<RaisedComplaintListVC> screen;
 };

@@ -67,6 +67,9 @@ class ScreensFixture : public ::testing::Test {
     server_.setJsonReply("/api/User/BaseVisitor", R"({"IsSuccess":true})");
     // Likewise the facility dashboard's location list: none, so no tiles.
     server_.setJsonReply("/api/FacilityAdmin/BaseFacility", R"({"IsSuccess":true})");
+    // And the tenant dashboard's Allotted tab: nothing allotted, no count.
+    server_.setJsonReply("/api/Tenant/AllotedFacility", R"({"IsSuccess":true})");
+    server_.setJsonReply("/api/Complain/ComplainCount", R"({"IsSuccess":true})");
     loaderCalls_.clear();
     UserDefaultsAccess::setValue(platform::Value(server_.baseURL()), UserDefaultsKey::serverUrl);
     ViewModelLoader::observer() = [this](ViewModelLoader::Call call) {

@@ -76,5 +76,23 @@ TEST_F(FacilityTestServerTest, SideBySideRequestsTakeRepliesInRecordedOrder) {
   }
 }
 
+// A held request keeps waiting while a later one to the same path is
+// answered at once; the release answers the held one with its own reply.
+TEST_F(FacilityTestServerTest, ANewerRequestCanBeAnsweredBeforeAHeldOlderOne) {
+  server.setReplies("/held", {Reply(200, "older"), Reply(200, "newer")});
+  server.holdReply("/held");
+  std::string older;
+  std::thread first([&] { older = send("GET", "/held"); });
+  ASSERT_TRUE(server.waitForRequests(1, 5.0));
+  server.stopHoldingNewReplies("/held");
+  EXPECT_EQ(send("GET", "/held"), "200 newer");
+  EXPECT_TRUE(older.empty());
+  server.releaseReply("/held");
+  first.join();
+  EXPECT_EQ(older, "200 older");
+  // Nothing is held any more.
+  EXPECT_EQ(send("GET", "/held"), "200 newer");
+}
+
 }  // namespace
 }  // namespace testsupport
