@@ -168,7 +168,7 @@ TEST_F(ConnectorTest, MaxUserPropertiesWaitsTenSecondsAndDropsALateAnswer) {
     done = true;
     return r;
   });
-  ASSERT_TRUE(clock_->runUntil([&] { return calls_->maxQueries.size() == 2; }, 5));
+  ASSERT_TRUE(clock_->runUntil([&] { return calls_->maxQueryCount() == 2; }, 5));
   clock_->advance(9.9);
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_FALSE(done) << "gave up before ten seconds";

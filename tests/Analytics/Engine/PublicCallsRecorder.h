@@ -50,6 +50,11 @@ class PublicCallsRecorder : public QRVAnalyticsCalls {
       heldMaxCallbacks.push_back(callback);  // answered late, or never
     }
   }
+  // For a test waiting on another thread's query.
+  std::size_t maxQueryCount() {
+    std::lock_guard<std::mutex> lock(mu);
+    return maxQueries.size();
+  }
   int64_t addLogEventListener(LogEventListener listener) override {
     std::lock_guard<std::mutex> lock(mu);
     listeners[nextToken] = std::move(listener);
