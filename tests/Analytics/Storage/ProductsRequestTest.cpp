@@ -117,12 +117,18 @@ TEST_F(ProductsRequestTest, RequestLivesUntilItsAnswerAndNoLonger) {
   auto sentinel = std::make_shared<int>(0);
   std::weak_ptr<int> watch = sentinel;
   int calls = 0;
+  // StoreKit answers on its own thread; the suspended caller queue keeps the
+  // answer from running before the check below.
+  queue_->suspend();
   APMProductsRequest::requestProductsWithProductIdentifiers(
       {"coins.100"}, queue_, [sentinel, &calls](const auto& products, const auto&, const auto&) {
         if (products && products->count("coins.100")) ++calls;
       });
   sentinel.reset();
+  ASSERT_TRUE(clock_->runUntilIdle());
   EXPECT_FALSE(watch.expired()) << "released before the answer";
+  EXPECT_EQ(calls, 0);
+  queue_->resume();
   ASSERT_TRUE(clock_->runUntilIdle());
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(watch.expired()) << "the request outlived its answer";
