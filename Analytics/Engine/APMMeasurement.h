@@ -8,8 +8,11 @@
 // enablement (APMMeasurement.cpp), event intake and writing
 // (APMMeasurementIntake.cpp), bundling and sampling
 // (APMMeasurementBundling.cpp), upload and configuration fetch
-// (APMMeasurementUpload.cpp). Apart from the atomics, state is touched only on
-// the worker queue.
+// (APMMeasurementUpload.cpp), first open and lifecycle
+// (APMMeasurementLifecycle.cpp), user properties
+// (APMMeasurementUserProperties.cpp) and attribution
+// (APMMeasurementAttribution.cpp). Apart from the atomics, state is touched
+// only on the worker queue.
 #pragma once
 
 #include <atomic>
@@ -214,9 +217,10 @@ class APMMeasurement : public std::enable_shared_from_this<APMMeasurement>,
   // None deletes the item.
   void setPreviousFirstOpenCount(const std::optional<std::string>& count);
 
-  // ---- Stand-ins for later parts, replaced in place ----
-  // Each records its name (see callTrace) and does nothing else unless
-  // told below.
+  // Stand-ins for later parts record their name (see callTrace) and do
+  // nothing else unless told below; each block's owner replaces them in place.
+
+  // --- First open, updates, session starts, lifecycle, reset and wipe (APMMeasurementLifecycle.cpp) ---
   void reportFirstOpenOnWorkerQueue();
   void reportAppUpdateOnWorkerQueue();
   void reportOSUpdateOnWorkerQueue();
@@ -230,6 +234,9 @@ class APMMeasurement : public std::enable_shared_from_this<APMMeasurement>,
   void swapBackgroundTaskWithNewTaskID(APMBackgroundTaskIdentifier taskID);
   // Ends the held background task (the identifier goes back to invalid).
   void terminateBackgroundTask();
+  // --- End of the lifecycle block ---
+
+  // --- User properties and conditional user properties (APMMeasurementUserProperties.cpp) ---
   void setPersonalizedAdsUserPropertyOnWorkerQueue();
   void setLastAdvertisingIDResetUserPropertyOnWorkerQueue();
   // Stores the attribute (the upsert step of setting a user property).
@@ -240,6 +247,11 @@ class APMMeasurement : public std::enable_shared_from_this<APMMeasurement>,
   std::optional<std::vector<APMEvent>> conditionalUserPropertyEventsForEvent(const APMEvent& event);
   // Answers NO.
   static bool disableVXRMeasurement();
+  // The facade's listener notice.
+  void notifyEventListeners(const APMEvent& event);
+  // --- End of the user-properties block ---
+
+  // --- Attribution (APMMeasurementAttribution.cpp) ---
   // Answers NO.
   bool isInFirstSKANPostbackWindow();
   void maybeFetchSKANCVAfterReachabilityChange();
@@ -254,8 +266,8 @@ class APMMeasurement : public std::enable_shared_from_this<APMMeasurement>,
   void requestDeferredDeepLink();
   void handleOpenURLOnWorkerQueue(const std::string& url, std::optional<int64_t> clickTimestampMillis,
                                   double eventTimestampSeconds, const APMEvent::Parameters& extraParameters);
-  // The facade's listener notice.
-  void notifyEventListeners(const APMEvent& event);
+  // --- End of the attribution block ---
+
   // The stand-in calls and the start's component steps so far, oldest
   // first (any thread).
   std::vector<std::string> callTrace() const;
