@@ -14,7 +14,9 @@
 //   injected Clock (cancellable; ordered by due time, then submission).
 // - sync: runs the block and returns when it has run, in order with the
 //   blocks queued before it. On an idle queue it runs on the calling thread
-//   (no thread hand-off). Called from the queue itself (including from inside
+//   (no thread hand-off); on a serial queue running no block, a caller off
+//   the main thread also runs the blocks queued before it, in order, with the
+//   queue held and current. The main queue's sync always hands its block over. Called from the queue itself (including from inside
 //   another sync on it) it logs the re-entry and runs inline instead of
 //   deadlocking.
 // - suspend/resume: counted; a suspended queue starts no block (the running

@@ -7,6 +7,7 @@
 
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Log.h"
+#include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/TaskQueueRegistry.h"
 
 namespace platform {
@@ -57,6 +58,18 @@ void TaskQueue::enqueueAfter(double delaySeconds, DispatchWorkItemPtr item) {
   TaskQueueRegistry::shared().noteActivity();
 }
 
+void TaskQueue::performLogged(DispatchWorkItemPtr& item) {
+  try {
+    Scope scope(this);
+    item->perform();
+  } catch (const std::exception& e) {
+    LogError("Uncaught exception in a block on queue \"" + label_ + "\": " + e.what());
+  } catch (...) {
+    LogError("Uncaught exception in a block on queue \"" + label_ + "\"");
+  }
+  item.reset();  // the block's captures die outside the lock
+}
+
 void TaskQueue::promoteDueLocked(double nowUptime) {
   while (!delayed_.empty() && delayed_.begin()->first.first <= nowUptime) {
     DispatchWorkItemPtr item = std::move(delayed_.begin()->second);
@@ -69,7 +82,9 @@ bool TaskQueue::runnableLocked() const { return running_ < width_ && suspendCoun
 
 void TaskQueue::finishLocked() {
   --running_;
-  cv_.notify_all();
+  // Only a ready block (or a sync caller's turn) waits for a slot; waking the
+  // queue's threads for nothing costs two context switches per sync.
+  if (!ready_.empty()) cv_.notify_all();
 }
 
 bool TaskQueue::runNext(bool wait) {
@@ -89,15 +104,7 @@ bool TaskQueue::runNext(bool wait) {
         return true;
       }
       lock.unlock();
-      try {
-        Scope scope(this);
-        entry.item->perform();
-      } catch (const std::exception& e) {
-        LogError("Uncaught exception in a block on queue \"" + label_ + "\": " + e.what());
-      } catch (...) {
-        LogError("Uncaught exception in a block on queue \"" + label_ + "\"");
-      }
-      entry.item.reset();  // the block's captures die outside the lock
+      performLogged(entry.item);
       lock.lock();
       finishLocked();
       lock.unlock();
@@ -143,19 +150,60 @@ bool TaskQueue::waitForReady(double maxWallSeconds) {
   }
 }
 
+bool TaskQueue::runAheadOfGateLocked(std::unique_lock<std::mutex>& lock, const std::shared_ptr<Gate>& gate) {
+  for (;;) {
+    Entry& front = ready_.front();  // the gate stays queued until taken here or granted
+    if (front.gate == gate) {
+      ready_.pop_front();
+      return true;
+    }
+    if (front.gate) {
+      // Another sync caller's turn: hand the hold over and wait for ours.
+      front.gate->granted = true;
+      ready_.pop_front();
+      cv_.notify_all();
+      return false;
+    }
+    if (suspendCount_ > 0) {
+      // Suspended by a block run here: nothing more starts until resumed.
+      finishLocked();
+      return false;
+    }
+    DispatchWorkItemPtr item = std::move(front.item);
+    ready_.pop_front();
+    lock.unlock();
+    performLogged(item);
+    TaskQueueRegistry::shared().noteActivity();
+    lock.lock();
+  }
+}
+
 void TaskQueue::runInTurn(const std::function<void()>& block) {
   std::unique_lock<std::mutex> lock(mu_);
   promoteDueLocked(Clock::currentShared()->uptime());
-  if (width_ > 1 || (running_ == 0 && suspendCount_ == 0 && ready_.empty())) {
+  const bool free = running_ == 0 && suspendCount_ == 0;
+  if (width_ > 1 || (free && ready_.empty())) {
     // Idle serial queue: take it right here, no hand-off. A concurrent queue
     // promises no order between blocks, so its sync caller never waits.
     ++running_;
   } else {
     auto gate = std::make_shared<Gate>();
     ready_.push_back({nullptr, gate});
-    cv_.notify_all();
-    TaskQueueRegistry::shared().noteActivity();
-    cv_.wait(lock, [&] { return gate->granted; });
+    // A serial queue running nothing: run what is due before us here, holding
+    // the queue, instead of waking its thread and waiting. Not on the main
+    // thread, whose blocks must not pass for the queue's own background work.
+    bool held = false;
+    if (free && !RunLoop::isMainThread()) {
+      ++running_;
+      held = runAheadOfGateLocked(lock, gate);
+    }
+    if (!held) {
+      cv_.notify_all();
+      lock.unlock();
+      TaskQueueRegistry::shared().noteActivity();
+      lock.lock();
+      cv_.wait(lock, [&] { return gate->granted; });
+    }
   }
   lock.unlock();
   struct Release {

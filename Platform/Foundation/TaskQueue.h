@@ -35,7 +35,11 @@ class TaskQueue {
   void enqueue(DispatchWorkItemPtr item);
   void enqueueAfter(double delaySeconds, DispatchWorkItemPtr item);
   // Runs block on the calling thread in this queue's order (after what is
-  // queued now, with the queue held busy meanwhile).
+  // queued now, with the queue held busy meanwhile). On a serial queue that
+  // runs no block, a caller other than the main thread runs the blocks queued
+  // ahead of it itself, then block, without waking the queue's thread; it
+  // stops and waits for its turn if one of them suspends the queue or another
+  // sync caller is ahead.
   void runInTurn(const std::function<void()>& block);
 
   // Driver step. Runs (or hands to a sync caller) the next ready block and
@@ -87,6 +91,12 @@ class TaskQueue {
   };
 
   void promoteDueLocked(double nowUptime);
+  // Runs a ready block with this queue current, logging what it throws.
+  void performLogged(DispatchWorkItemPtr& item);
+  // With the queue held, runs the blocks queued ahead of gate on the calling
+  // thread; true when gate's turn came with the hold kept, false when the
+  // hold was given up (the caller then waits for gate to be granted).
+  bool runAheadOfGateLocked(std::unique_lock<std::mutex>& lock, const std::shared_ptr<Gate>& gate);
   bool runnableLocked() const;
   void finishLocked();
 
