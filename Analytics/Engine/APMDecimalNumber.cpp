@@ -1,7 +1,9 @@
 #include "Analytics/Engine/APMDecimalNumber.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
@@ -113,6 +115,54 @@ APMDecimalNumber APMDecimalNumber::negated() const {
   APMDecimalNumber copy = *this;
   if (!isZero()) copy.negative_ = !negative_;
   return copy;
+}
+
+std::optional<int64_t> APMDecimalNumber::truncatedInt64Product(int64_t factor, int powerOfTen) const {
+  if (isZero() || factor == 0) return 0;
+  const bool negative = negative_ != (factor < 0);
+  const uint64_t magnitude = factor < 0 ? 0 - static_cast<uint64_t>(factor) : static_cast<uint64_t>(factor);
+  // Schoolbook product of the digits (most significant first) and the factor,
+  // kept as little-endian base-10 digits: up to 38 + 20 of them.
+  std::vector<uint32_t> product;
+  for (auto it = digits_.rbegin(); it != digits_.rend(); ++it) product.push_back(static_cast<uint32_t>(*it - '0'));
+  std::vector<uint32_t> result(product.size() + 21, 0);
+  uint64_t factorDigits[20];
+  int factorCount = 0;
+  for (uint64_t rest = magnitude; rest != 0; rest /= 10) factorDigits[factorCount++] = rest % 10;
+  for (size_t i = 0; i < product.size(); ++i) {
+    uint64_t carry = 0;
+    for (int j = 0; j < factorCount || carry != 0; ++j) {
+      uint64_t sum = result[i + static_cast<size_t>(j)] + carry +
+                     (j < factorCount ? product[i] * factorDigits[j] : 0);
+      result[i + static_cast<size_t>(j)] = static_cast<uint32_t>(sum % 10);
+      carry = sum / 10;
+    }
+  }
+  // Digit k of `result` weighs 10^(k + exponent + powerOfTen); the digits
+  // below 10^0 are dropped (truncation toward zero).
+  const int64_t shift = exponent_ + powerOfTen;
+  uint64_t integer = 0;
+  constexpr uint64_t kLimit = static_cast<uint64_t>(INT64_MAX) + 1;  // |INT64_MIN|
+  for (int64_t k = static_cast<int64_t>(result.size()) - 1; k >= 0; --k) {
+    const int64_t weight = k + shift;
+    if (weight < 0) break;
+    const uint32_t digit = result[static_cast<size_t>(k)];
+    if (digit == 0 && integer == 0) continue;
+    if (weight > 18) return std::nullopt;  // at least 10^19
+    // integer = integer * 10 + digit, then times 10 for every zero place
+    // between this digit and the next stored one.
+    if (integer > (kLimit - digit) / 10) return std::nullopt;
+    integer = integer * 10 + digit;
+    if (k == 0) {
+      for (int64_t z = 0; z < weight; ++z) {
+        if (integer > kLimit / 10) return std::nullopt;
+        integer *= 10;
+      }
+    }
+  }
+  if (integer > kLimit || (!negative && integer == kLimit)) return std::nullopt;
+  if (negative) return integer == kLimit ? INT64_MIN : -static_cast<int64_t>(integer);
+  return static_cast<int64_t>(integer);
 }
 
 double APMDecimalNumber::doubleValue() const { return std::strtod(stringValue().c_str(), nullptr); }

@@ -23,6 +23,10 @@ class APMDecimalNumber {
   // The value with its sign flipped.
   APMDecimalNumber negated() const;
   double doubleValue() const;
+  // The value x factor x 10^powerOfTen, computed exactly and truncated toward
+  // zero once; none when the result lies outside int64 (money in micros:
+  // "2.01" x 1 x 10^6 is 2010000, where a double gives 2009999).
+  std::optional<int64_t> truncatedInt64Product(int64_t factor, int powerOfTen) const;
 
   friend bool operator==(const APMDecimalNumber&, const APMDecimalNumber&) = default;
   // Numeric order: negative, zero (either sign) or positive as a is below,

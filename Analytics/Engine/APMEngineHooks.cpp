@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "Analytics/Engine/APMScreenViewReporter.h"
 #include "Analytics/Storage/Config/APMRemoteConfig.h"
 
 namespace {
@@ -10,13 +11,13 @@ namespace {
 struct Hooks {
   std::mutex mu;
   APMEngineHooks::InternalEventLogger logger;
+  APMEngineHooks::PurchaseFingerprintsForgetter forgetPurchaseFingerprints;
   std::function<std::shared_ptr<APMRemoteConfig>()> remoteConfig;
   std::function<void()> resetAnalyticsData;
   int resetAnalyticsDataCalls = 0;
   APMEngineHooks::UserPropertyHandler userProperty;
   std::vector<std::pair<std::optional<std::string>, std::string>> userPropertyCalls;
   std::function<bool()> appActive;
-  APMEngineHooks::StartHandler start;
   std::atomic<bool> applicationSupport{false};
   std::atomic<bool> automaticScreenReporting{false};
   std::atomic<bool> engineExists{false};
@@ -44,6 +45,22 @@ void APMEngineHooks::logInternalEvent(const std::string& origin, const std::stri
     logger = Shared().logger;
   }
   if (logger) logger(origin, name, parameters);
+}
+
+void APMEngineHooks::setPurchaseFingerprintsForgetter(PurchaseFingerprintsForgetter forgetter) {
+  std::lock_guard<std::mutex> lock(Shared().mu);
+  Shared().forgetPurchaseFingerprints = std::move(forgetter);
+}
+
+bool APMEngineHooks::forgetPurchaseFingerprints(const std::vector<std::string>& fingerprints) {
+  PurchaseFingerprintsForgetter forgetter;
+  {
+    std::lock_guard<std::mutex> lock(Shared().mu);
+    forgetter = Shared().forgetPurchaseFingerprints;
+  }
+  if (!forgetter) return false;
+  forgetter(fingerprints);
+  return true;
 }
 
 void APMEngineHooks::setRemoteConfigProvider(std::function<std::shared_ptr<APMRemoteConfig>()> provider) {
@@ -77,7 +94,7 @@ bool APMEngineHooks::isAppActive() {
     std::lock_guard<std::mutex> lock(Shared().mu);
     provider = Shared().appActive;
   }
-  return provider ? provider() : false;
+  return provider ? provider() : APMScreenViewReporter::sharedInstance()->isAppActive();
 }
 
 void APMEngineHooks::setAutomaticScreenReportingEnabled(bool enabled) {
@@ -91,22 +108,6 @@ void APMEngineHooks::setPersistentConfigInApplicationSupportEnabled(bool enabled
 }
 
 bool APMEngineHooks::persistentConfigInApplicationSupportEnabled() { return Shared().applicationSupport.load(); }
-
-void APMEngineHooks::setStartHandler(StartHandler handler) {
-  std::lock_guard<std::mutex> lock(Shared().mu);
-  Shared().start = std::move(handler);
-}
-
-bool APMEngineHooks::start(const std::string& appID, bool collectionEnabled) {
-  StartHandler handler;
-  {
-    std::lock_guard<std::mutex> lock(Shared().mu);
-    handler = Shared().start;
-  }
-  if (!handler) return false;
-  handler(appID, collectionEnabled);
-  return true;
-}
 
 void APMEngineHooks::setEngineState(EngineState state) {
   Shared().engineInitialized = state.componentsInitialized;
@@ -168,8 +169,11 @@ std::vector<std::pair<std::optional<std::string>, std::string>> APMEngineHooks::
 
 void APMEngineHooks::reset() {
   APMRemoteConfig::defaultInstance()->reset();
+  // The app state starts over with a reporter made on next use.
+  APMScreenViewReporter::setSharedInstanceForTesting(nullptr);
   std::lock_guard<std::mutex> lock(Shared().mu);
   Shared().logger = nullptr;
+  Shared().forgetPurchaseFingerprints = nullptr;
   Shared().remoteConfig = nullptr;
   Shared().resetAnalyticsData = nullptr;
   Shared().resetAnalyticsDataCalls = 0;
@@ -179,7 +183,6 @@ void APMEngineHooks::reset() {
   Shared().engineInitialized = false;
   Shared().engineEnabled = false;
   Shared().appActive = nullptr;
-  Shared().start = nullptr;
   Shared().applicationSupport = false;
   Shared().automaticScreenReporting = false;
 }

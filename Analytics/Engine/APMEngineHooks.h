@@ -1,7 +1,7 @@
 // Seams through which the storage and utility layers reach engine services
 // that are built later (the facade, the engine's remote configuration, the
-// screen reporter and the core library's start). Each hook has a safe
-// default until the engine installs its own.
+// screen reporter). Each hook has a safe default until the engine installs
+// its own.
 #pragma once
 
 #include <functional>
@@ -25,13 +25,20 @@ class APMEngineHooks {
   static void logInternalEvent(const std::string& origin, const std::string& name,
                                const APMEvent::Parameters& parameters);
 
+  // The engine's deletion of the purchase fingerprints of a batch that was
+  // dropped after they were stored; default: none installed.
+  using PurchaseFingerprintsForgetter = std::function<void(const std::vector<std::string>& fingerprints)>;
+  static void setPurchaseFingerprintsForgetter(PurchaseFingerprintsForgetter forgetter);
+  // False (nothing done) when no forgetter is installed.
+  static bool forgetPurchaseFingerprints(const std::vector<std::string>& fingerprints);
+
   // The engine's remote configuration; default: the shared default instance.
   static void setRemoteConfigProvider(std::function<std::shared_ptr<APMRemoteConfig>()> provider);
   static std::shared_ptr<APMRemoteConfig> remoteConfig();
   // True once the engine installed its remote configuration.
   static bool hasRemoteConfigProvider();
 
-  // The screen reporter's app state; default: not active.
+  // The app state; default: the shared screen-view reporter's.
   static void setAppActiveProvider(std::function<bool()> provider);
   static bool isAppActive();
 
@@ -42,11 +49,6 @@ class APMEngineHooks {
   // Whether persisted configuration lives under Application Support (default off).
   static void setPersistentConfigInApplicationSupportEnabled(bool enabled);
   static bool persistentConfigInApplicationSupportEnabled();
-
-  // The core library's start of the analytics interface; set by the engine.
-  using StartHandler = std::function<void(const std::string& appID, bool collectionEnabled)>;
-  static void setStartHandler(StartHandler handler);
-  static bool start(const std::string& appID, bool collectionEnabled);
 
   // What the engine reports of itself. Read without a hop onto its worker
   // queue; default: no engine.

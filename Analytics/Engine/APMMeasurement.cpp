@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Analytics/Engine/APMAlarm.h"
+#include "Analytics/Engine/APMBackwardCompatibilityUtil.h"
 #include "Analytics/Engine/APMDataTypeValidator.h"
 #include "Analytics/Engine/APMEngineHooks.h"
 #include "Analytics/Engine/APMIdentifiers.h"
@@ -62,19 +63,17 @@ std::shared_ptr<APMMeasurement> CurrentInstance() {
 // not public, handled on the worker queue.
 void InstallEngineHooks() {
   APMEngineHooks::setRemoteConfigProvider([] { return APMMeasurement::remoteConfig(); });
+  // Internal events (error events) take the facade's road: stamped, held
+  // until the facade started, then handed to the engine in order.
   APMEngineHooks::setInternalEventLogger(
       [](const std::string& origin, const std::string& name, const APMEvent::Parameters& parameters) {
-        std::shared_ptr<APMMeasurement> engine = CurrentInstance();
-        if (!engine) return;
-        std::optional<APMEvent> event =
-            APMEvent::initWithOrigin(origin, false, name, platform::Clock::nowSeconds(), 0, parameters);
-        if (!event) return;
-        std::weak_ptr<APMMeasurement> weak = engine;
-        engine->scheduler()->scheduleOnWorkerQueueBlockID(
-            "APMMeasurement:2458", [weak, event = std::move(*event)]() mutable {
-              if (auto self = weak.lock()) self->handleEventOnWorkerQueue(std::move(event));
-            });
+        APMParameterObjects objects;
+        for (const auto& [key, value] : parameters) objects.emplace(key, value);
+        APMAnalytics::sharedInstance()->logInternalEvent(origin, name, objects);
       });
+  APMEngineHooks::setPurchaseFingerprintsForgetter([](const std::vector<std::string>& fingerprints) {
+    if (std::shared_ptr<APMMeasurement> engine = CurrentInstance()) engine->forgetPurchaseFingerprints(fingerprints);
+  });
 }
 
 // The hooks report what the shared engine is doing. Read and published
@@ -182,6 +181,7 @@ void APMMeasurement::resetSharedInstanceForTesting() {
   }
   APMEngineHooks::setRemoteConfigProvider(nullptr);
   APMEngineHooks::setInternalEventLogger(nullptr);
+  APMEngineHooks::setPurchaseFingerprintsForgetter(nullptr);
   APMEngineHooks::setEngineState({});
 }
 
@@ -361,7 +361,7 @@ bool APMMeasurement::startMeasurementOnWorkerQueue() {
     APMAnalytics::removeNeedFirstOpenAfterReset();
   }
   updateSchedule();
-  if (disableVXRMeasurement()) {
+  if (APMBackwardCompatibilityUtil::disableVXRMeasurement()) {
     monitor().logWithLevel(1, 23210, "Disabled the legacy measurement class");
   }
   return true;
@@ -613,6 +613,20 @@ void APMMeasurement::logEvent(std::optional<APMEvent> event) {
   std::weak_ptr<APMMeasurement> weak = weak_from_this();
   scheduler_->scheduleOnWorkerQueueBlockID("APMMeasurement:2564", [weak, event = std::move(*event)]() mutable {
     if (auto self = weak.lock()) self->handleEventOnWorkerQueue(std::move(event));
+  });
+}
+
+void APMMeasurement::forgetPurchaseFingerprints(std::vector<std::string> fingerprints) {
+  if (fingerprints.empty()) return;
+  std::weak_ptr<APMMeasurement> weak = weak_from_this();
+  scheduler_->scheduleOnWorkerQueueBlockID("APMMeasurement:4080", [weak, fingerprints = std::move(fingerprints)] {
+    std::shared_ptr<APMMeasurement> self = weak.lock();
+    // Not started: the filter stored nothing.
+    if (!self || !self->database_) return;
+    APMError error;
+    if (!self->database_->deletePurchaseFingerprints(fingerprints, &error)) {
+      monitor().logWithLevel(1, 21029, "Cannot forget purchase fingerprints of a dropped batch. Error", error);
+    }
   });
 }
 

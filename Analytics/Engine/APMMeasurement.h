@@ -18,21 +18,27 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "Analytics/Engine/APMAtomicSharedPtr.h"
 #include "Analytics/Engine/APMEvent.h"
+#include "Analytics/Engine/APMPrivateSetMembershipClient.h"
 #include "Analytics/Engine/Monitor/APMError.h"
 #include "Analytics/Protobuf/APMPBMessage.h"
 #include "Analytics/Storage/APMDailyCounts.h"
 #include "Analytics/Storage/APMDatabase.h"
 #include "Analytics/Storage/APMRawEventData.h"
 #include "Analytics/Storage/APMUserAttribute.h"
+#include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/Status.h"
+#include "Platform/Foundation/UserActivity.h"
 #include "Platform/Foundation/Value.h"
+#include "Platform/StoreKit/SKPaymentTransaction.h"
 #include "Platform/TrivandelUtilities/TVUNetwork.h"
 
 class APMAlarm;
@@ -144,7 +150,8 @@ class APMMeasurement : public std::enable_shared_from_this<APMMeasurement>,
   const std::shared_ptr<APMPersistedConfig>& persistedConfig() const { return persistedConfig_; }
   std::shared_ptr<APMRemoteConfig> remoteConfigInstance() const;
   const std::shared_ptr<APMScheduler>& scheduler() const { return scheduler_; }
-  const std::shared_ptr<APMSessionReporter>& sessionReporter() const { return sessionReporter_; }
+  // Read on the main thread; a wipe replaces it on the worker queue.
+  std::shared_ptr<APMSessionReporter> sessionReporter() const { return sessionReporter_.load(); }
   const std::shared_ptr<APMSearchAdReporter>& searchAdReporter() const { return searchAdReporter_; }
   const std::shared_ptr<APMEManager>& experimentManager() const { return experimentManager_; }
   // The experiment IDs that travel with bundles (none until experiments land).
@@ -193,6 +200,11 @@ class APMMeasurement : public std::enable_shared_from_this<APMMeasurement>,
   // ---- Event entry (any thread) ----
   // Queues handleEventOnWorkerQueue; none logs 23048.
   void logEvent(std::optional<APMEvent> event);
+  // Queues the deletion of purchase fingerprints the duplicate filter stored
+  // for a batch the purchase reporter then dropped, so a redelivery of those
+  // purchases is reported; a failure logs 21029. Installed as the reporter's
+  // hook when the engine becomes the shared one.
+  void forgetPurchaseFingerprints(std::vector<std::string> fingerprints);
 
   // ---- Event intake and writing (APMMeasurementIntake.cpp, worker queue) ----
   void handleInternalEventOnWorkerQueue(APMEvent event);
@@ -221,51 +233,207 @@ class APMMeasurement : public std::enable_shared_from_this<APMMeasurement>,
   // nothing else unless told below; each block's owner replaces them in place.
 
   // --- First open, updates, session starts, lifecycle, reset and wipe (APMMeasurementLifecycle.cpp) ---
+  // Worker queue. What this start is: a first open ("_f", "_fi", "_fot"),
+  // an app or system update, a pending stored campaign, a new session.
   void reportFirstOpenOnWorkerQueue();
   void reportAppUpdateOnWorkerQueue();
   void reportOSUpdateOnWorkerQueue();
+  // Reports a deep link stored before the start; the click time is in ms.
   void reportStoredCampaignEventOnWorkerQueue(std::optional<int64_t> clickTimestampMillis);
-  // Records; for an expired session, marks activity now (a new session).
+  // Any thread: queues a session start at the load time.
+  void reportSessionStart();
+  // Starts a session ("_sid", "_sno", "_s") when the current one expired.
   void reportSessionStartOnWorkerQueueWithTimestamp(double timestamp, bool appInBackground);
+  // A prewarmed launch: the session starts when the first scene connects.
+  void reportSessionStartWhenSceneWillConnectOnWorkerQueue();
+  // Any thread: queued to the session reporter.
+  void setSessionTimeoutInterval(double seconds);
+  // A session number of 0 takes the lifetime count of "_s".
   void backfillSessionNumber();
-  // Answers YES.
-  bool wipeoutAnalyticsDataAndResetComponents();
+  // The start of the next whole hour (an exact hour moves on by one).
+  static int64_t timestampMillisRoundedUpToNextHour(int64_t millis);
+  bool isVersionSameAsOriginalVersion();
+  // Seconds: when "_fot" was set, else the earliest user property; 0 when unknown.
+  double firstOpenTimestamp();
+
+  // Lifecycle. The class follows the app's launch; a started engine
+  // follows activation, resignation and the return to the foreground.
+  static void subscribeForAppDidFinishLaunchingNotifications();
+  static void handleAppDidFinishLaunching(const platform::Notification& notification);
   void subscribeForAppForegroundBackgroundNotifications();
+  void handleAppDidBecomeActiveEvent();
+  // Holds a background task while the upload queued here may still run.
+  void handleAppWillResignActiveEvent();
+  void handleAppWillEnterForegroundNotification();
+  // Stores the task; a valid task it replaces is ended.
   void swapBackgroundTaskWithNewTaskID(APMBackgroundTaskIdentifier taskID);
-  // Ends the held background task (the identifier goes back to invalid).
+  // Flushes the persisted values and ends the held background task.
   void terminateBackgroundTask();
+
+  // Reset and wipe. The reset blocks its caller (never the worker queue)
+  // until the wipe has run; a new first open follows when enabled.
+  bool resetAnalyticsDataWithAppInstanceID(const std::string& appInstanceID);
+  bool wipeoutAnalyticsDataAndResetComponents();
+
+  // Purchases: drops those not purchased and those already reported; the
+  // callback hears the rest on the default-priority global queue.
+  using PaymentTransactions = std::vector<storekit::SKPaymentTransactionPtr>;
+  void filterPurchaseTransactions(PaymentTransactions transactions,
+                                  std::function<void(PaymentTransactions transactions)> callback);
+  // Until the purchase receipt is read: the version first obtained (none:
+  // differs from the running one).
+  static void setOriginalApplicationVersion(std::optional<std::string> version);
+
+ private:
+  // Removes the foreground and background observations when the engine goes.
+  std::shared_ptr<void> appStateObservations_;
+
+ public:
   // --- End of the lifecycle block ---
 
   // --- User properties and conditional user properties (APMMeasurementUserProperties.cpp) ---
-  void setPersonalizedAdsUserPropertyOnWorkerQueue();
-  void setLastAdvertisingIDResetUserPropertyOnWorkerQueue();
-  // Stores the attribute (the upsert step of setting a user property).
+  // Takes over a public event: origin, name, the parameters (screen
+  // parameters merged in, they win) and the time, seconds since 1970.
+  using EventInterceptor = std::function<void(const std::string& origin, const std::string& name,
+                                              const APMEvent::Parameters& parameters, double timestamp)>;
+  using UserAttributeCallback = std::function<void(const std::optional<APMUserAttribute>& attribute)>;
+  using UserPropertiesCallback = std::function<void(const platform::Value::Dictionary& properties)>;
+  using MaxUserPropertiesCallback = std::function<void(int32_t maximum)>;
+  // Session ID, or 0 with an error (code 13).
+  using SessionIDCompletion = std::function<void(int64_t sessionID, const std::optional<APMError>& error)>;
+  // New non-public user properties one origin may hold.
+  static constexpr int32_t kMaxUserPropertiesPerOrigin = 25;
+
+  // Entries, any thread. Each queues its worker-queue form and holds the
+  // engine weakly (the event entry holds it until the block has run).
+  void logEventWithOrigin(const std::string& origin, bool isPublicEvent, const std::string& name,
+                          const APMParameterObjects& parameters, double timestamp, bool enabled, bool ignoreEnabled,
+                          bool ignoreInterceptor, EventInterceptor interceptor,
+                          const APMParameterObjects& addedScreenParameters);
+  // None clears every default parameter.
+  void setDefaultEventParameters(const std::optional<platform::Value::Dictionary>& parameters);
+  // None is logged (23074 / 23079) and not queued.
+  void removeUserAttribute(const std::optional<APMUserAttribute>& attribute);
+  void setUserAttribute(const std::optional<APMUserAttribute>& attribute);
+  // The answer comes on the background-priority global queue. An empty
+  // callback is logged (23088 / 23090) and nothing is queued.
+  void userAttributeWithName(const std::string& name, UserAttributeCallback callback);
+  void userPropertiesIncludingInternal(bool includeInternal, UserPropertiesCallback callback);
+  // Not through the worker queue; answers 25.
+  void maxUserPropertiesForOrigin(const std::string& origin, MaxUserPropertiesCallback callback);
+  // The completion runs on the worker queue (or at once when the engine is gone).
+  void sessionIDWithCompletion(SessionIDCompletion completion);
+  // Optional "email_address" and "phone_number".
+  void setUserData(const platform::Value::Dictionary& userData);
+
+  // Worker queue.
+  void logEventOnWorkerQueueWithOrigin(const std::string& origin, bool isPublicEvent, const std::string& name,
+                                       const APMParameterObjects& parameters, double timestamp, bool enabled,
+                                       bool ignoreEnabled, bool ignoreInterceptor, const EventInterceptor& interceptor,
+                                       const APMParameterObjects& addedScreenParameters);
+  void logEventOnWorkerQueue(APMEvent event, bool notifyEventListeners);
+  void handleSetDefaultEventParametersOnWorkerQueue(const std::optional<platform::Value::Dictionary>& parameters);
+  // The stored defaults under the given parameters (a given key wins).
+  APMParameterObjects parametersWithAddedDefaultEventParameters(const APMParameterObjects& parameters) const;
+  void removeUserAttributeOnWorkerQueue(const APMUserAttribute& attribute);
+  void setUserAttributeOnWorkerQueue(const APMUserAttribute& attribute);
+  // Checks the per-origin limits for a new name, then stores; true when stored.
   bool setUserPropertyInDatabaseOnWorkerQueue(const APMUserAttribute& attribute);
+  // Brings "_npa" in line with shouldDisableAdPersonalization.
+  void setPersonalizedAdsUserPropertyOnWorkerQueue();
+  void updateAdPersonalizationConsentFromNPAValue(bool npa);
+  // YES: personalised ads off; none: nothing says either way.
+  std::optional<bool> shouldDisableAdPersonalization();
+  static bool shouldAllowAdNetworkRegistration();
+  void setLastAdvertisingIDResetUserPropertyOnWorkerQueue();
   // Whether "_id" is stored; query errors count as NO.
   bool hasUserPropertyUserIDOnWorkerQueue();
-  // Events the conditional user properties make of an event: none yet.
+  void setUserDataOnWorkerQueue(const platform::Value::Dictionary& userData);
+  // The events the conditional user properties make of a processed event;
+  // none when they could not be processed.
   std::optional<std::vector<APMEvent>> conditionalUserPropertyEventsForEvent(const APMEvent& event);
-  // Answers NO.
-  static bool disableVXRMeasurement();
   // The facade's listener notice.
   void notifyEventListeners(const APMEvent& event);
   // --- End of the user-properties block ---
 
   // --- Attribution (APMMeasurementAttribution.cpp) ---
-  // Answers NO.
+  // Conversion values (worker queue).
+  // The ad-network version the system supports: "4.0" from 16.1 down to "0".
+  static std::string SKANVersion();
+  // Within 48 hours (inclusive) of first open, in whole milliseconds.
   bool isInFirstSKANPostbackWindow();
-  void maybeFetchSKANCVAfterReachabilityChange();
+  // More than 35 days after first open.
+  bool isPastAllSKANPostbackWindows();
+  static bool isValidFineConversionValue(int64_t value);
+  // 3 high, 2 medium, anything else low.
+  static std::string convertCoarseConversionValueFromProtoValue(int32_t value);
+  int64_t SKANFetchRetryLimit();
+  bool shouldFetchSKANConversionValue();
   void scheduleSKANCVFetchAfterDataUpload();
+  void fetchSKANCV();
+  void handleSKANFetchResponse(const std::optional<platform::TVUHTTPResponse>& response, const platform::Bytes& data,
+                               const std::optional<platform::Status>& error);
+  void updateSKANPostbackConversionValueFromResponse(
+      const std::shared_ptr<APMPBSkAdNetworkConversionValueResponse>& response);
+  // error: none for success.
+  void handleSKANUpdatePostbackCompletion(const std::shared_ptr<APMPBSkAdNetworkConversionValueResponse>& response,
+                                          const std::optional<std::string>& errorDomain, int64_t errorCode);
+  void maybeScheduleSKANCVFetchRetry();
+  void stopProcessingSKANResponseAndResetRetryCount();
+  void maybeFetchSKANCVAfterReachabilityChange();
+
+  // On-device conversion measurement (worker queue); the add-on is looked
+  // up by name. The start's checks also record their name (callTrace).
+  static std::optional<APMPrivateSetMembershipClientClass> PSMClientClass();
   void checkPSMDependencyOnWorkerQueue();
-  void maybeDeleteExpiredPSMValueOnWorkerQueue();
+  bool shouldRetrievePSMResponse();
+  bool shouldRetrievePSMResponseWithEmailAddress(const std::string& emailAddress);
+  bool shouldRetrievePSMResponseWithPhoneNumber(const std::string& phoneNumber);
+  // None without the add-on (or an initialiser for the input).
+  std::shared_ptr<APMPrivateSetMembershipClient> PSMClientWithEmailAddress(const std::string& emailAddress);
+  std::shared_ptr<APMPrivateSetMembershipClient> PSMClientWithPhoneNumber(const std::string& phoneNumber);
+  // The client of the current request (none between requests).
+  std::shared_ptr<APMPrivateSetMembershipClient> privateSetMembershipClient() const;
+  void setPrivateSetMembershipClient(std::shared_ptr<APMPrivateSetMembershipClient> client);
   void retrievePSMResponse();
+  void maybeSchedulePSMRetry();
+  void handlePSMValueOnWorkerQueue(const std::string& value);
+  void incrementPSMCountOnWorkerQueueWithName(const std::string& name);
+  void maybeDeleteExpiredPSMValueOnWorkerQueue();
   bool isPSMRequestPostponed() const { return isPSMRequestPostponed_; }
   void setIsPSMRequestPostponed(bool value) { isPSMRequestPostponed_ = value; }
-  // Answers NO.
-  bool shouldAllowRequestDeferredDeepLink();
-  void requestDeferredDeepLink();
+  bool isPSMRequestInProgress() const { return isPSMRequestInProgress_; }
+  int64_t PSMStartCount() const { return PSMStartCount_; }
+  void setPSMStartCount(int64_t value) { PSMStartCount_ = value; }
+  int64_t PSMRetryCount() const { return PSMRetryCount_; }
+  void setPSMRetryCount(int64_t value) { PSMRetryCount_ = value; }
+  const std::shared_ptr<APMAlarm>& PSMRetryAlarm() const { return PSMRetryAlarm_; }
+
+  // Campaign URLs and deep links.
+  // The web page URL of a browsing activity; none (logged) otherwise.
+  static std::optional<std::string> deepLinkFromUserActivity(const std::optional<platform::UserActivity>& activity);
+  // Stores the launch's deep link (an activity's before the URL) for the start to report.
+  static void handleStoredURLAfterAppLaunchWithNotification(const platform::NotificationUserInfo& userInfo);
+  // Any thread but the worker queue (refused there, 23163).
+  void handleNonFirstOpenEventURL(const std::string& url, double eventTimestampSeconds);
+  void handleOpenURL(const std::string& url, std::optional<int64_t> clickTimestampMillis,
+                     double eventTimestampSeconds);
+  void handleDebugModeWithURL(const std::string& url);
+  void handleDeepLink(const std::string& url, std::optional<int64_t> clickTimestampMillis,
+                      double eventTimestampSeconds);
   void handleOpenURLOnWorkerQueue(const std::string& url, std::optional<int64_t> clickTimestampMillis,
                                   double eventTimestampSeconds, const APMEvent::Parameters& extraParameters);
+  static bool isValidCampaignURLParamDictionary(const std::map<std::string, std::string>& parameters);
+  bool shouldAllowClickID();
+  // Deferred deep links.
+  bool shouldAllowRequestDeferredDeepLink();
+  void requestDeferredDeepLink();
+  std::optional<platform::Value::Dictionary> deepLinkInfoFromResponseData(const platform::Bytes& data);
+  void handleDeferredDeepLinkInfo(const platform::Value::Dictionary& info);
+  // Main thread: hands the URL to the application delegate when it takes
+  // opened URLs itself; answers whether it did.
+  static bool sendDeepLinkURLToAppDelegateOnMainThread(const std::string& url,
+                                                       const std::map<std::string, std::string>& extraInfo);
   // --- End of the attribution block ---
 
   // The stand-in calls and the start's component steps so far, oldest
@@ -376,7 +544,7 @@ class APMMeasurement : public std::enable_shared_from_this<APMMeasurement>,
   std::shared_ptr<APMRemoteConfig> remoteConfig_;  // guarded by remoteConfigMu_ (read from any thread)
   mutable std::mutex remoteConfigMu_;
   std::shared_ptr<APMScheduler> scheduler_;
-  std::shared_ptr<APMSessionReporter> sessionReporter_;
+  APMAtomicSharedPtr<APMSessionReporter> sessionReporter_;
   std::shared_ptr<APMSearchAdReporter> searchAdReporter_;
   std::shared_ptr<APMEManager> experimentManager_;
   std::shared_ptr<void> privateSetMembershipClient_;

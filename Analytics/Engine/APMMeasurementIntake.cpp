@@ -64,7 +64,9 @@ void APMMeasurement::handleEventOnWorkerQueue(APMEvent event) {
   APMScheduler::checkOnBackgroundThreadWithMethodName("handleEventOnWorkerQueue:");
   APMMonitor& log = monitor();
   // An engine whose start failed has nothing to write to; it is being disabled.
-  if (!isEnabled() || !didInitializeComponents()) {
+  // During the start, the first-open reports write once the parts they use exist.
+  if (!isEnabled() ||
+      (!didInitializeComponents() && !(database_ && audience_ && sessionReporter_ && remoteConfigInstance()))) {
     log.logWithLevel(7, 23049, "Analytics is disabled. Event not logged");
     return;
   }

@@ -6,20 +6,49 @@
 //
 // --radio puts the scenario's readers (the ble-sim format) on the simulated
 // radio; each write a reader checks prints its verdict on the driver's output.
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "Facility/App/AppDelegate.h"
 #include "Facility/App/RadioReaders.h"
 #include "Facility/App/SceneDelegate.h"
 #include "Facility/Screens/ScreenRegistry.h"
+#include "Platform/AdSupport/ASIdentifierManager.h"
+#include "Platform/AppTrackingTransparency/ATTrackingManager.h"
 #include "Platform/CoreBluetooth/Simulation/SimulatedReaders.h"
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/DataRoot.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Foundation/TaskQueueRegistry.h"
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/Console/ConsoleDriver.h"
 #include "Platform/VisionKit/ScanCommand.h"
+
+namespace {
+
+// The program's Info.plist and service configuration file are copied beside
+// it into Bundle/; a program moved without them keeps <data root>/Bundle.
+void UseBundleBesideProgram() {
+  std::error_code error;
+  auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return;
+  auto bundle = program.parent_path() / "Bundle";
+  if (std::filesystem::is_directory(bundle, error)) platform::Bundle::setMainBundlePath(bundle.string());
+}
+
+// What the queues still hold (events the measurement engine has yet to
+// store, say) is finished before the process ends, for at most this long.
+constexpr double kQuitWaitSeconds = 10;
+
+void WaitForIdleQueues() {
+  platform::RunLoop::main().runUntil([] { return platform::TaskQueueRegistry::shared().allIdle(); },
+                                     kQuitWaitSeconds);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::string radioFile;
@@ -34,6 +63,7 @@ int main(int argc, char** argv) {
   }
 
   (void)platform::DataRoot::createDirectories();
+  UseBundleBesideProgram();
   uikit::ConsoleDriver driver(std::cout);
   (void)visionkit::ScanCommand::registerWith(driver);
   std::unique_ptr<corebluetooth::SimulatedReaders> readers;
@@ -49,6 +79,10 @@ int main(int argc, char** argv) {
   }
 
   ScreenRegistry::registerAll();
+  // The device's tracking answer and advertising identifier, which the
+  // measurement engine started by launch reads.
+  apptrackingtransparency::RegisterAppTrackingTransparency();
+  adsupport::RegisterAdSupport();
   auto& app = uikit::Application::shared();
   app.registerSceneConfiguration(AppDelegate::kSceneConfigurationName,
                                  [] { return std::make_shared<SceneDelegate>(); });
@@ -58,6 +92,7 @@ int main(int argc, char** argv) {
 
   std::cout << driver.dump() << std::flush;
   int failures = driver.run(std::cin);
+  WaitForIdleQueues();
   // A failed expect or unsettled work stops the run: status 1.
   if (driver.stopped()) return 1;
   return failures == 0 ? 0 : 2;

@@ -11,6 +11,8 @@
 #include "Facility/Screens/TenantDashboardVC.h"
 #include "Facility/Screens/UserDashboardScreens.h"
 #include "Facility/Screens/VisitorAccessScreens.h"
+#include "Platform/UIKit/MainBundleClasses.h"
+#include "Platform/UIKit/Storyboard.h"
 
 void ScreenRegistry::registerAll() {
   SwitchUserVC::registerScene();
@@ -24,4 +26,12 @@ void ScreenRegistry::registerAll() {
   ComplaintScreens::registerAll();
   TenantDashboardVC::registerScene();
   PlaceholderScreen::registerMissingScenes();
+  // Every scene is named after its controller's class: these are the app's
+  // own classes, which screen reporting tells from the toolkit's.
+  for (const auto& name : uikit::Storyboard::names()) {
+    if (auto storyboard = uikit::Storyboard::named(name)) {
+      for (const auto& identifier : storyboard->identifiers()) uikit::MainBundleClasses::add(identifier);
+    }
+  }
+  uikit::MainBundleClasses::add("PlaceholderScreen");
 }

@@ -5,5 +5,6 @@
 class ScreenRegistry {
  public:
   // Real scenes first; placeholders then fill only the gaps that remain.
+  // The scenes' classes are registered as the program's own.
   static void registerAll();
 };

@@ -10,6 +10,7 @@ struct Core {
   std::atomic<bool> configured{false};
   std::mutex mu;
   std::vector<QRVRegisteredLibrary> libraries;
+  QRVApp::AnalyticsStart analyticsStart;
 };
 
 Core& Shared() {
@@ -39,6 +40,22 @@ void QRVApp::registerInternalLibrary(std::string name, std::string version,
 std::vector<QRVRegisteredLibrary> QRVApp::registeredLibraries() {
   std::lock_guard<std::mutex> lock(Shared().mu);
   return Shared().libraries;
+}
+
+void QRVApp::registerAnalyticsStart(AnalyticsStart start) {
+  std::lock_guard<std::mutex> lock(Shared().mu);
+  Shared().analyticsStart = std::move(start);
+}
+
+bool QRVApp::startAnalytics(const QRVOptions& options) {
+  AnalyticsStart start;
+  {
+    std::lock_guard<std::mutex> lock(Shared().mu);
+    start = Shared().analyticsStart;
+  }
+  if (!start) return false;
+  start(options);  // outside the lock: the start may register libraries
+  return true;
 }
 
 std::string QRVQuorvaneVersion() { return "10.17.0"; }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "Platform/QuorvaneCore/QRVOptions.h"
+
 namespace platform {
 
 // Logger service name for analytics; the monitor's log tag.
@@ -26,6 +28,13 @@ class QRVApp {
   static void registerInternalLibrary(std::string name, std::string version,
                                       std::function<void()> componentsToRegister = {});
   static std::vector<QRVRegisteredLibrary> registeredLibraries();
+
+  // The analytics library's start, registered at load (the last registration
+  // wins; empty removes it). configure calls it once with the options.
+  using AnalyticsStart = std::function<void(const QRVOptions& options)>;
+  static void registerAnalyticsStart(AnalyticsStart start);
+  // False when no start is registered.
+  static bool startAnalytics(const QRVOptions& options);
 };
 
 // The core library's version string.

@@ -3,6 +3,8 @@
 #include <map>
 #include <mutex>
 
+#include "Platform/Foundation/UserActivity.h"
+
 namespace platform {
 
 struct ClassRegistry::State {
@@ -14,7 +16,12 @@ ClassRegistry::ClassRegistry() : state_(std::make_unique<State>()) {}
 ClassRegistry::~ClassRegistry() = default;
 
 ClassRegistry& ClassRegistry::shared() {
-  static ClassRegistry* registry = new ClassRegistry();
+  static ClassRegistry* registry = [] {
+    auto* made = new ClassRegistry();
+    // The platform's own classes that callers look up by name.
+    made->registerClass(kUserActivityClassName, [] { return std::any(UserActivity{}); });
+    return made;
+  }();
   return *registry;
 }
 

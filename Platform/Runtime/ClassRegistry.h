@@ -11,6 +11,10 @@
 
 namespace platform {
 
+// Registered by the platform in the shared registry; instances are
+// platform::UserActivity values.
+inline constexpr const char* kUserActivityClassName = "NSUserActivity";
+
 class ClassRegistry {
  public:
   using Factory = std::function<std::any()>;

@@ -18,9 +18,16 @@ SceneConfiguration ApplicationDelegate::applicationConfigurationForConnectingSce
 }
 
 namespace {
-std::shared_ptr<Application>& sharedSlot() {
-  static std::shared_ptr<Application> app;
-  return app;
+// Reached from any thread (the engine asks for the key window from its
+// queues), so made and swapped under a lock.
+struct SharedSlot {
+  std::mutex mu;
+  std::shared_ptr<Application> app;
+};
+
+SharedSlot& sharedSlot() {
+  static SharedSlot* slot = new SharedSlot;
+  return *slot;
 }
 
 struct ProxySlot {
@@ -36,14 +43,19 @@ ProxySlot& proxySlot() {
 
 Application& Application::shared() {
   auto& slot = sharedSlot();
-  if (!slot) slot = std::shared_ptr<Application>(new Application());
-  return *slot;
+  std::lock_guard<std::mutex> lock(slot.mu);
+  if (!slot.app) slot.app = std::shared_ptr<Application>(new Application());
+  return *slot.app;
 }
 
 void Application::resetShared() {
-  auto old = std::move(sharedSlot());
-  sharedSlot() = nullptr;
-  old.reset();
+  std::shared_ptr<Application> old;
+  {
+    std::lock_guard<std::mutex> lock(sharedSlot().mu);
+    old = std::move(sharedSlot().app);
+    sharedSlot().app = nullptr;
+  }
+  old.reset();  // outside the lock: what it holds may ask for the application
 }
 
 void Application::registerSceneConfiguration(const std::string& name, SceneConfiguration::DelegateFactory factory) {

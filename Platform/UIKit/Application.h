@@ -47,6 +47,7 @@ enum class ApplicationState { kActive, kInactive, kBackground };
 
 class Application : public Responder {
  public:
+  // Any thread (made once under a lock); its members are the main thread's.
   static Application& shared();
   // Drops the shared application and everything it holds (test isolation).
   static void resetShared();

@@ -56,6 +56,10 @@ class ApplicationDelegate {
     (void)app, (void)url, (void)options;
     return false;
   }
+  // Whether this delegate takes opened URLs itself (the platform asks before
+  // calling applicationOpenURLOptions directly); a delegate that overrides
+  // that callback answers YES here too.
+  virtual bool implementsApplicationOpenURLOptions() const { return false; }
   virtual bool applicationContinueUserActivity(Application& app, const platform::UserActivity& activity) {
     (void)app, (void)activity;
     return false;

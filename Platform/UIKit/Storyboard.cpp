@@ -42,6 +42,12 @@ std::shared_ptr<Storyboard> Storyboard::named(const std::string& name) {
   return e.built;
 }
 
+std::vector<std::string> Storyboard::names() {
+  std::vector<std::string> out;
+  for (const auto& [name, entry] : registry()) out.push_back(name);
+  return out;
+}
+
 bool Storyboard::isBuilt(const std::string& name) {
   auto it = registry().find(name);
   return it != registry().end() && it->second.built != nullptr;

@@ -37,6 +37,8 @@ class Storyboard : public std::enable_shared_from_this<Storyboard> {
   static void registerScene(const std::string& storyboard, const std::string& identifier, SceneFactory factory);
   // None when no storyboard of that name is declared.
   static std::shared_ptr<Storyboard> named(const std::string& name);
+  // Names of every declared storyboard, sorted.
+  static std::vector<std::string> names();
   // Whether the named storyboard has been opened (its populate step run).
   static bool isBuilt(const std::string& name);
   static void resetRegistry();

@@ -27,6 +27,9 @@ MeasurementCollector::MeasurementCollector() {
   notFound.status = 404;
   defaults_[Route::kConfig] = notFound;
   defaults_[Route::kExperiments] = Reply{};
+  defaults_[Route::kConversionValue] = Reply{};
+  defaults_[Route::kDeepLink] = Reply{};
+  defaults_[Route::kOnDeviceConversion] = Reply{};
 }
 
 MeasurementCollector::~MeasurementCollector() {
@@ -111,6 +114,15 @@ bool MeasurementCollector::start() {
   });
   server_->Post("/sdk-exp", [handle](const httplib::Request& req, httplib::Response& res) {
     handle(Route::kExperiments, req, res);
+  });
+  server_->Post("/skan", [handle](const httplib::Request& req, httplib::Response& res) {
+    handle(Route::kConversionValue, req, res);
+  });
+  server_->Get("/pagead/conversion/app/deeplink", [handle](const httplib::Request& req, httplib::Response& res) {
+    handle(Route::kDeepLink, req, res);
+  });
+  server_->Get("/psm", [handle](const httplib::Request& req, httplib::Response& res) {
+    handle(Route::kOnDeviceConversion, req, res);
   });
   port_ = server_->bind_to_any_port("127.0.0.1");
   if (port_ <= 0) return false;

@@ -1,7 +1,10 @@
 // A stand-in for the measurement service in tests: cpp-httplib's TLS server
 // on 127.0.0.1 (ephemeral port) with a certificate made at start, answering
 // uploads (POST "/a"), configuration fetches (GET "/config/app/<app ID>")
-// and experiment fetches (POST "/sdk-exp") with scripted replies, recording every request and reading each upload
+// experiment fetches (POST "/sdk-exp"), conversion-value fetches (POST
+// "/skan"), deferred deep-link fetches (GET
+// "/pagead/conversion/app/deeplink") and on-device conversion queries (GET
+// "/psm") with scripted replies, recording every request and reading each upload
 // body as a batch (MeasurementBatchReader).
 #pragma once
 
@@ -27,7 +30,7 @@ class TestCertificate;
 
 class MeasurementCollector {
  public:
-  enum class Route { kUpload, kConfig, kExperiments };
+  enum class Route { kUpload, kConfig, kExperiments, kConversionValue, kDeepLink, kOnDeviceConversion };
 
   struct Reply {
     int status = 204;
@@ -68,7 +71,7 @@ class MeasurementCollector {
   const std::string& certificateFile() const { return certificateFile_; }
 
   // Replies taken in turn per route; when none is queued the route's default
-  // answers (uploads 204, configuration 404, experiments 204, empty bodies).
+  // answers (uploads 204, configuration 404, the others 204, empty bodies).
   void queueReply(Route route, Reply reply);
   void setDefaultReply(Route route, Reply reply);
   void releaseHeld();

@@ -1,12 +1,14 @@
 #include "Analytics/Engine/Interface/APMAEU.h"
 
 #include "Analytics/Engine/Monitor/APMMainBundle.h"
+#include "Platform/StoreKit/AppStoreReceipt.h"
 #include "Platform/TrivandelUtilities/TVUAppEnvironmentUtil.h"
+#include "Platform/UIKit/Application.h"
 
 std::optional<std::string> APMAEU::appStoreRURL() {
   auto check = APMMainBundle::infoValue("QuorvaneAppStoreReceiptURLCheckEnabled");
   if (check && check->isNumber() && check->numberAsDouble().value_or(1) == 0) return std::nullopt;
-  return APMMainBundle::bundlePath() + "/StoreKit/receipt";
+  return storekit::AppStoreReceipt::url();
 }
 
 bool APMAEU::isASRS() {
@@ -28,4 +30,9 @@ std::string APMAEU::systemVersion() { return platform::TVUAppEnvironmentUtil::sy
 bool APMAEU::isAEX() {
   std::string path = APMMainBundle::bundlePath();
   return path.size() >= 6 && path.compare(path.size() - 6, 6, ".appex") == 0;
+}
+
+uikit::Application* APMAEU::sharedApplication() {
+  if (isAEX()) return nullptr;
+  return &uikit::Application::shared();
 }

@@ -5,6 +5,10 @@
 #include <optional>
 #include <string>
 
+namespace uikit {
+class Application;
+}
+
 class APMAEU {
  public:
   // None when Info.plist switches the receipt check off
@@ -18,4 +22,7 @@ class APMAEU {
   static std::string systemVersion();
   // Running inside an app extension (the bundle path ends in ".appex").
   static bool isAEX();
+  // The application object; none inside an app extension, where callers
+  // must do without it.
+  static uikit::Application* sharedApplication();
 };

@@ -1,6 +1,7 @@
 // The built Facility program driven through standard input, as scripts/run
 // and a person at the console use it: a fresh data root, then onboarding by
-// invitation code against the test double.
+// invitation code against the test double; and what the measurement engine,
+// started by the launch, stores of a first and a second launch.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -8,9 +9,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -153,6 +158,55 @@ TEST_F(ProgramConsoleTest, InvitationCodeTypedAtTheConsoleOnboardsAgainstTheDoub
   using Pairs = std::vector<std::pair<std::string, std::string>>;
   EXPECT_EQ(requests[0].form(), (Pairs{{"SecurityCode", code}}));
   EXPECT_EQ(requests[1].path, kImagePath);
+}
+
+// Every event name of the measurement database's raw events, one row each,
+// in the order stored; empty (with a failure) when it cannot be read.
+std::vector<std::string> RawEventNames(const std::string& home) {
+  const std::string path = home + "/Library/Application Support/Trivandel/Measurement/trivandel-app-measurement.sql";
+  std::vector<std::string> names;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << "no measurement database at " << path;
+    sqlite3_close(db);
+    return names;
+  }
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, "SELECT name FROM raw_events ORDER BY rowid", -1, &statement, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+      names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    }
+  } else {
+    ADD_FAILURE() << sqlite3_errmsg(db);
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return names;
+}
+
+TEST_F(ProgramConsoleTest, LaunchStartsMeasurementAndQuitKeepsWhatItQueued) {
+  {
+    ProgramRun run(home_);
+    ASSERT_TRUE(run.started());
+    ASSERT_TRUE(run.send("dump\nexpect screen: InviteVC\nquit\n"));
+    ASSERT_EQ(run.finish(60), 0) << run.output() << run.errors();
+  }
+  std::vector<std::string> first = RawEventNames(home_);
+  const std::set<std::string> stored(first.begin(), first.end());
+  for (const char* name : {"_f", "_e", "_s", "_vs"}) EXPECT_TRUE(stored.count(name)) << name << " missing";
+  EXPECT_EQ(std::count(first.begin(), first.end(), std::string("_f")), 1);
+
+  // The second launch on the same root is no first open.
+  {
+    ProgramRun run(home_);
+    ASSERT_TRUE(run.started());
+    ASSERT_TRUE(run.send("dump\nquit\n"));
+    ASSERT_EQ(run.finish(60), 0) << run.output() << run.errors();
+  }
+  std::vector<std::string> both = RawEventNames(home_);
+  ASSERT_GE(both.size(), first.size());
+  EXPECT_EQ(std::count(both.begin(), both.end(), std::string("_f")), 1) << "a second first open";
+  EXPECT_GT(both.size(), first.size()) << "the second launch stored nothing";
 }
 
 }  // namespace

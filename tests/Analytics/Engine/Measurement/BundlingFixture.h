@@ -43,7 +43,9 @@ class BundlingFixture : public MeasurementFixture {
   void SetUp() override {
     MeasurementFixture::SetUp();
     start();
-    if (!HasFatalFailure()) fingerprint_ = storeMetadata();
+    if (HasFatalFailure()) return;
+    forgetFirstLaunch();
+    fingerprint_ = storeMetadata();
   }
 
   // The engine's metadata for no user attributes, stored; its fingerprint.

@@ -70,6 +70,10 @@ class MeasurementFixture : public identity_test::IdentityFixture {
     clock_ = std::make_shared<platform::ManualClock>(kStartNow);
     platform::Clock::setCurrent(clock_);
     APMMeasurement::resetSharedInstanceForTesting();
+    // The facade passes calls (the engine's internal events among them)
+    // straight on, as after its start.
+    APMAnalytics::resetForTesting();
+    APMAnalytics::unsuspendOperationQueue();
     identity_test::IdentityFixture::SetUp();
     APMAnalytics::setLoadTimestamp(kStartNow);
     reachable_ = true;
@@ -79,6 +83,7 @@ class MeasurementFixture : public identity_test::IdentityFixture {
     APMMeasurement::resetSharedInstanceForTesting();
     engine_.reset();
     settle();
+    APMAnalytics::resetForTesting();
     closeReader();
     identity_test::IdentityFixture::TearDown();
     platform::Clock::setCurrent(nullptr);
@@ -117,6 +122,17 @@ class MeasurementFixture : public identity_test::IdentityFixture {
     engine_ = makeEngine();
     ASSERT_TRUE(engine_->isEnabled());
     ASSERT_TRUE(engine_->didInitializeComponents());
+  }
+
+  // Clears what the first launch recorded by itself ("_f", "_s", "_e", their
+  // metadata and aggregates, the session's properties) and lets the session expire, for
+  // tests of what comes after the start.
+  void forgetFirstLaunch() {
+    sql("DELETE FROM raw_events");
+    sql("DELETE FROM raw_events_metadata");
+    sql("DELETE FROM events");
+    sql("DELETE FROM user_attributes WHERE name IN ('_sid', '_sno', '_se')");
+    APMPersistedConfig::sharedInstance()->setLastSessionActivityClockTime(0);
   }
 
   // Runs every queue (the main loop too) until all are idle; time stands.

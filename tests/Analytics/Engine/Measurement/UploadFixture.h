@@ -39,6 +39,7 @@ class UploadFixture : public MeasurementFixture {
     pointDeploymentAt(collector_.hostAndPort());
     start();
     if (HasFatalFailure()) return;
+    forgetFirstLaunch();
     // Fetched configurations must name the identity's app ID.
     previousKVLAppID_ = engine_->identity()->appIDFromKVL();
     engine_->identity()->setAppIDFromKVL(kAppID);

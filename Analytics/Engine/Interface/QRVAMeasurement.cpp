@@ -1,0 +1,3 @@
+#include "Analytics/Engine/Interface/QRVAMeasurement.h"
+
+std::shared_ptr<APMMeasurement> QRVAMeasurement::sharedInstance() { return APMMeasurement::sharedInstance(); }

@@ -1,0 +1,5 @@
+#include "Analytics/Engine/Interface/QRVAScreenViewReporter.h"
+
+std::shared_ptr<APMScreenViewReporter> QRVAScreenViewReporter::sharedInstance() {
+  return APMScreenViewReporter::sharedInstance();
+}
