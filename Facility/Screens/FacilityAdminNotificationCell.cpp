@@ -6,7 +6,7 @@
 #include "Platform/UIKit/Nib.h"
 
 namespace {
-constexpr const char* kMediumFont = "Gotham-Medium";
+constexpr const char* kNotificationFont = "Gotham-Medium";
 constexpr const char* kBookFont = "Gotham-Book";
 }  // namespace
 
@@ -17,7 +17,7 @@ void FacilityAdminNotificationCell::setContainerView(const std::shared_ptr<uikit
 
 void FacilityAdminNotificationCell::setLblTitle(const std::shared_ptr<uikit::Label>& label) {
   lblTitle_ = label;
-  if (label) styleLabel(*label, kMediumFont, 14, uikit::TextAlignment::kLeft);
+  if (label) styleLabel(*label, kNotificationFont, 14, uikit::TextAlignment::kLeft);
 }
 
 void FacilityAdminNotificationCell::setLblNotifMsg(const std::shared_ptr<uikit::Label>& label) {

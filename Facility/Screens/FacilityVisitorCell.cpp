@@ -8,7 +8,7 @@
 namespace {
 
 template <class T>
-long countOf(const std::optional<std::vector<T>>& list) {
+long tileCount(const std::optional<std::vector<T>>& list) {
   return list ? static_cast<long>(list->size()) : 0;
 }
 
@@ -16,11 +16,11 @@ long countOf(const std::optional<std::vector<T>>& list) {
 
 double FacilityVisitorCell::innerHeight(long tab, const std::optional<std::vector<MDLVisitorGlobalTile>>& global,
                                         const std::optional<std::vector<MDLVisitorTenantTile>>& tenants) {
-  const long n = tab == kGlobalTab ? countOf(global) : countOf(tenants);
+  const long n = tab == kGlobalTab ? tileCount(global) : tileCount(tenants);
   return kHeaderHeight + kRowStep * static_cast<double>(n);
 }
 
-long FacilityVisitorCell::rowCount(long tab) const { return tab == kGlobalTab ? countOf(arrGlobal) : countOf(arrTenant); }
+long FacilityVisitorCell::rowCount(long tab) const { return tab == kGlobalTab ? tileCount(arrGlobal) : tileCount(arrTenant); }
 
 std::shared_ptr<uikit::TableViewCell> FacilityVisitorCell::tableViewCellForRowAtIndexPath(
     uikit::TableView& table, const uikit::IndexPath& indexPath) {

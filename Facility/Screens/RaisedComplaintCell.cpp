@@ -5,14 +5,14 @@
 #include "Platform/UIKit/Nib.h"
 
 namespace {
-constexpr const char* kMediumFont = "Gotham-Medium";
+constexpr const char* kComplaintTitleFont = "Gotham-Medium";
 constexpr const char* kBookFont = "Gotham-Book";
 constexpr double kFontSize = 13;
 }  // namespace
 
 void RaisedComplaintCell::setLblComplainTitle(const std::shared_ptr<uikit::Label>& label) {
   lblComplainTitle_ = label;
-  if (label) label->setFont(uikit::Font::namedOrSystem(kMediumFont, kFontSize));
+  if (label) label->setFont(uikit::Font::namedOrSystem(kComplaintTitleFont, kFontSize));
 }
 
 void RaisedComplaintCell::setLblSuitableTime(const std::shared_ptr<uikit::Label>& label) {

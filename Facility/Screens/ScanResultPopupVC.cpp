@@ -11,7 +11,7 @@
 
 namespace {
 
-void rounded(const std::shared_ptr<uikit::View>& view) {
+void roundCorners(const std::shared_ptr<uikit::View>& view) {
   view->layer().cornerRadius = 4;
   view->setClipsToBounds(true);
 }
@@ -142,14 +142,14 @@ void ScanResultPopupVC::registerScene() {
     contents.controller = c;
     contents.view = view;
     contents.outlets = {
-        {"popupView", [weak, popup] { if (auto s = weak.lock()) { s->popupView = popup; rounded(popup); } }},
-        {"closeButtonView", [weak, close] { if (auto s = weak.lock()) { s->closeButtonView = close; rounded(close); } }},
+        {"popupView", [weak, popup] { if (auto s = weak.lock()) { s->popupView = popup; roundCorners(popup); } }},
+        {"closeButtonView", [weak, close] { if (auto s = weak.lock()) { s->closeButtonView = close; roundCorners(close); } }},
         {"btnSendNotification",
          [weak, send] {
            auto s = weak.lock();
            if (!s) return;
            s->btnSendNotification = send;
-           rounded(send);
+           roundCorners(send);
            send->setTitle("Send Notification");
            send->titleLabel()->setFont(uikit::Font::namedOrSystem("Gotham-Medium", 15));
          }},
@@ -160,7 +160,7 @@ void ScanResultPopupVC::registerScene() {
            s->txtvMessage = message;
            message->layer().borderWidth = 0.7;
            message->layer().borderColor = uikit::Color::darkGray();
-           rounded(message);
+           roundCorners(message);
            message->font = uikit::Font::namedOrSystem("Gotham-Book", 12);
            message->setTextViewDelegate(s);
          }},

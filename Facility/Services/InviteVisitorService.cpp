@@ -8,7 +8,7 @@ using platform::Value;
 namespace {
 
 template <class Place>
-Value::Array selectedValues(const std::vector<std::shared_ptr<Place>>& places) {
+Value::Array selectedPlaceValues(const std::vector<std::shared_ptr<Place>>& places) {
   Value::Array out;
   for (const auto& place : places) {
     if (place && place->isSelected.value_or(false)) out.emplace_back(place->value.value_or(""));
@@ -19,8 +19,8 @@ Value::Array selectedValues(const std::vector<std::shared_ptr<Place>>& places) {
 }  // namespace
 
 Value::Dictionary InviteVisitorService::parameters(const VisitorInvitation& v) {
-  Value twoWheelers(selectedValues(v.twoWheelers));
-  Value fourWheelers(selectedValues(v.fourWheelers));
+  Value twoWheelers(selectedPlaceValues(v.twoWheelers));
+  Value fourWheelers(selectedPlaceValues(v.fourWheelers));
   Value::Dictionary body{{"FirstName", v.firstName},
                          {"LastName", v.lastName},
                          {"MobileNo", v.mobileNumber},

@@ -21,7 +21,7 @@ class WallClock final : public Clock {
   }
 };
 
-std::mutex g_mu;
+std::mutex g_clockMu;
 std::shared_ptr<Clock>& Slot() {
   // Never destroyed: queue threads that outlive static destruction still ask
   // for the clock on their way out.
@@ -32,7 +32,7 @@ std::shared_ptr<Clock>& Slot() {
 }  // namespace
 
 std::shared_ptr<Clock> Clock::currentShared() {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_clockMu);
   return Slot();
 }
 
@@ -41,7 +41,7 @@ double Clock::nowSeconds() { return currentShared()->now(); }
 void Clock::setCurrent(std::shared_ptr<Clock> clock) {
   std::shared_ptr<Clock> previous;  // released outside the lock
   {
-    std::lock_guard<std::mutex> lock(g_mu);
+    std::lock_guard<std::mutex> lock(g_clockMu);
     previous = std::move(Slot());
     Slot() = clock ? std::move(clock) : std::make_shared<WallClock>();
   }

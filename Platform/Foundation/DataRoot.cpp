@@ -11,7 +11,7 @@
 namespace platform {
 namespace {
 
-std::mutex g_mu;
+std::mutex g_dataRootMu;
 std::string g_override;
 std::string g_resolved;
 std::string g_applicationIdentifier = DataRoot::kDefaultApplicationIdentifier;
@@ -40,20 +40,20 @@ std::string Resolve() {
 }  // namespace
 
 std::string DataRoot::root() {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_dataRootMu);
   if (!g_override.empty()) return g_override;
   if (g_resolved.empty()) g_resolved = Resolve();
   return g_resolved;
 }
 
 void DataRoot::overrideRoot(const std::string& path) {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_dataRootMu);
   g_override = path.empty() ? std::string() : StripTrailingSlashes(path);
   g_resolved.clear();
 }
 
 std::string DataRoot::overriddenRoot() {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_dataRootMu);
   return g_override;
 }
 
@@ -75,12 +75,12 @@ Status DataRoot::createDirectories() {
 }
 
 std::string DataRoot::applicationIdentifier() {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_dataRootMu);
   return g_applicationIdentifier;
 }
 
 void DataRoot::setApplicationIdentifier(const std::string& identifier) {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_dataRootMu);
   g_applicationIdentifier = identifier.empty() ? kDefaultApplicationIdentifier : identifier;
 }
 

@@ -6,7 +6,7 @@
 namespace platform {
 namespace {
 
-std::mutex g_mu;
+std::mutex g_localeMu;
 std::optional<Locale>& CurrentOverride() {
   static std::optional<Locale> locale;
   return locale;
@@ -47,7 +47,7 @@ std::string Tag(std::string id) {
 
 Locale Locale::current() {
   {
-    std::lock_guard<std::mutex> lock(g_mu);
+    std::lock_guard<std::mutex> lock(g_localeMu);
     if (CurrentOverride()) return *CurrentOverride();
   }
   const std::string id = Strip(FirstSet({"LC_ALL", "LC_TIME", "LANG"}));
@@ -55,13 +55,13 @@ Locale Locale::current() {
 }
 
 void Locale::setCurrentOverride(std::optional<Locale> locale) {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_localeMu);
   CurrentOverride() = std::move(locale);
 }
 
 std::vector<std::string> Locale::preferredLanguages() {
   {
-    std::lock_guard<std::mutex> lock(g_mu);
+    std::lock_guard<std::mutex> lock(g_localeMu);
     if (LanguagesOverride()) return *LanguagesOverride();
   }
   std::vector<std::string> out;
@@ -84,7 +84,7 @@ std::vector<std::string> Locale::preferredLanguages() {
 }
 
 void Locale::setPreferredLanguagesOverride(std::optional<std::vector<std::string>> languages) {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_localeMu);
   LanguagesOverride() = std::move(languages);
 }
 

@@ -17,8 +17,8 @@ struct LogCapture::State {
 
 namespace {
 
-std::mutex g_mu;
-LogCapture::State* g_capture = nullptr;  // innermost capture, guarded by g_mu
+std::mutex g_logMu;
+LogCapture::State* g_capture = nullptr;  // innermost capture, guarded by g_logMu
 
 LogLevel InitialLevel() {
   const char* env = std::getenv("FACILITY_LOG_LEVEL");
@@ -41,7 +41,7 @@ void SetMinimumLogLevel(LogLevel level) { MinLevel().store(static_cast<int>(leve
 LogLevel MinimumLogLevel() { return static_cast<LogLevel>(MinLevel().load()); }
 
 void Log(LogLevel level, std::string_view line) {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_logMu);
   bool echo = true;
   if (g_capture != nullptr) {
     std::lock_guard<std::mutex> inner(g_capture->mu);
@@ -54,14 +54,14 @@ void Log(LogLevel level, std::string_view line) {
 }
 
 LogCapture::LogCapture(bool echo) : state_(new State{echo, {}, {}, nullptr}) {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_logMu);
   state_->previous = g_capture;
   g_capture = state_;
 }
 
 LogCapture::~LogCapture() {
   {
-    std::lock_guard<std::mutex> lock(g_mu);
+    std::lock_guard<std::mutex> lock(g_logMu);
     // Captures nest like scopes; unlink ours wherever it is.
     State** link = &g_capture;
     while (*link != nullptr && *link != state_) link = &(*link)->previous;

@@ -11,7 +11,7 @@
 namespace platform {
 namespace {
 
-std::mutex g_mu;
+std::mutex g_timeZoneMu;
 std::optional<TimeZone>& LocalOverride() {
   static std::optional<TimeZone> zone;
   return zone;
@@ -38,7 +38,7 @@ TimeZone TimeZone::gmt() { return TimeZone("GMT"); }
 
 TimeZone TimeZone::local() {
   {
-    std::lock_guard<std::mutex> lock(g_mu);
+    std::lock_guard<std::mutex> lock(g_timeZoneMu);
     if (LocalOverride()) return *LocalOverride();
   }
   std::unique_ptr<icu::TimeZone> host(icu::TimeZone::detectHostTimeZone());
@@ -51,7 +51,7 @@ TimeZone TimeZone::local() {
 }
 
 void TimeZone::setLocalOverride(std::optional<TimeZone> zone) {
-  std::lock_guard<std::mutex> lock(g_mu);
+  std::lock_guard<std::mutex> lock(g_timeZoneMu);
   LocalOverride() = std::move(zone);
 }
 

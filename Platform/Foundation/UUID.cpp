@@ -26,7 +26,7 @@ void FillRandom(std::array<std::uint8_t, 16>& bytes) {
   for (auto& byte : bytes) byte = static_cast<std::uint8_t>(device());
 }
 
-int HexValue(char c) {
+int UuidHexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -55,8 +55,8 @@ std::optional<UUID> UUID::fromString(std::string_view text) {
       ++i;
       continue;
     }
-    int high = HexValue(text[i]);
-    int low = HexValue(text[i + 1]);
+    int high = UuidHexValue(text[i]);
+    int low = UuidHexValue(text[i + 1]);
     if (high < 0 || low < 0) return std::nullopt;
     result.bytes_[byte++] = static_cast<std::uint8_t>(high * 16 + low);
     i += 2;

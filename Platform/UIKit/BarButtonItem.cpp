@@ -5,7 +5,7 @@
 namespace uikit {
 
 namespace {
-std::shared_ptr<BarButtonItem>& proxySlot() {
+std::shared_ptr<BarButtonItem>& barButtonProxySlot() {
   static std::shared_ptr<BarButtonItem> proxy = std::make_shared<BarButtonItem>();
   return proxy;
 }
@@ -66,12 +66,12 @@ bool BarButtonItem::press() {
 const TextAttributes* BarButtonItem::titleTextAttributes(unsigned state) const {
   auto it = titleAttributes_.find(state);
   if (it != titleAttributes_.end()) return &it->second;
-  if (this != proxySlot().get()) return proxySlot()->titleTextAttributes(state);
+  if (this != barButtonProxySlot().get()) return barButtonProxySlot()->titleTextAttributes(state);
   return nullptr;
 }
 
-BarButtonItem& BarButtonItem::appearance() { return *proxySlot(); }
+BarButtonItem& BarButtonItem::appearance() { return *barButtonProxySlot(); }
 
-void BarButtonItem::resetAppearance() { proxySlot() = std::make_shared<BarButtonItem>(); }
+void BarButtonItem::resetAppearance() { barButtonProxySlot() = std::make_shared<BarButtonItem>(); }
 
 }  // namespace uikit
