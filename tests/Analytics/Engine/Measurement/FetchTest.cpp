@@ -126,14 +126,16 @@ TEST_F(FetchTest, EachReplyKeepsOrReplacesWhatItShould) {
 
 TEST_F(FetchTest, AnExpiredConfigurationIsFetchedByTheUploadAndThenTheEventsGo) {
   // Stored long ago: the upload finds nothing bundled (bundling waits for a
-  // fresh configuration), fetches, and the reply's success uploads.
-  clock_->advance(engine_->remoteConfigInstance()->remoteConfigCacheTimeInterval() + 1);
-  ASSERT_TRUE(readOnWorker<bool>([&] { return engine_->remoteConfigInstance()->isExpired(); }));
-  logEvents({"alpha"});
+  // fresh configuration), fetches, and the reply's success uploads. The reply
+  // is queued before the clock moves: the upload timer the start's first open
+  // armed fires on the way and may be the one that fetches.
   MeasurementCollector::Reply fresh;
   fresh.status = 200;
   fresh.body = encoded(ConfigBuilder().version(8));
   collector_.queueReply(Route::kConfig, fresh);
+  clock_->advance(engine_->remoteConfigInstance()->remoteConfigCacheTimeInterval() + 1);
+  ASSERT_TRUE(readOnWorker<bool>([&] { return engine_->remoteConfigInstance()->isExpired(); }));
+  logEvents({"alpha"});
   uploadNow();
   ASSERT_TRUE(waitForRequests(2));
   drain();
