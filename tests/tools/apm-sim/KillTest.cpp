@@ -137,6 +137,9 @@ TEST(ApmSimKill, ARunKilledMidUploadLosesNothingAndRepeatsOnlyTheBatchInFlight) 
   }
   steps.push_back({{"reachable", true}});
   steps.push_back({{"upload", true}});
+  // The first open's real-time event armed the upload timer; when the upload
+  // above only fetched the configuration, the timer sends the batch.
+  steps.push_back({{"advance", 60}});
   const std::string first = scratch.path() + "/first.json";
   std::ofstream(first) << nlohmann::json{{"steps", steps}}.dump(2);
   const std::string second = scratch.path() + "/second.json";
