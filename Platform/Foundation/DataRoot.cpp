@@ -11,10 +11,19 @@
 namespace platform {
 namespace {
 
-std::mutex g_dataRootMu;
-std::string g_override;
-std::string g_resolved;
-std::string g_applicationIdentifier = DataRoot::kDefaultApplicationIdentifier;
+// Never destroyed: threads still finishing work while the process ends may
+// ask for the root.
+struct DataRootState {
+  std::mutex mu;
+  std::string override;
+  std::string resolved;
+  std::string applicationIdentifier = DataRoot::kDefaultApplicationIdentifier;
+};
+
+DataRootState& SharedDataRootState() {
+  static DataRootState* state = new DataRootState();
+  return *state;
+}
 
 std::string StripTrailingSlashes(std::string p) {
   while (p.size() > 1 && p.back() == '/') p.pop_back();
@@ -40,21 +49,24 @@ std::string Resolve() {
 }  // namespace
 
 std::string DataRoot::root() {
-  std::lock_guard<std::mutex> lock(g_dataRootMu);
-  if (!g_override.empty()) return g_override;
-  if (g_resolved.empty()) g_resolved = Resolve();
-  return g_resolved;
+  DataRootState& state = SharedDataRootState();
+  std::lock_guard<std::mutex> lock(state.mu);
+  if (!state.override.empty()) return state.override;
+  if (state.resolved.empty()) state.resolved = Resolve();
+  return state.resolved;
 }
 
 void DataRoot::overrideRoot(const std::string& path) {
-  std::lock_guard<std::mutex> lock(g_dataRootMu);
-  g_override = path.empty() ? std::string() : StripTrailingSlashes(path);
-  g_resolved.clear();
+  DataRootState& state = SharedDataRootState();
+  std::lock_guard<std::mutex> lock(state.mu);
+  state.override = path.empty() ? std::string() : StripTrailingSlashes(path);
+  state.resolved.clear();
 }
 
 std::string DataRoot::overriddenRoot() {
-  std::lock_guard<std::mutex> lock(g_dataRootMu);
-  return g_override;
+  DataRootState& state = SharedDataRootState();
+  std::lock_guard<std::mutex> lock(state.mu);
+  return state.override;
 }
 
 std::string DataRoot::libraryDirectory() { return root() + "/Library"; }
@@ -75,13 +87,15 @@ Status DataRoot::createDirectories() {
 }
 
 std::string DataRoot::applicationIdentifier() {
-  std::lock_guard<std::mutex> lock(g_dataRootMu);
-  return g_applicationIdentifier;
+  DataRootState& state = SharedDataRootState();
+  std::lock_guard<std::mutex> lock(state.mu);
+  return state.applicationIdentifier;
 }
 
 void DataRoot::setApplicationIdentifier(const std::string& identifier) {
-  std::lock_guard<std::mutex> lock(g_dataRootMu);
-  g_applicationIdentifier = identifier.empty() ? kDefaultApplicationIdentifier : identifier;
+  DataRootState& state = SharedDataRootState();
+  std::lock_guard<std::mutex> lock(state.mu);
+  state.applicationIdentifier = identifier.empty() ? kDefaultApplicationIdentifier : identifier;
 }
 
 }  // namespace platform

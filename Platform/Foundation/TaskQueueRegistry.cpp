@@ -36,6 +36,11 @@ bool TaskQueueRegistry::allIdle() const {
   return true;
 }
 
+void TaskQueueRegistry::suspendAll() {
+  std::lock_guard<std::mutex> lock(mu_);
+  for (TaskQueue* q : queues_) q->suspend();
+}
+
 std::optional<double> TaskQueueRegistry::earliestDue() const {
   std::lock_guard<std::mutex> lock(mu_);
   std::optional<double> best;

@@ -22,6 +22,10 @@ class TaskQueueRegistry {
 
   void wakeAll();
   bool allIdle() const;
+  // Holds every queue for good: no block starts after this, even a delayed
+  // one that falls due. A process calls it before it ends, so no worker runs
+  // while static storage is being destroyed; blocks already running finish.
+  void suspendAll();
   std::optional<double> earliestDue() const;
 
   // Bumped whenever a block is queued or finishes; lets a driver tell that
