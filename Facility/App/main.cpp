@@ -1,16 +1,22 @@
 // The Facility program: launches the app on the console driver. The screen
 // tree is printed once the first screen is up; commands then come from
-// standard input (see ConsoleDriver) until "quit" or its end.
+// standard input (see ConsoleDriver) until "quit" or its end. Input is read
+// on a thread of its own: the main loop keeps turning while none comes.
 //
-//   Facility [--radio <scenario.json>]
+//   Facility [--radio <scenario.json>] [--log <file>] [-<LaunchArgument>...]
 //
 // --radio puts the scenario's readers (the ble-sim format) on the simulated
 // radio; each write a reader checks prints its verdict on the driver's output.
+// --log sends the log lines to the file instead of standard error. Words
+// with a single dash are launch arguments, read by the libraries that look
+// for them (the measurement engine's "-QRVAnalyticsDebugEnabled", say).
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <system_error>
+
+#include <unistd.h>
 
 #include "Facility/App/AppDelegate.h"
 #include "Facility/App/RadioReaders.h"
@@ -21,6 +27,7 @@
 #include "Platform/CoreBluetooth/Simulation/SimulatedReaders.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/DataRoot.h"
+#include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/TaskQueueRegistry.h"
 #include "Platform/UIKit/Application.h"
@@ -63,12 +70,23 @@ void HoldQueuesForExit() {
 
 int main(int argc, char** argv) {
   std::string radioFile;
+  std::string logFile;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--radio" && i + 1 < argc) {
       radioFile = argv[++i];
+    } else if (arg == "--log" && i + 1 < argc && argv[i + 1][0] != '\0') {
+      logFile = argv[++i];
+    } else if (arg.size() > 1 && arg[0] == '-' && arg[1] != '-') {
+      // A launch argument: ProcessInfo hands it to whoever asks.
     } else {
-      std::cerr << "usage: Facility [--radio <scenario.json>]\n";
+      std::cerr << "usage: Facility [--radio <scenario.json>] [--log <file>] [-<LaunchArgument>...]\n";
+      return 2;
+    }
+  }
+  if (!logFile.empty()) {
+    if (auto opened = platform::SetLogFile(logFile); !opened.ok()) {
+      std::cerr << "Facility: --log " << logFile << ": " << opened.message() << "\n";
       return 2;
     }
   }
@@ -102,7 +120,7 @@ int main(int argc, char** argv) {
   platform::RunLoop::main().runUntilIdle();
 
   std::cout << driver.dump() << std::flush;
-  int failures = driver.run(std::cin);
+  int failures = driver.runOnMainLoop(STDIN_FILENO);
   WaitForIdleQueues();
   HoldQueuesForExit();
   // A failed expect or unsettled work stops the run: status 1.

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -19,6 +20,7 @@ namespace {
 
 std::mutex g_logMu;
 LogCapture::State* g_capture = nullptr;  // innermost capture, guarded by g_logMu
+std::FILE* g_file = nullptr;             // the log file, none for stderr; guarded by g_logMu
 
 LogLevel InitialLevel() {
   const char* env = std::getenv("FACILITY_LOG_LEVEL");
@@ -40,6 +42,20 @@ std::atomic<int>& MinLevel() {
 void SetMinimumLogLevel(LogLevel level) { MinLevel().store(static_cast<int>(level)); }
 LogLevel MinimumLogLevel() { return static_cast<LogLevel>(MinLevel().load()); }
 
+Status SetLogFile(const std::string& path) {
+  std::FILE* file = nullptr;
+  if (!path.empty()) {
+    file = std::fopen(path.c_str(), "a");
+    if (file == nullptr) return Status::IOError("cannot open " + path + ": " + std::strerror(errno));
+    // Whole lines reach the file at once, so a reader never sees half of one.
+    std::setvbuf(file, nullptr, _IOLBF, 0);
+  }
+  std::lock_guard<std::mutex> lock(g_logMu);
+  if (g_file != nullptr) std::fclose(g_file);
+  g_file = file;
+  return Status::OK();
+}
+
 void Log(LogLevel level, std::string_view line) {
   std::lock_guard<std::mutex> lock(g_logMu);
   bool echo = true;
@@ -49,8 +65,9 @@ void Log(LogLevel level, std::string_view line) {
     echo = g_capture->echo;
   }
   if (!echo || level < MinimumLogLevel()) return;
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fputc('\n', stderr);
+  std::FILE* sink = g_file != nullptr ? g_file : stderr;
+  std::fwrite(line.data(), 1, line.size(), sink);
+  std::fputc('\n', sink);
 }
 
 LogCapture::LogCapture(bool echo) : state_(new State{echo, {}, {}, nullptr}) {

@@ -1,10 +1,13 @@
-// The console sink: every diagnostic line of the system goes through Log().
-// Tests capture lines with LogCapture instead of scraping stdout.
+// The console sink: every diagnostic line of the system goes through Log(),
+// to standard error or to the file SetLogFile names. Tests capture lines
+// with LogCapture instead of scraping stdout.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "Platform/Foundation/Status.h"
 
 namespace platform {
 
@@ -21,6 +24,11 @@ inline void LogError(std::string_view line) { Log(LogLevel::kError, line); }
 void SetMinimumLogLevel(LogLevel level);
 LogLevel MinimumLogLevel();
 inline bool IsLoggable(LogLevel level) { return level >= MinimumLogLevel(); }
+
+// Sends the lines to the file (created, or appended to) instead of standard
+// error; an empty path goes back to standard error. A file that cannot be
+// opened is an error and leaves the sink as it was.
+Status SetLogFile(const std::string& path);
 
 // While alive, records every line written (at any level, also below the
 // minimum) and keeps them off the console unless echo is true. Thread-safe.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "Platform/Foundation/Log.h"
@@ -73,6 +74,24 @@ std::optional<Address> AddressOf(const std::string& url, bool defaultPort) {
   return out;
 }
 
+// "scheme://host:port" of a URL, the scheme's port standing in for an
+// absent one; none when the URL does not parse.
+std::optional<std::string> OriginOf(const std::string& url) {
+  auto address = AddressOf(url, true);
+  if (!address || !address->port) return std::nullopt;
+  CURLU* handle = curl_url();
+  if (!handle) return std::nullopt;
+  std::optional<std::string> out;
+  char* scheme = nullptr;
+  if (curl_url_set(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+      curl_url_get(handle, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK && scheme) {
+    out = std::string(scheme) + "://" + address->host + ":" + std::to_string(*address->port);
+  }
+  curl_free(scheme);
+  curl_url_cleanup(handle);
+  return out;
+}
+
 bool UnderInvalidDomain(const std::string& url) {
   auto address = AddressOf(url, false);
   if (!address) return false;
@@ -113,6 +132,7 @@ struct TransferEngine::State {
   TransferID nextID = 1;  // guarded by mu
   std::vector<std::unique_ptr<Transfer>> toStart;  // guarded by mu
   std::vector<TransferID> toCancel;                // guarded by mu
+  std::set<std::string> originsLogged;             // guarded by mu
   CURLM* multi = nullptr;
   std::thread thread;
   // Engine thread only.
@@ -198,6 +218,10 @@ TransferEngine::TransferID TransferEngine::start(TransferRequest request, Comple
     State::complete(std::move(transfer));
     return 0;
   }
+  // Where the program talks to, once per place: a run's log shows every
+  // host it reached without a line per request.
+  auto origin = OriginOf(transfer->request.url);
+  bool firstToOrigin = false;
   TransferID id = 0;
   {
     std::lock_guard<std::mutex> lock(state_->mu);
@@ -205,8 +229,10 @@ TransferEngine::TransferID TransferEngine::start(TransferRequest request, Comple
       id = state_->nextID++;
       transfer->id = id;
       state_->toStart.push_back(std::move(transfer));
+      if (origin) firstToOrigin = state_->originsLogged.insert(*origin).second;
     }
   }
+  if (firstToOrigin) LogInfo("transfer: " + *origin);
   if (transfer) {
     transfer->result.error = TransferError::kCancelled;
     transfer->result.errorText = transfer->result.errorDetail = "The transfer engine has shut down.";

@@ -67,12 +67,19 @@ FacilityTestServer::FacilityTestServer() : server_(std::make_unique<httplib::Ser
     }
     r.body = body;
     Reply reply;
+    Handler handler;
+    std::optional<RecordedRequest> handled;
     double delay = 0;
     {
       std::unique_lock<std::mutex> lock(mu_);
+      handler = handlerFor(req.method, req.path);
       // Taken with the recording, so a list's replies follow the recorded
       // order of requests that arrive side by side.
-      reply = takeReply(req.method, req.path);
+      if (handler) {
+        handled = r;
+      } else {
+        reply = takeReply(req.method, req.path);
+      }
       requests_.push_back(std::move(r));
       cv_.notify_all();
       if (held_.count(req.path) != 0) {
@@ -82,6 +89,7 @@ FacilityTestServer::FacilityTestServer() : server_(std::make_unique<httplib::Ser
       if (auto it = delays_.find(req.path); it != delays_.end()) delay = it->second;
     }
     if (delay > 0) std::this_thread::sleep_for(std::chrono::duration<double>(delay));
+    if (handler) reply = handler(*handled);
     res.status = reply.status;
     for (const auto& [k, v] : reply.headers) res.set_header(k, v);
     res.set_content(reply.body, reply.contentType);
@@ -190,6 +198,30 @@ void FacilityTestServer::setJsonReply(const std::string& path, const std::string
 void FacilityTestServer::setDefaultReply(Reply reply) {
   std::lock_guard<std::mutex> lock(mu_);
   default_ = std::move(reply);
+}
+
+void FacilityTestServer::setHandler(const std::string& path, Handler handler) {
+  std::lock_guard<std::mutex> lock(mu_);
+  handlers_[" " + path] = std::move(handler);
+}
+
+void FacilityTestServer::setHandler(const std::string& method, const std::string& path, Handler handler) {
+  std::lock_guard<std::mutex> lock(mu_);
+  handlers_[method + " " + path] = std::move(handler);
+}
+
+void FacilityTestServer::setDefaultHandler(Handler handler) {
+  std::lock_guard<std::mutex> lock(mu_);
+  defaultHandler_ = std::move(handler);
+}
+
+FacilityTestServer::Handler FacilityTestServer::handlerFor(const std::string& method, const std::string& path) const {
+  for (const std::string& key : {method + " " + path, " " + path}) {
+    if (auto it = handlers_.find(key); it != handlers_.end() && it->second) return it->second;
+  }
+  // A scripted path keeps its script; only the unanswered fall through.
+  if (replies_.count(method + " " + path) != 0 || replies_.count(" " + path) != 0) return nullptr;
+  return defaultHandler_;
 }
 
 void FacilityTestServer::holdReply(const std::string& path) {

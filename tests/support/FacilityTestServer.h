@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -70,6 +71,16 @@ class FacilityTestServer {
   void setJsonReply(const std::string& path, const std::string& json, int status = 200);
   // Replies for paths without a script (default 404, empty body).
   void setDefaultReply(Reply reply);
+  // A handler computes the reply from the request and whatever state it
+  // keeps; it wins over scripted replies for its path (the method-specific
+  // one first). It runs on the server's worker threads, side by side for
+  // requests that arrive together, after the request is recorded and any
+  // hold or delay; it guards its own state.
+  using Handler = std::function<Reply(const RecordedRequest&)>;
+  void setHandler(const std::string& path, Handler handler);
+  void setHandler(const std::string& method, const std::string& path, Handler handler);
+  // For requests that neither a handler nor a script answers.
+  void setDefaultHandler(Handler handler);
   // Requests to the path are recorded at once but answered only after
   // releaseReply(path) (or stop()); for tests of transfers side by side and
   // of a server that stays silent.
@@ -98,6 +109,8 @@ class FacilityTestServer {
   };
   // The next reply for the request; call with mu_ held.
   Reply takeReply(const std::string& method, const std::string& path);
+  // The handler answering the request, if any; call with mu_ held.
+  Handler handlerFor(const std::string& method, const std::string& path) const;
   void script(const std::string& key, std::vector<Reply> replies);
   void closeAcceptedConnections();
   std::unique_ptr<httplib::Server> server_;
@@ -107,6 +120,8 @@ class FacilityTestServer {
   mutable std::mutex mu_;
   mutable std::condition_variable cv_;
   std::map<std::string, Script> replies_;  // by "METHOD path", " path" for any method
+  std::map<std::string, Handler> handlers_;  // keyed like replies_
+  Handler defaultHandler_;
   std::set<std::string> held_;
   std::map<std::string, std::uint64_t> releases_;  // releaseReply calls per path
   std::map<std::string, double> delays_;

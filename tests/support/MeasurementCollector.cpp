@@ -30,6 +30,7 @@ MeasurementCollector::MeasurementCollector() {
   defaults_[Route::kConversionValue] = Reply{};
   defaults_[Route::kDeepLink] = Reply{};
   defaults_[Route::kOnDeviceConversion] = Reply{};
+  defaults_[Route::kUnexpected] = notFound;
 }
 
 MeasurementCollector::~MeasurementCollector() {
@@ -124,6 +125,14 @@ bool MeasurementCollector::start() {
   server_->Get("/psm", [handle](const httplib::Request& req, httplib::Response& res) {
     handle(Route::kOnDeviceConversion, req, res);
   });
+  // Registered last, so only what no route above matched lands here.
+  auto unexpected = [handle](const httplib::Request& req, httplib::Response& res) {
+    handle(Route::kUnexpected, req, res);
+  };
+  server_->Get(".*", unexpected);
+  server_->Post(".*", unexpected);
+  server_->Put(".*", unexpected);
+  server_->Delete(".*", unexpected);
   port_ = server_->bind_to_any_port("127.0.0.1");
   if (port_ <= 0) return false;
   thread_ = std::thread([this] { server_->listen_after_bind(); });

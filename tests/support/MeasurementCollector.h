@@ -30,7 +30,8 @@ class TestCertificate;
 
 class MeasurementCollector {
  public:
-  enum class Route { kUpload, kConfig, kExperiments, kConversionValue, kDeepLink, kOnDeviceConversion };
+  // kUnexpected: any other method or path, recorded and answered 404.
+  enum class Route { kUpload, kConfig, kExperiments, kConversionValue, kDeepLink, kOnDeviceConversion, kUnexpected };
 
   struct Reply {
     int status = 204;

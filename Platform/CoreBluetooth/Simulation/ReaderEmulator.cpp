@@ -1,5 +1,7 @@
 #include "Platform/CoreBluetooth/Simulation/ReaderEmulator.h"
 
+#include <algorithm>
+
 #include "Platform/CommonCrypto/AES.h"
 #include "Platform/CommonCrypto/Base64.h"
 #include "Platform/CommonCrypto/Hex.h"
@@ -60,6 +62,9 @@ ReaderEmulator::Verdict ReaderEmulator::receive(const platform::Bytes& written) 
   v.punch.destination = f[14];
   v.punch.boarding = f[15];
   v.punch.selected = f[16];
+  v.decoded = true;
+  if (allowed_ && std::find(allowed_->begin(), allowed_->end(), v.punch.tag) == allowed_->end())
+    return refuse("tag not on the access list");
   if (expected_) {
     if (v.punch.tag != expected_->tag) return refuse("wrong tag");
     if (v.punch.destination != expected_->destination || v.punch.boarding != expected_->boarding ||

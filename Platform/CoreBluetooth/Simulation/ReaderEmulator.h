@@ -26,6 +26,7 @@ class ReaderEmulator {
     bool accepted = false;
     std::string reason;  // why it was refused
     bool framed = false;
+    bool decoded = false;  // the frame's layout held, so punch is read
     Punch punch;
     platform::Bytes plain;
   };
@@ -36,6 +37,9 @@ class ReaderEmulator {
 
   // Optional expectations checked on every frame.
   void expect(Punch punch) { expected_ = punch; }
+  // Tags this reader opens for; any other tag is refused. Without a list
+  // every tag is let in.
+  void allowTags(std::vector<std::int64_t> tags) { allowed_ = std::move(tags); }
   // The key later frames are decrypted with (a reader that follows the
   // engine's key as it changes).
   void setKeyHex(std::string keyHex) { keyHex_ = std::move(keyHex); }
@@ -53,6 +57,7 @@ class ReaderEmulator {
   std::uint8_t iv0_, iv1_;
   bool expectFraming_;
   std::optional<Punch> expected_;
+  std::optional<std::vector<std::int64_t>> allowed_;
   std::vector<Verdict> received_;
 };
 

@@ -1,5 +1,7 @@
 #include "Platform/CoreBluetooth/Simulation/SimulatedReaders.h"
 
+#include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -50,6 +52,38 @@ std::string VerdictLine(const std::string& id, const ReaderEmulator::Verdict& ve
          " boarding=" + std::to_string(verdict.punch.boarding) + " selected=" + std::to_string(verdict.punch.selected);
 }
 
+// One verdict as a JSON line; tag and floors only when the frame was read.
+std::string VerdictJson(const std::string& id, const std::string& localName,
+                        const ReaderEmulator::Verdict& verdict) {
+  json line{{"reader", localName.empty() ? id : localName},
+            {"id", id},
+            {"accepted", verdict.accepted},
+            {"reason", verdict.reason},
+            {"framed", verdict.framed},
+            {"tag", nullptr},
+            {"floors", nullptr}};
+  if (verdict.decoded) {
+    line["tag"] = std::to_string(verdict.punch.tag);
+    line["floors"] = {verdict.punch.destination, verdict.punch.boarding, verdict.punch.selected};
+  }
+  return line.dump();
+}
+
+// "access": decimal tags as text, each fitting the frame's tag field.
+platform::Result<std::vector<std::int64_t>> AccessList(const std::string& id, const json& list) {
+  if (!list.is_array()) return platform::Status::InvalidArgument(id + ": access must be a list of tags");
+  std::vector<std::int64_t> tags;
+  for (const json& entry : list) {
+    const std::string text = entry.is_string() ? entry.get<std::string>() : std::string();
+    std::int64_t tag = -1;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), tag);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || tag < 0 || tag > INT32_MAX)
+      return platform::Status::InvalidArgument(id + ": access entries must be decimal tags as text");
+    tags.push_back(tag);
+  }
+  return tags;
+}
+
 }  // namespace
 
 SimulatedReaders::SimulatedReaders(EngineValues engine, LineSink verdicts, LineSink writes)
@@ -70,6 +104,14 @@ platform::Status SimulatedReaders::load(const json& scenario) {
   try {
     const json readers = scenario.value("readers", json::array());
     if (!readers.is_array()) return platform::Status::InvalidArgument("readers must be a list");
+    if (scenario.contains("verdictFile")) {
+      if (!scenario["verdictFile"].is_string())
+        return platform::Status::InvalidArgument("verdictFile must be text");
+      const std::string path = scenario["verdictFile"].get<std::string>();
+      auto file = std::make_shared<std::ofstream>(path, std::ios::app);
+      if (!*file) return platform::Status::InvalidArgument("cannot open verdictFile " + path);
+      verdictFile_ = std::move(file);
+    }
     for (const json& r : readers) {
       platform::Status status = loadReader(r);
       if (!status.ok()) return status;
@@ -120,9 +162,15 @@ platform::Status SimulatedReaders::loadReader(const json& r) {
   if (r.contains("key")) fixedKey = r["key"].get<std::string>();
   else if (b2 == 0 && b3 == 0) fixedKey = engine_.builtInKey;
   auto emulator = std::make_shared<ReaderEmulator>(fixedKey.value_or(""), b2, b3, framed);
+  if (r.contains("access")) {
+    auto tags = AccessList(id, r["access"]);
+    if (!tags.ok()) return tags.status();
+    emulator->allowTags(std::move(*tags));
+  }
   emulators_.push_back(emulator);
-  script.onWrite = [emulator, id, follows = !fixedKey, engineKey = engine_.engineKey, verdicts = verdicts_,
-                    writes = writes_](const std::string& characteristic, const platform::Bytes& value) {
+  script.onWrite = [emulator, id, localName, follows = !fixedKey, engineKey = engine_.engineKey, verdicts = verdicts_,
+                    writes = writes_, file = verdictFile_](const std::string& characteristic,
+                                                          const platform::Bytes& value) {
     if (writes) {
       std::string text(value.begin(), value.end());
       writes("write " + id + " " + characteristic + " text=\"" + Escaped(text) +
@@ -131,6 +179,7 @@ platform::Status SimulatedReaders::loadReader(const json& r) {
     if (follows) emulator->setKeyHex(engineKey ? engineKey() : std::string());
     auto verdict = emulator->receive(value);
     if (verdicts) verdicts(VerdictLine(id, verdict));
+    if (file) *file << VerdictJson(id, localName, verdict) << '\n' << std::flush;
     return CBErrorOpt{};
   };
   CBRadio::shared().addRemote(std::move(script));

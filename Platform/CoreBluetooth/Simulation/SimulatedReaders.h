@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -46,7 +47,9 @@ class SimulatedReaders {
 
   // Adds the scenario's "readers" to CBRadio::shared() and schedules their
   // adverts on the main run loop, relative to now. A malformed reader is
-  // refused with the reason; readers before it stay added.
+  // refused with the reason; readers before it stay added. A top-level
+  // "verdictFile" gets every verdict appended as one JSON line; a reader's
+  // "access" list of decimal tags refuses every other tag.
   platform::Status load(const nlohmann::json& scenario);
   // Reads a scenario file: a JSON object.
   static platform::Result<nlohmann::json> readFile(const std::string& path);
@@ -59,6 +62,7 @@ class SimulatedReaders {
   EngineValues engine_;
   LineSink verdicts_;
   LineSink writes_;
+  std::shared_ptr<std::ofstream> verdictFile_;
   std::vector<std::shared_ptr<ReaderEmulator>> emulators_;
 };
 

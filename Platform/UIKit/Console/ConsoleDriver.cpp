@@ -1,7 +1,9 @@
 #include "Platform/UIKit/Console/ConsoleDriver.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -14,6 +16,7 @@
 #include "Platform/UIKit/Button.h"
 #include "Platform/UIKit/CollectionView.h"
 #include "Platform/UIKit/DatePicker.h"
+#include "Platform/UIKit/Console/ConsoleInput.h"
 #include "Platform/UIKit/Console/ScreenPrinter.h"
 #include "Platform/UIKit/GestureRecognizer.h"
 #include "Platform/UIKit/InfiniteScrollingView.h"
@@ -91,7 +94,8 @@ constexpr BuiltIn kBuiltIns[] = {
     {"alert", "alert <action title>   presses the action of the alert on screen"},
     {"wait", "wait <seconds>         lets the run loop's clock move on"},
     {"dump", "dump                   prints the screen tree"},
-    {"expect", "expect <text>          passes when the previous command's output holds the text"},
+    {"expect", "expect [<seconds>] <text>  passes when the previous command's output holds the text;\n"
+               "                       with seconds, waits up to that long for it there or on screen"},
     {"help", "help                   lists the commands"},
     {"quit", "quit                   ends the session"},
 };
@@ -225,7 +229,32 @@ bool ConsoleDriver::execute(const std::string& line) {
   return settle();
 }
 
+namespace {
+
+// The seconds of "expect <seconds> <text>": a first word made of digits
+// with at most one point.
+std::optional<double> leadingSeconds(const std::string& word) {
+  if (word.empty() || word.find_first_not_of("0123456789.") != std::string::npos ||
+      std::count(word.begin(), word.end(), '.') > 1 || word == ".") {
+    return std::nullopt;
+  }
+  return std::strtod(word.c_str(), nullptr);
+}
+
+// How often a timed expect looks again at the screen.
+constexpr double kExpectPollSeconds = 0.05;
+
+}  // namespace
+
 bool ConsoleDriver::expect(const std::string& text) {
+  auto [first, rest] = head(text);
+  if (auto seconds = leadingSeconds(first)) {
+    if (rest.empty() || *seconds > 3600) {
+      fail("expect <seconds> <text> needs at most 3600 seconds and the text to look for");
+      return true;
+    }
+    return expectWithin(*seconds, rest);
+  }
   if (text.empty()) {
     fail("expect needs the text to look for");
     return true;
@@ -235,7 +264,33 @@ bool ConsoleDriver::expect(const std::string& text) {
     std::lock_guard<std::mutex> lock(outputMu_);
     found = output_.find(text) != std::string::npos;
   }
-  if (found) return true;
+  return found || expectFailed(text);
+}
+
+bool ConsoleDriver::expectWithin(double seconds, const std::string& text) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  double waited = 0;  // on the manual clock
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(outputMu_);
+      if (output_.find(text) != std::string::npos) return true;
+    }
+    if (dump().find(text) != std::string::npos) return true;
+    if (clock_) {
+      if (waited >= seconds) break;
+      const double step = std::min(kExpectPollSeconds, seconds - waited);
+      if (!clock_->runFor(step, kSettleLimit)) return stopUnsettled();
+      waited += step;
+    } else {
+      const double left = std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count();
+      if (left <= 0) break;
+      platform::RunLoop::main().runUntil([] { return false; }, std::min(kExpectPollSeconds, left));
+    }
+  }
+  return expectFailed(text);
+}
+
+bool ConsoleDriver::expectFailed(const std::string& text) {
   fail("expected \"" + text + "\" in the output of the previous command");
   print(dump());
   stopped_ = true;
@@ -245,6 +300,32 @@ bool ConsoleDriver::expect(const std::string& text) {
 int ConsoleDriver::run(std::istream& in) {
   std::string line;
   while (std::getline(in, line)) {
+    if (!execute(line)) break;
+  }
+  return failures_;
+}
+
+int ConsoleDriver::runOnMainLoop(int fd) {
+  // Shared with the blocks the reader posts, which may outlive this call.
+  struct Inbox {
+    std::deque<std::string> lines;
+    bool ended = false;
+  };
+  auto inbox = std::make_shared<Inbox>();
+  auto& loop = platform::RunLoop::main();
+  ConsoleInput input(
+      fd, [inbox, &loop](std::string line) { loop.post([inbox, line] { inbox->lines.push_back(line); }); },
+      [inbox, &loop] { loop.post([inbox] { inbox->ended = true; }); });
+  // The main thread alone touches the inbox: the reader only posts.
+  constexpr double kIdleSlice = 3600;
+  while (!stopped_) {
+    loop.runUntil([&inbox] { return !inbox->lines.empty() || inbox->ended; }, kIdleSlice);
+    if (inbox->lines.empty()) {
+      if (inbox->ended) break;
+      continue;
+    }
+    std::string line = std::move(inbox->lines.front());
+    inbox->lines.pop_front();
     if (!execute(line)) break;
   }
   return failures_;

@@ -15,6 +15,11 @@
 //   expect <text>          passes when the output since the previous command
 //                          (tree, error and verdict lines) contains the text;
 //                          otherwise prints the tree and stops the run
+//   expect <seconds> <text>
+//                          the same, but lets the run loop turn for up to that
+//                          many seconds (wall clock, or the manual clock's) until
+//                          that output or the tree on screen holds the text; a
+//                          first word that is a number is always the wait
 //   help                   lists the commands, registered ones included
 //   quit                   ends the session
 //
@@ -78,6 +83,10 @@ class ConsoleDriver {
   // Runs every line of the stream until quit, a stop or its end. Returns the
   // number of commands that failed.
   int run(std::istream& in);
+  // The same for a program on the wall clock: a thread of its own reads the
+  // descriptor and posts each line to the main run loop, which keeps turning
+  // between commands while no input comes. Pump from the main thread.
+  int runOnMainLoop(int fd);
   std::string dump() const;
   // True once a failed expect or unsettled work stopped the run.
   bool stopped() const { return stopped_; }
@@ -98,6 +107,8 @@ class ConsoleDriver {
   bool refresh(const std::string& target);
   bool more(const std::string& target);
   bool expect(const std::string& text);
+  bool expectWithin(double seconds, const std::string& text);
+  bool expectFailed(const std::string& text);
   bool pressAlert(const std::string& title);
   bool wait(double seconds);
   bool settle();

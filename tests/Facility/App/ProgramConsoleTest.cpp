@@ -37,7 +37,8 @@ constexpr const char* kImagePath = "/api/Facility/GetImage";
 // steps, standard output and error go to files read after it ends.
 class ProgramRun {
  public:
-  explicit ProgramRun(const std::string& dataRoot) : out_(dataRoot + ".out"), err_(dataRoot + ".err") {
+  explicit ProgramRun(const std::string& dataRoot, std::vector<std::string> arguments = {})
+      : out_(dataRoot + ".out"), err_(dataRoot + ".err") {
     int in[2];
     if (::pipe(in) != 0) return;
     posix_spawn_file_actions_t actions;
@@ -57,8 +58,10 @@ class ProgramRun {
     for (auto& s : env) envp.push_back(s.data());
     envp.push_back(nullptr);
     std::string program = FACILITY_PROGRAM;
-    char* argv[] = {program.data(), nullptr};
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+    std::vector<char*> argv{program.data()};
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]);
     in_ = in[1];
@@ -138,7 +141,8 @@ TEST_F(ProgramConsoleTest, InvitationCodeTypedAtTheConsoleOnboardsAgainstTheDoub
   // program waits at its input, then sent just before the "wait" that
   // precedes the dump: it is handled at that wait's start.
   server.holdReply(kImagePath);
-  ProgramRun run(home_);
+  const std::string log = root_.path() + "/facility.log";
+  ProgramRun run(home_, {"--log", log, "-QRVAnalyticsDebugEnabled"});
   ASSERT_TRUE(run.started());
   ASSERT_TRUE(run.send("dump\nexpect screen: InviteVC\ntype txtCode " + code + "\ntap Verify\nwait 2\n"));
   ASSERT_TRUE(server.waitForRequests(2, 20)) << run.output() << run.errors();
@@ -158,6 +162,46 @@ TEST_F(ProgramConsoleTest, InvitationCodeTypedAtTheConsoleOnboardsAgainstTheDoub
   using Pairs = std::vector<std::pair<std::string, std::string>>;
   EXPECT_EQ(requests[0].form(), (Pairs{{"SecurityCode", code}}));
   EXPECT_EQ(requests[1].path, kImagePath);
+  // Both requests went to one place: the log names it once.
+  std::ifstream logFile(log);
+  std::vector<std::string> transfers;
+  for (std::string line; std::getline(logFile, line);) {
+    if (line.find("transfer: ") != std::string::npos) transfers.push_back(line);
+  }
+  ASSERT_EQ(transfers.size(), 1u) << run.errors();
+  EXPECT_NE(transfers[0].find("transfer: " + server.baseURL()), std::string::npos) << transfers[0];
+}
+
+// A timed expect that never sees its text prints the tree and ends the
+// program with status 1, the lines after it unread; while it waits, the
+// toast of the launch comes and goes as the run loop turns.
+TEST_F(ProgramConsoleTest, TimedExpectThatFailsEndsTheProgramWithStatusOne) {
+  ProgramRun run(home_);
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.send("expect 5 screen: InviteVC\nexpect 0.5 screen: LoginVC\ndump\n"));
+  EXPECT_EQ(run.finish(30), 1) << run.output() << run.errors();
+  const std::string output = run.output();
+  const std::string failure = "error: expected \"screen: LoginVC\" in the output of the previous command\n";
+  const auto at = output.find(failure);
+  ASSERT_NE(at, std::string::npos) << output;
+  const std::string after = output.substr(at + failure.size());
+  EXPECT_EQ(after.rfind("screen: InviteVC", 0), 0u) << after;
+  // The tree once at launch and once for the failure: the dump never ran.
+  std::size_t trees = 0;
+  for (auto i = output.find("screen: InviteVC"); i != std::string::npos; i = output.find("screen: InviteVC", i + 1)) {
+    ++trees;
+  }
+  EXPECT_EQ(trees, 2u) << output;
+}
+
+TEST_F(ProgramConsoleTest, UnknownOptionsAndAnUnwritableLogAreUsageErrors) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"--frobnicate"}, {"--log"}, {"--log", root_.path() + "/missing/facility.log"}, {"plain"}}) {
+    ProgramRun run(home_, arguments);
+    ASSERT_TRUE(run.started());
+    EXPECT_EQ(run.finish(30), 2) << arguments[0] << run.errors();
+    EXPECT_FALSE(run.errors().empty());
+  }
 }
 
 // Every event name of the measurement database's raw events, one row each,

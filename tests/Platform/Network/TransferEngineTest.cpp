@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/TaskQueueRegistry.h"
 #include "tests/support/FacilityTestServer.h"
 
@@ -142,6 +143,33 @@ TEST_F(TransferEngineTest, TransfersThatCannotStartReportWhy) {
     EXPECT_EQ(result.status, 0);
     EXPECT_FALSE(result.errorDetail.empty());
   }
+}
+
+// The log names each place transfers start to once, the scheme's port
+// filled in; a refused ".invalid" host starts nothing and is not named.
+TEST_F(TransferEngineTest, LogsEachSchemeHostAndPortOnce) {
+  platform::LogCapture log;
+  const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedPort());
+  TransferRequest refused;
+  refused.url = "https://measurement.facility.invalid/a";
+  refused.refuseInvalidDomain = true;
+  TransferRequest noPort;
+  noPort.url = "https://LOCALHOST./x";
+  noPort.timeoutSeconds = 2;
+  engine_.start(get("/one"), outcomes_.callback("one"));
+  engine_.start(get("/two?x=1"), outcomes_.callback("two"));
+  TransferRequest unanswered;
+  unanswered.url = closed + "/x";
+  engine_.start(unanswered, outcomes_.callback("closed"));
+  engine_.start(refused, outcomes_.callback("refused"));
+  engine_.start(noPort, outcomes_.callback("no port"));
+  ASSERT_TRUE(outcomes_.waitFor(5));
+  std::vector<std::string> lines;
+  for (const auto& line : log.lines()) {
+    if (line.rfind("transfer: ", 0) == 0) lines.push_back(line);
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{"transfer: " + server_.baseURL(), "transfer: " + closed,
+                                             "transfer: https://localhost:443"}));
 }
 
 TEST_F(TransferEngineTest, CancelEndsOnlyThatTransfer) {

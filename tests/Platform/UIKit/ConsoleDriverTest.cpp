@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <sstream>
@@ -5,6 +7,7 @@
 #include <thread>
 
 #include "Platform/Foundation/DispatchQueue.h"
+#include "Platform/Foundation/RunLoop.h"
 #include "Platform/UIKit/AlertController.h"
 #include "Platform/UIKit/Button.h"
 #include "Platform/UIKit/Console/ConsoleDriver.h"
@@ -444,6 +447,72 @@ TEST_F(ConsoleDriverTest, RegisteredCommandsRunBesideTheBuiltInOnes) {
   EXPECT_EQ(screen->status->text().value_or(""), "hello   there");
   EXPECT_NE(out.str().find("error: \"say\" was refused\n"), std::string::npos);
   EXPECT_FALSE(driver.stopped());
+}
+
+// A timed expect lets the clock move on until the screen shows the text;
+// when it never does, it fails like a plain expect: the tree, then a stop.
+TEST_F(ConsoleDriverTest, TimedExpectWaitsForTheScreenUpToItsSeconds) {
+  auto screen = std::make_shared<SampleScreen>();
+  show(screen);
+  std::ostringstream out;
+  ConsoleDriver driver(out, window, clock);
+  platform::RunLoop::main().asyncAfter(1.5, [screen] { screen->status->setText("Ready"); });
+  runUntilIdle();
+  std::istringstream script(
+      "expect 0 Label #status\n"
+      "expect 3 Label #status \"Ready\"\n"
+      "expect 1.2.3 x\n"
+      "dump\n");
+  EXPECT_EQ(driver.run(script), 1);
+  EXPECT_TRUE(driver.stopped());
+  // "1.2.3" is no number of seconds: the whole text is looked for, at once.
+  const std::string failure = "error: expected \"1.2.3 x\" in the output of the previous command\n";
+  EXPECT_EQ(out.str(), failure + driver.dump());
+
+  ConsoleDriver later(out, window, clock);
+  out.str("");
+  const double before = clock->now();
+  EXPECT_FALSE(later.execute("expect 2 Never shown"));
+  EXPECT_NEAR(clock->now() - before, 2.0, 1e-3);
+  EXPECT_EQ(out.str(), "error: expected \"Never shown\" in the output of the previous command\n" + later.dump());
+  EXPECT_TRUE(later.stopped());
+
+  ConsoleDriver refusing(out, window, clock);
+  out.str("");
+  EXPECT_TRUE(refusing.execute("expect 5"));
+  EXPECT_TRUE(refusing.execute("expect 3601 Ready"));
+  EXPECT_FALSE(refusing.stopped());
+  EXPECT_EQ(out.str(),
+            "error: expect <seconds> <text> needs at most 3600 seconds and the text to look for\n"
+            "error: expect <seconds> <text> needs at most 3600 seconds and the text to look for\n");
+}
+
+// On the wall clock the program's console reads its input on a thread of its
+// own: the run loop keeps turning while no line comes, so a timer can fire
+// (here it is what sends the next lines).
+TEST(ConsoleDriverOnMainLoop, TimersFireWhileNoInputArrives) {
+  ASSERT_FALSE(platform::Clock::currentShared()->isManual());
+  int pipe[2];
+  ASSERT_EQ(::pipe(pipe), 0);
+  std::ostringstream out;
+  ConsoleDriver driver(out, nullptr);
+  bool fired = false;
+  platform::RunLoop::main().asyncAfter(0.05, [&] {
+    fired = true;
+    const std::string lines = "dump\nfrobnicate\nquit\ndump\n";
+    ASSERT_EQ(::write(pipe[1], lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+  });
+  EXPECT_EQ(driver.runOnMainLoop(pipe[0]), 1);  // returns on quit, the pipe still open
+  EXPECT_TRUE(fired);
+  EXPECT_EQ(out.str(), driver.dump() + "error: unknown command \"frobnicate\"\n");
+  // The end of input ends a run too, a last line without its break included.
+  out.str("");
+  ASSERT_EQ(::write(pipe[1], "dump", 4), 4);
+  ::close(pipe[1]);
+  EXPECT_EQ(driver.runOnMainLoop(pipe[0]), 1);
+  EXPECT_EQ(out.str(), driver.dump());
+  ::close(pipe[0]);
+  platform::RunLoop::main().removeAllPending();
 }
 
 }  // namespace

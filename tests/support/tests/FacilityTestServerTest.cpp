@@ -52,6 +52,32 @@ TEST_F(FacilityTestServerTest, MethodListsAreKeptApartAndANewScriptStartsOver) {
   EXPECT_EQ(send("GET", "/p"), "404 ");
 }
 
+// Handlers compute replies from the request and state they keep; the
+// method-specific one wins, scripts keep their paths, and the default
+// handler takes only what nothing else answers.
+TEST_F(FacilityTestServerTest, HandlersComputeRepliesFromRequestAndState) {
+  int counter = 0;  // requests come one at a time here
+  server.setHandler("/count", [&counter](const FacilityTestServer::RecordedRequest& request) {
+    return Reply(200, request.method + " " + std::to_string(++counter) + " " + request.body);
+  });
+  server.setHandler("POST", "/count", [](const FacilityTestServer::RecordedRequest& request) {
+    return Reply(201, "post " + request.form().at(0).second);
+  });
+  server.setReply("/scripted", Reply(200, "script"));
+  server.setDefaultHandler([](const FacilityTestServer::RecordedRequest& request) {
+    return Reply(418, "default " + request.path);
+  });
+  EXPECT_EQ(send("GET", "/count"), "200 GET 1 ");
+  EXPECT_EQ(send("GET", "/count"), "200 GET 2 ");
+  EXPECT_EQ(send("POST", "/count", "a=x%20y"), "201 post x y");
+  EXPECT_EQ(send("GET", "/scripted"), "200 script");
+  EXPECT_EQ(send("POST", "/elsewhere"), "418 default /elsewhere");
+  EXPECT_EQ(server.requestCount(), 5u);
+  // A handler set to nothing hands the path back to the default.
+  server.setHandler("/count", nullptr);
+  EXPECT_EQ(send("GET", "/count"), "418 default /count");
+}
+
 // Requests arriving side by side take the list's replies in the order the
 // server records them, so a test can tell which request got which reply.
 TEST_F(FacilityTestServerTest, SideBySideRequestsTakeRepliesInRecordedOrder) {
