@@ -131,6 +131,54 @@ TEST_F(FacilityDashboardTest, OverlappingLocationPicksShowOnlyTheLatest) {
   EXPECT_EQ(dashboard()->dispatchGroup.count(), 0);
 }
 
+// An older pick's failure, coming after the latest pick has shown its
+// tiles, shows neither a toast nor an alert and leaves the tiles.
+TEST_F(FacilityDashboardTest, AnOlderLoadsFailureStaysSilent) {
+  struct Case {
+    const char* name;
+    Reply older;
+  };
+  const Case cases[] = {
+      {"refused", Reply(200, R"({"IsSuccess":false,"Message":"Old location"})")},
+      {"unreadable", Reply(200, "not json")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    server_.setJsonReply(kLocationsPath, kTwoLocations);
+    openDashboard();
+    server_.setReplies(kDashboardPath, {c.older, Reply(200, kTilesB)});
+    server_.holdReply(kDashboardPath);
+    pickLocation(0);
+    waitForRequestsTo(kDashboardPath, 1);
+    server_.stopHoldingNewReplies(kDashboardPath);
+    pickLocation(1);
+    ASSERT_TRUE(runUntil([&] { return shownRows() == Rows{"P:Parking B", "V:Visitors B", "C:2/5/1"}; }));
+    // The clock stands still while the older reply is held.
+    markToast();
+    server_.releaseReply(kDashboardPath);
+    pump();
+    runFor(0.5);
+    EXPECT_EQ(lastToast(), "-");
+    EXPECT_FALSE(alertOnScreen());
+    EXPECT_EQ(shownRows(), (Rows{"P:Parking B", "V:Visitors B", "C:2/5/1"}));
+    EXPECT_EQ(dashboard()->dispatchGroup.count(), 0);
+    TearDown();
+    SetUp();
+  }
+}
+
+// The tiles' and the task tile's closures hold the dashboard weakly: once
+// another root replaces it, the dashboard is gone.
+TEST_F(FacilityDashboardTest, AReplacedDashboardIsReleasedWithItsTiles) {
+  openDashboard();
+  ASSERT_EQ(shownRows(), (Rows{"P:Parking A", "V:Visitors A", "C:2/5/1"}));
+  std::weak_ptr<FacilityDashoboardVC> weak = dashboard();
+  navigation()->setViewControllers({std::make_shared<uikit::ViewController>()}, false);
+  pump();
+  runFor(1.0);
+  EXPECT_TRUE(weak.expired());
+}
+
 // A pull that cannot be sent leaves its group and stops the animation; the
 // next pull fills the table again.
 TEST_F(FacilityDashboardTest, AnOfflinePullDoesNotBlockTheNextOne) {

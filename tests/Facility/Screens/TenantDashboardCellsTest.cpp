@@ -339,6 +339,14 @@ TEST_F(TenantDashboardCellsTest, CarouselPagesFollowTheOffset) {
   carousel->setContentOffset({100, 0});
   cell->scrollViewDidEndDecelerating(*carousel);
   EXPECT_EQ(pages->currentPage(), 1);
+  // Nor does a screen without width move it while dragging.
+  auto profile = uikit::Device::current();
+  profile.screenSize.width = 0;
+  uikit::Device::setCurrent(profile);
+  carousel->setContentOffset({800, 0});
+  cell->scrollViewDidScroll(*carousel);
+  uikit::Device::setCurrent(uikit::DeviceProfile::phone390x844());
+  EXPECT_EQ(pages->currentPage(), 1);
 }
 
 }  // namespace

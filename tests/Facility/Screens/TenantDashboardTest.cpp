@@ -346,6 +346,57 @@ TEST_F(TenantDashboardTest, OverlappingAllottedLoadsShowOnlyTheLatest) {
   EXPECT_FALSE(pulling(dashboard()->tblAlloted));
 }
 
+// An older load's failure, coming after the latest load has filled the
+// table, shows neither a toast nor an alert and leaves the rows.
+TEST_F(TenantDashboardTest, AnOlderLoadsFailureStaysSilent) {
+  struct Case {
+    const char* name;
+    Reply older;
+  };
+  const Case cases[] = {
+      {"refused", Reply(200, R"({"IsSuccess":false,"Message":"Old load"})")},
+      {"unreadable", Reply(200, "not json")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    openDashboard();
+    server_.setReplies(kAllottedPath,
+                       {c.older, Reply(200, R"({"IsSuccess":true,"ParkingTileList":[{"TileName":"New"}]})")});
+    server_.holdReply(kAllottedPath);
+    dashboard()->tblAlloted.lock()->triggerPullToRefresh();
+    waitForRequestsTo(kAllottedPath, 1);
+    server_.stopHoldingNewReplies(kAllottedPath);
+    dashboard()->loadAllotted();
+    ASSERT_TRUE(runUntil([&] { return allottedRows() == Rows{"P:New", "Open : 3"}; }));
+    // The clock stands still while the older reply is held.
+    markToast();
+    server_.releaseReply(kAllottedPath);
+    pump();
+    runFor(0.5);
+    EXPECT_EQ(lastToast(), "-");
+    EXPECT_FALSE(alertOnScreen());
+    EXPECT_EQ(allottedRows(), (Rows{"P:New", "Open : 3"}));
+    EXPECT_EQ(dashboard()->dispatchGroup.count(), 0);
+    TearDown();
+    SetUp();
+  }
+}
+
+// Every closure a row of either table keeps holds the dashboard weakly:
+// once another root replaces it, the dashboard is gone.
+TEST_F(TenantDashboardTest, AReplacedDashboardIsReleasedWithItsRows) {
+  openDashboard();
+  ASSERT_EQ(allottedRows(), (Rows{"B:2", "P:Car park", "P:Bike park", "I:Identity", "Open : 3"}));
+  server_.setJsonReply(kEmployeesPath, page(0, 3, "3"));
+  showManage();
+  ASSERT_EQ(employeeRows(), (Rows{"E0", "E1", "E2"}));
+  std::weak_ptr<TenantDashboardVC> weak = dashboard();
+  navigation()->setViewControllers({std::make_shared<uikit::ViewController>()}, false);
+  pump();
+  runFor(1.0);
+  EXPECT_TRUE(weak.expired());
+}
+
 // A pull that cannot be sent leaves its group and stops the animation; the
 // next pull fills the table.
 TEST_F(TenantDashboardTest, AnOfflinePullDoesNotBlockTheNextOne) {
