@@ -11,6 +11,7 @@ namespace {
 struct Hooks {
   std::mutex mu;
   APMEngineHooks::InternalEventLogger logger;
+  APMEngineHooks::TimedInternalEventLogger timedLogger;
   APMEngineHooks::PurchaseFingerprintsForgetter forgetPurchaseFingerprints;
   std::function<std::shared_ptr<APMRemoteConfig>()> remoteConfig;
   std::function<void()> resetAnalyticsData;
@@ -45,6 +46,27 @@ void APMEngineHooks::logInternalEvent(const std::string& origin, const std::stri
     logger = Shared().logger;
   }
   if (logger) logger(origin, name, parameters);
+}
+
+void APMEngineHooks::setTimedInternalEventLogger(TimedInternalEventLogger logger) {
+  std::lock_guard<std::mutex> lock(Shared().mu);
+  Shared().timedLogger = std::move(logger);
+}
+
+void APMEngineHooks::logInternalEvent(const std::string& origin, const std::string& name, double timestamp,
+                                      const APMEvent::Parameters& parameters) {
+  TimedInternalEventLogger timedLogger;
+  InternalEventLogger logger;
+  {
+    std::lock_guard<std::mutex> lock(Shared().mu);
+    timedLogger = Shared().timedLogger;
+    logger = Shared().logger;
+  }
+  if (timedLogger) {
+    timedLogger(origin, name, timestamp, parameters);
+  } else if (logger) {
+    logger(origin, name, parameters);
+  }
 }
 
 void APMEngineHooks::setPurchaseFingerprintsForgetter(PurchaseFingerprintsForgetter forgetter) {
@@ -173,6 +195,7 @@ void APMEngineHooks::reset() {
   APMScreenViewReporter::setSharedInstanceForTesting(nullptr);
   std::lock_guard<std::mutex> lock(Shared().mu);
   Shared().logger = nullptr;
+  Shared().timedLogger = nullptr;
   Shared().forgetPurchaseFingerprints = nullptr;
   Shared().remoteConfig = nullptr;
   Shared().resetAnalyticsData = nullptr;

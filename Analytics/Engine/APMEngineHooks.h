@@ -24,6 +24,14 @@ class APMEngineHooks {
   static void setInternalEventLogger(InternalEventLogger logger);
   static void logInternalEvent(const std::string& origin, const std::string& name,
                                const APMEvent::Parameters& parameters);
+  // The same entry at a given time (seconds since 1970), for events that
+  // happened before they are handed on; without one installed, the entry
+  // above takes them (stamped when handed on).
+  using TimedInternalEventLogger = std::function<void(const std::string& origin, const std::string& name,
+                                                      double timestamp, const APMEvent::Parameters& parameters)>;
+  static void setTimedInternalEventLogger(TimedInternalEventLogger logger);
+  static void logInternalEvent(const std::string& origin, const std::string& name, double timestamp,
+                               const APMEvent::Parameters& parameters);
 
   // The engine's deletion of the purchase fingerprints of a batch that was
   // dropped after they were stored; default: none installed.

@@ -278,38 +278,41 @@ void APMIdentity::updateIdentifiers() {
 }
 
 void APMIdentity::updateIdentifiersAndWait() {
-  updateIdentifiers();
-  queue_->sync([] {});
+  queue_->sync([this] { refreshOnQueue(); });
+}
+
+// One turn on the queue that refreshes, then reads: the same order as a
+// queued refresh followed by a read, without the second hand-off.
+template <typename Read>
+auto APMIdentity::refreshedReadOnQueue(Read read) {
+  return readOnQueue([this, &read] {
+    refreshOnQueue();
+    return read();
+  });
 }
 
 int64_t APMIdentity::appleConsentStatus() {
-  updateIdentifiers();
-  return readOnQueue([this] { return state_->appleConsentStatus; });
+  return refreshedReadOnQueue([this] { return state_->appleConsentStatus; });
 }
 
 bool APMIdentity::hasLimitedAdTracking() {
-  updateIdentifiers();
-  return readOnQueue([this] { return identitySupport_->hasLimitedAdTracking(); });
+  return refreshedReadOnQueue([this] { return identitySupport_->hasLimitedAdTracking(); });
 }
 
 bool APMIdentity::limitedAdTracking() {
-  updateIdentifiers();
-  return readOnQueue([this] { return state_->limitedAdTracking; });
+  return refreshedReadOnQueue([this] { return state_->limitedAdTracking; });
 }
 
 std::optional<std::string> APMIdentity::resettableDeviceID() {
-  updateIdentifiers();
-  return readOnQueue([this] { return state_->resettableDeviceID; });
+  return refreshedReadOnQueue([this] { return state_->resettableDeviceID; });
 }
 
 std::optional<std::string> APMIdentity::appInstanceID() {
-  updateIdentifiers();
-  return readOnQueue([this] { return persistedConfig_->appInstanceID(); });
+  return refreshedReadOnQueue([this] { return persistedConfig_->appInstanceID(); });
 }
 
 std::optional<std::string> APMIdentity::hashedResettableDeviceID() {
-  updateIdentifiers();
-  return readOnQueue([this] { return persistedConfig_->hashedResettableDeviceID(); });
+  return refreshedReadOnQueue([this] { return persistedConfig_->hashedResettableDeviceID(); });
 }
 
 void APMIdentity::setAppInstanceID(const std::optional<std::string>& appInstanceID) {

@@ -8,8 +8,8 @@
 // instance ID, ad storage denied the device-ID hash).
 //
 // All state is confined to the serial queue "APMIdentityWorkerQueue": reads
-// wait for it, writes are queued. "Refresh first" readers queue a refresh
-// before their read, so the read sees it. The vendor ID is read on the main
+// wait for it, writes are queued. "Refresh first" readers refresh in the
+// same turn on the queue, just before their read. The vendor ID is read on the main
 // thread: called elsewhere, identifierForVendor waits for the main loop
 // (outside any block of the identity queue), so a caller that holds the main
 // loop must let it turn.
@@ -123,6 +123,8 @@ class APMIdentity : public std::enable_shared_from_this<APMIdentity> {
   struct State;
   template <typename Read>
   auto readOnQueue(Read read);
+  template <typename Read>
+  auto refreshedReadOnQueue(Read read);
   // Runs on the identity queue.
   void refreshOnQueue();
   void enforceConsentSettingsOnQueue();

@@ -71,6 +71,13 @@ void InstallEngineHooks() {
         for (const auto& [key, value] : parameters) objects.emplace(key, value);
         APMAnalytics::sharedInstance()->logInternalEvent(origin, name, objects);
       });
+  // An app's screen view keeps the time it was logged at.
+  APMEngineHooks::setTimedInternalEventLogger([](const std::string& origin, const std::string& name, double timestamp,
+                                                 const APMEvent::Parameters& parameters) {
+    APMParameterObjects objects;
+    for (const auto& [key, value] : parameters) objects.emplace(key, value);
+    APMAnalytics::logInternalEventWithOrigin(origin, name, timestamp, objects);
+  });
   APMEngineHooks::setPurchaseFingerprintsForgetter([](const std::vector<std::string>& fingerprints) {
     if (std::shared_ptr<APMMeasurement> engine = CurrentInstance()) engine->forgetPurchaseFingerprints(fingerprints);
   });
@@ -484,9 +491,12 @@ bool APMMeasurement::initializeComponents() {
   reportOSUpdateOnWorkerQueue();
 
   // 21. Search-ads attribution.
-  searchAdReporter_ = std::make_shared<APMSearchAdReporter>(scheduler_, persistedConfig_);
-  searchAdReporter_->setSearchAdReporterEnabled(true);
-  searchAdReporter_->start();
+  // None once an answer was stored or after its last attempt.
+  searchAdReporter_ = APMSearchAdReporter::initWithWorkerQueue(scheduler_, persistedConfig_);
+  if (searchAdReporter_) {
+    searchAdReporter_->setSearchAdReporterEnabled(true);
+    searchAdReporter_->start();
+  }
   recordCall("searchAdReporter");
 
   // 22-23.

@@ -280,9 +280,8 @@ class APMMeasurement : public std::enable_shared_from_this<APMMeasurement>,
   using PaymentTransactions = std::vector<storekit::SKPaymentTransactionPtr>;
   void filterPurchaseTransactions(PaymentTransactions transactions,
                                   std::function<void(PaymentTransactions transactions)> callback);
-  // Until the purchase receipt is read: the version first obtained (none:
-  // differs from the running one).
-  static void setOriginalApplicationVersion(std::optional<std::string> version);
+  // Worker queue: a wipe lets on-device conversion measurement start afresh.
+  void resetPSMCounts();
 
  private:
   // Removes the foreground and background observations when the engine goes.

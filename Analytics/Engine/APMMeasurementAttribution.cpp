@@ -196,6 +196,9 @@ void APMMeasurement::fetchSKANCV() {
   }
   if (!network_ || !network_->isNetworkConnected()) {
     fetchSKANWhenNetworkConnected_ = true;
+    // Upload scheduling listens to reachability only while it has data to
+    // send; the postponed fetch needs to hear the network come back too.
+    if (network_) network_->setReachabilityDelegate(weak_from_this());
     return;
   }
   auto request = std::make_shared<APMPBSkAdNetworkConversionValueRequest>();

@@ -24,6 +24,7 @@
 #include "Analytics/Storage/APMPersistedConfig.h"
 #include "Analytics/Storage/Config/APMRemoteConfig.h"
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/PropertyListFile.h"
 
 namespace {
 
@@ -62,6 +63,9 @@ void APMMeasurement::handleInternalEventOnWorkerQueue(APMEvent event) {
 
 void APMMeasurement::handleEventOnWorkerQueue(APMEvent event) {
   APMScheduler::checkOnBackgroundThreadWithMethodName("handleEventOnWorkerQueue:");
+  // One event reads the persisted settings a dozen times; checking their
+  // files on disk once per event is enough.
+  platform::PropertyListFile::CheckOncePerScope settingsChecked;
   APMMonitor& log = monitor();
   // An engine whose start failed has nothing to write to; it is being disabled.
   // During the start, the first-open reports write once the parts they use exist.
@@ -277,7 +281,9 @@ void APMMeasurement::writeEventOnWorkerQueue(APMEvent event) {
 }
 
 void APMMeasurement::writeFilteredEventOnWorkerQueue(APMEvent event) {
-  identity_->updateIdentifiers();
+  // In turn on the idle identity queue: no wake-up of its thread per event,
+  // and the metadata's reads below see the refresh as before.
+  identity_->updateIdentifiersAndWait();
   if (APMIsPurchaseEvent(event.name())) event.setConversion(true);
   APMMonitor& log = monitor();
   database_->performTransaction([&] {

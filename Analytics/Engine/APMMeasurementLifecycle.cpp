@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +27,8 @@
 #include "Analytics/Storage/APMMeasurementFiles.h"
 #include "Analytics/Storage/APMPersistedConfig.h"
 #include "Analytics/Storage/Config/APMRemoteConfig.h"
+#include "Analytics/Storage/Purchases/APMInAppPurchaseReceipt.h"
+#include "Analytics/Storage/Purchases/APMInAppPurchaseTransactionReporter.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/StoreKit/SKAdNetwork.h"
@@ -67,16 +68,6 @@ bool IsTrue(const std::optional<platform::Value>& value) {
   return value->numberAsInt64().value_or(0) != 0;
 }
 
-// The version first obtained, until the purchase receipt is read.
-struct OriginalVersion {
-  std::mutex mu;
-  std::optional<std::string> version;
-};
-OriginalVersion& TheOriginalVersion() {
-  static OriginalVersion* state = new OriginalVersion;
-  return *state;
-}
-
 // The application object; none inside an app extension.
 uikit::Application* SharedApplication() { return APMAEU::isAEX() ? nullptr : &uikit::Application::shared(); }
 
@@ -102,20 +93,7 @@ int64_t APMMeasurement::timestampMillisRoundedUpToNextHour(int64_t millis) {
   return result;
 }
 
-void APMMeasurement::setOriginalApplicationVersion(std::optional<std::string> version) {
-  std::lock_guard<std::mutex> lock(TheOriginalVersion().mu);
-  TheOriginalVersion().version = std::move(version);
-}
-
-bool APMMeasurement::isVersionSameAsOriginalVersion() {
-  std::optional<std::string> original;
-  {
-    std::lock_guard<std::mutex> lock(TheOriginalVersion().mu);
-    original = TheOriginalVersion().version;
-  }
-  if (!original || !identity_) return false;
-  return *original == identity_->appVersion();
-}
+bool APMMeasurement::isVersionSameAsOriginalVersion() { return APMIsAppVersionSameAsOriginalVersion(); }
 
 double APMMeasurement::firstOpenTimestamp() {
   if (!database_) return 0;
@@ -447,12 +425,17 @@ void APMMeasurement::terminateBackgroundTask() {
 
 // ---- Reset and wipe ----
 
+void APMMeasurement::resetPSMCounts() {
+  PSMStartCount_ = 0;
+  PSMRetryCount_ = 0;
+}
+
 bool APMMeasurement::wipeoutAnalyticsDataAndResetComponents() {
   recordCall("wipeoutAnalyticsDataAndResetComponents");
   APMScheduler::checkOnBackgroundThreadWithMethodName("wipeoutAnalyticsDataAndResetComponents");
   APMMonitor& log = monitor();
   log.logWithLevel(6, 23171, "Resetting App Measurement data");
-  recordCall("resetPSMCounts");
+  resetPSMCounts();
 
   previousKVLAppID_ = persistedConfig_->appIDFromKVL().value_or(std::string());
   persistedConfig_->clearValues();
@@ -538,8 +521,8 @@ void APMMeasurement::filterPurchaseTransactions(PaymentTransactions transactions
             continue;
           }
           const std::string& productID = transaction->payment.productIdentifier;
-          // The transaction identifier until purchase reporting names its own fingerprint.
-          const std::string fingerprint = transaction->transactionIdentifier.value_or(std::string());
+          const std::string fingerprint =
+              APMInAppPurchaseTransactionReporter::transactionFingerprint(transaction).value_or(std::string());
           if (fingerprint.empty()) {
             log.logWithLevel(2, 23139,
                              "Purchase has nil or empty fingerprint. Purchase will not be checked for duplicates. "

@@ -176,7 +176,8 @@ void APMMeasurement::updateSchedule() {
   if (!config) config = APMRemoteConfig::defaultInstance();
   auto stopScheduling = [this](bool clearDelegate) {
     if (alarm_) alarm_->cancel();
-    if (clearDelegate && network_) network_->setReachabilityDelegate({});
+    // A conversion-value fetch waiting for the network keeps listening.
+    if (clearDelegate && network_ && !fetchSKANWhenNetworkConnected_) network_->setReachabilityDelegate({});
     terminateBackgroundTask();
   };
 

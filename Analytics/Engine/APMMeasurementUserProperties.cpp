@@ -530,8 +530,9 @@ void APMMeasurement::setUserDataOnWorkerQueue(const platform::Value::Dictionary&
       if (auto client = PSMClientWithPhoneNumber(*phone)) setPrivateSetMembershipClient(std::move(client));
     }
   }
-  // Also a client of an earlier call that has not been answered yet.
-  if (!privateSetMembershipClient()) return;
+  // Also a client of an earlier call that has not been answered yet; never
+  // while its query is still out (refused above with 23235).
+  if (!privateSetMembershipClient() || isPSMRequestInProgress_) return;
   ++PSMStartCount_;
   PSMRetryCount_ = 0;
   retrievePSMResponse();

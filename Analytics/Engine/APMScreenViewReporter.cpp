@@ -42,12 +42,15 @@ Shared& SharedSlot() {
   return *shared;
 }
 
-// Until the facade's entry with a given time is in place, both kinds of
-// screen view go through its internal event entry.
+// The app's own screen view keeps the time it was logged at; a tracked one
+// is stamped by the facade.
 void LogInternalEvent(const std::string& origin, const std::string& name, const APMEvent::Parameters& parameters,
                       std::optional<double> timestamp) {
-  (void)timestamp;
-  APMEngineHooks::logInternalEvent(origin, name, parameters);
+  if (timestamp) {
+    APMEngineHooks::logInternalEvent(origin, name, *timestamp, parameters);
+  } else {
+    APMEngineHooks::logInternalEvent(origin, name, parameters);
+  }
 }
 
 std::shared_ptr<APMSessionReporter> EngineSessionReporter() {

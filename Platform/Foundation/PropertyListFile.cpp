@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -64,6 +65,24 @@ class FolderLock {
 
 }  // namespace
 
+namespace {
+
+// Scope IDs are unique across threads, so a file checked in one thread's
+// scope is never trusted in another's.
+std::atomic<unsigned long long> gNextScope{1};
+thread_local unsigned long long t_scope = 0;
+thread_local int t_scopeDepth = 0;
+
+}  // namespace
+
+PropertyListFile::CheckOncePerScope::CheckOncePerScope() {
+  if (t_scopeDepth++ == 0) t_scope = gNextScope.fetch_add(1);
+}
+
+PropertyListFile::CheckOncePerScope::~CheckOncePerScope() {
+  if (--t_scopeDepth == 0) t_scope = 0;
+}
+
 PropertyListFile::~PropertyListFile() { dropCache(); }
 
 void PropertyListFile::dropCache() {
@@ -73,6 +92,7 @@ void PropertyListFile::dropCache() {
   device_ = inode_ = size_ = 0;
   mtimeNs_ = 0;
   missing_ = true;
+  checkedScope_ = 0;
   loadStatus_ = Status::OK();
   contents_ = Value();
 }
@@ -83,6 +103,13 @@ Status PropertyListFile::reloadIfChanged(const std::string& path) {
     dropCache();
     path_ = path;
   }
+  if (t_scope != 0 && checkedScope_ == t_scope) return Status::OK();
+  Status s = loadIfChanged(path);
+  checkedScope_ = s.ok() ? t_scope : 0;
+  return s;
+}
+
+Status PropertyListFile::loadIfChanged(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
     if (errno != ENOENT && errno != ENOTDIR) {
@@ -98,14 +125,14 @@ Status PropertyListFile::reloadIfChanged(const std::string& path) {
   // Writers always replace the file, so an unchanged inode that we still
   // hold open (and so cannot have been reused) means unchanged contents; size
   // and time stamp catch editors that write in place.
-  if (!fresh && fd_ >= 0 && static_cast<unsigned long long>(st.st_dev) == device_ &&
+  if (fd_ >= 0 && static_cast<unsigned long long>(st.st_dev) == device_ &&
       static_cast<unsigned long long>(st.st_ino) == inode_ &&
       static_cast<unsigned long long>(st.st_size) == size_ && MtimeNs(st) == mtimeNs_) {
     return Status::OK();
   }
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT) return reloadIfChanged(path);  // removed meanwhile
+    if (errno == ENOENT) return loadIfChanged(path);  // removed meanwhile
     return Status::IOError("cannot open " + path + ": " + std::strerror(errno));
   }
   struct stat fst {};
@@ -153,8 +180,16 @@ Status PropertyListFile::modify(const std::string& path,
   FolderLock lock(folder);
   if (!lock.status().ok()) return lock.status();
 
-  Status s = reloadIfChanged(path);
-  if (!s.ok()) return s;
+  if (path != path_) {
+    dropCache();
+    path_ = path;
+  }
+  // Always from disk: the lock is what makes this read current.
+  Status s = loadIfChanged(path);
+  if (!s.ok()) {
+    checkedScope_ = 0;
+    return s;
+  }
   if (!loadStatus_.ok()) {
     // Keep the unreadable bytes for inspection instead of overwriting them.
     std::string aside = path + ".corrupt";

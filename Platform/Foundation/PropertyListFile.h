@@ -17,6 +17,20 @@ class PropertyListFile {
  public:
   // Files whose top level is no dictionary count as corrupt.
   explicit PropertyListFile(unsigned mode = 0644) : mode_(mode) {}
+
+  // While one is alive on a thread, that thread's reads check each file on
+  // disk once and then trust the cache (writes through the object still
+  // update it): a short unit of work, such as storing one event, reads the
+  // same settings many times. Changes by other processes are seen from the
+  // next scope on. Scopes nest; the outermost one counts.
+  class CheckOncePerScope {
+   public:
+    CheckOncePerScope();
+    ~CheckOncePerScope();
+    CheckOncePerScope(const CheckOncePerScope&) = delete;
+    CheckOncePerScope& operator=(const CheckOncePerScope&) = delete;
+  };
+
   ~PropertyListFile();
   PropertyListFile(const PropertyListFile&) = delete;
   PropertyListFile& operator=(const PropertyListFile&) = delete;
@@ -37,7 +51,9 @@ class PropertyListFile {
   Status modify(const std::string& path, const std::function<bool(Value& contents)>& change);
 
  private:
+  // Trusts the cache when checked in the current scope.
   Status reloadIfChanged(const std::string& path);
+  Status loadIfChanged(const std::string& path);
   void dropCache();
 
   const unsigned mode_;
@@ -46,6 +62,7 @@ class PropertyListFile {
   unsigned long long device_ = 0, inode_ = 0, size_ = 0;
   long long mtimeNs_ = 0;
   bool missing_ = true;
+  unsigned long long checkedScope_ = 0;  // the scope whose check is still trusted, 0 for none
   Status loadStatus_;
   Value contents_;
 };

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +25,7 @@
 #include "Platform/Foundation/TemporaryDataRoot.h"
 #include "Platform/Runtime/ClassRegistry.h"
 #include "Platform/TrivandelUtilities/TVUAppDelegateSwizzler.h"
+#include "tests/Analytics/Engine/MonitorLines.h"
 
 namespace {
 
@@ -54,19 +54,8 @@ class AnalyticsFacadeTest : public ::testing::Test {
     platform::RunLoop::main().removeAllPending();
     platform::Clock::setCurrent(nullptr);
   }
-  bool logged(int code) {
-    APMMeasurementMonitor().waitForPendingWork();
-    char tag[16];
-    std::snprintf(tag, sizeof tag, "I-ACS%06d", code);
-    return capture_.contains(tag);
-  }
-  // Level 2 and 5 lines reach only the health record, which keeps the latest.
-  bool monitored(const std::string& message) {
-    APMMeasurementMonitor().waitForPendingWork();
-    auto record = APMMeasurementMonitor().sampledDataForTesting();
-    APMMeasurementMonitor().clearMonitoringData();
-    return record && record->description().find(message) != std::string::npos;
-  }
+  bool logged(int code) { return monitor_lines::Logged(capture_, code); }
+  bool monitored(const std::string& message) { return monitor_lines::Monitored(message); }
 
   platform::TemporaryDataRoot root_;
   platform::LogCapture capture_;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ class _PrivateScreen : public ViewController {};
 struct Event {
   std::string origin, name;
   APMEvent::Parameters parameters;
+  // The time handed with the event; none: stamped by the facade.
+  std::optional<double> timestamp;
   int64_t integer(const std::string& key) const { return parameters.at(key).int64Value(); }
   bool has(const std::string& key) const { return parameters.count(key) != 0; }
   std::string text(const std::string& key) const { return parameters.at(key).stringValue().value_or(""); }
@@ -62,8 +65,13 @@ class ScreenViewReporterTest : public uikit::testing::UIKitFixture {
     APMEngineHooks::setInternalEventLogger(
         [this](const std::string& origin, const std::string& name, const APMEvent::Parameters& parameters) {
           std::lock_guard<std::mutex> lock(mu_);
-          events_.push_back({origin, name, parameters});
+          events_.push_back({origin, name, parameters, std::nullopt});
         });
+    APMEngineHooks::setTimedInternalEventLogger([this](const std::string& origin, const std::string& name,
+                                                       double timestamp, const APMEvent::Parameters& parameters) {
+      std::lock_guard<std::mutex> lock(mu_);
+      events_.push_back({origin, name, parameters, timestamp});
+    });
     APMMeasurementMonitor().setVerboseLoggingEnabled(true);
     reporter_ = APMScreenViewReporter::create(true);
     APMScreenViewReporter::setSharedInstanceForTesting(reporter_);
@@ -262,13 +270,18 @@ TEST_F(ScreenViewReporterTest, ManualScreenBeforeAnyAppearanceIsRefused) {
 TEST_F(ScreenViewReporterTest, AppScreenViewInTheBackgroundIsRefused) {
   show(std::make_shared<HomeScreen>());
   activate();
-  const int64_t home = screenView().integer("_si");
+  Event tracked = screenView();
+  const int64_t home = tracked.integer("_si");
+  EXPECT_FALSE(tracked.timestamp) << "a tracked screen is stamped when handed on";
 
+  // Logged at its own time, even when it is handed on later.
   const double stamp = platform::Clock::nowSeconds();
+  clock->advance(7);
   reporter_->trackScreenWithParameters(
       {{"screen_name", Value("Checkout")}, {"screen_class", Value("CartScreen")}, {"step", Value(int64_t{2})}},
       stamp);
   Event event = screenView();
+  EXPECT_EQ(event.timestamp, stamp);
   EXPECT_EQ(event.origin, "app");
   EXPECT_EQ(event.text("_sn"), "Checkout");
   EXPECT_EQ(event.text("_sc"), "CartScreen");

@@ -322,6 +322,9 @@ TEST_F(DeferredDeepLinkTest, EligibilityRulesApplyInOrder) {
          APMConsentSettingsUtil::setConsentSettings(APMConsentSettingsUtil::Settings{{"ad_storage", Value("denied")}});
        },
        false, 23252},
+      // Limited tracking: the platform hands out the zero identifier.
+      {"limited ad tracking", [&] { refreshIdentity(false, "00000000-0000-0000-0000-000000000000", 3); }, false,
+       23196},
       {"eligible", [] {}, true, 23197},
   };
   for (const Case& c : cases) {

@@ -33,15 +33,17 @@ void ExpectDue(const std::optional<double>& due, double expected) {
 
 class ConversionValueTest : public AttributionFixture {
  protected:
+  // Time settings travel as milliseconds, whatever their key's suffix says;
+  // each value differs from its default so that a misread one shows.
   std::vector<std::pair<std::string, std::string>> settings() const override {
     return {{"measurement.skan.update_conversion_value_enabled", "1"},
-            {"measurement.skan.first_window.cv_fetch_retry_interval_sec", "40"},
-            {"measurement.skan.cv_fetch_retry_interval_sec", "70"},
+            {"measurement.skan.first_window.cv_fetch_retry_interval_sec", "40000"},
+            {"measurement.skan.cv_fetch_retry_interval_sec", "70000"},
             {"measurement.skan.first_window.cv_fetch_retry_limit", "2"},
             {"measurement.skan.cv_fetch_retry_limit", "3"},
-            {"measurement.skan.first_window.initial_cv_fetch_delay_sec", "5"},
-            {"measurement.skan.initial_cv_fetch_delay_sec", "50"},
-            {"measurement.skan.first_window.upload_interval_sec", "900"}};
+            {"measurement.skan.first_window.initial_cv_fetch_delay_sec", "5000"},
+            {"measurement.skan.initial_cv_fetch_delay_sec", "50000"},
+            {"measurement.skan.first_window.upload_interval_sec", "900000"}};
   }
 
   void SetUp() override {
@@ -49,6 +51,12 @@ class ConversionValueTest : public AttributionFixture {
     if (HasFatalFailure()) return;
     engine_->persistedConfig()->setFirstOpenTimestampMilliseconds(kStartMillis);
     engine_->persistedConfig()->setLastUploadedEventTimestampMillis(0);
+    auto config = engine_->remoteConfigInstance();
+    ASSERT_EQ(config->SKANFirstWindowCVFetchRetryInterval(), 40);
+    ASSERT_EQ(config->SKANCVFetchRetryInterval(), 70);
+    ASSERT_EQ(config->SKANFirstWindowCVFetchDelay(), 5);
+    ASSERT_EQ(config->SKANInitialCVFetchDelay(), 50);
+    ASSERT_EQ(config->SKANFirstWindowUploadInterval(), 900);
   }
 
   // A reply that the engine accepts, with each field given.
@@ -214,8 +222,7 @@ TEST_F(ConversionValueTest, EachReplyStopsRetriesOrUpdatesAsItsContentSays) {
   }
 }
 
-// Not yet passing: the alarm-driven and held-reply waits still time out.
-TEST_F(ConversionValueTest, DISABLED_RetriesRunOnTheirAlarmUntilTheLimitInBothWindows) {
+TEST_F(ConversionValueTest, RetriesRunOnTheirAlarmUntilTheLimitInBothWindows) {
   struct Case {
     const char* what;
     int64_t firstOpenAgoMillis;
@@ -244,7 +251,9 @@ TEST_F(ConversionValueTest, DISABLED_RetriesRunOnTheirAlarmUntilTheLimitInBothWi
       EXPECT_EQ(retryCount(), attempt);
       ExpectDue(retryDue(), Clock::nowSeconds() + c.interval);
       EXPECT_FALSE(logged(23250));
-      clock_->runFor(c.interval + 1);
+      // Exactly to the due time: the reply is real I/O and must find the
+      // clock where the alarm fired, so the next due time is known.
+      clock_->runFor(c.interval);
       waitForRoute(Route::kConversionValue, before + 1 + static_cast<std::size_t>(attempt));
     }
     EXPECT_TRUE(logged(23250));
@@ -311,8 +320,7 @@ TEST_F(ConversionValueTest, WindowsEndAtTheirMillisecondEdges) {
   }
 }
 
-// Not yet passing: the alarm-driven and held-reply waits still time out.
-TEST_F(ConversionValueTest, DISABLED_TheFirstWindowShortensTheUploadInterval) {
+TEST_F(ConversionValueTest, TheFirstWindowShortensTheUploadInterval) {
   // Only a plain event waits (the start's events may be real-time ones).
   sql("DELETE FROM raw_events");
   sql("DELETE FROM queue");
@@ -328,8 +336,7 @@ TEST_F(ConversionValueTest, DISABLED_TheFirstWindowShortensTheUploadInterval) {
   EXPECT_DOUBLE_EQ(readOnWorker<double>([&] { return engine_->nextUploadingTime(); }), now - 100 + interval);
 }
 
-// Not yet passing: the alarm-driven and held-reply waits still time out.
-TEST_F(ConversionValueTest, DISABLED_AfterAnUploadTheDelayAlarmFetchesOnce) {
+TEST_F(ConversionValueTest, AfterAnUploadTheDelayAlarmFetchesOnce) {
   onWorker([&] { engine_->scheduleSKANCVFetchAfterDataUpload(); });
   auto due = readOnWorker<std::optional<double>>([&] { return engine_->SKANDelayAlarm()->scheduledTimestamp(); });
   const double delay = engine_->remoteConfigInstance()->SKANFirstWindowCVFetchDelay();
@@ -392,8 +399,7 @@ TEST_F(ConversionValueTest, ARequestThatCannotStartLeavesNothingSetAndCountsOneF
   EXPECT_TRUE(collector_.requests(Route::kConversionValue).empty());
 }
 
-// Not yet passing: the alarm-driven and held-reply waits still time out.
-TEST_F(ConversionValueTest, DISABLED_OfflineFetchWaitsForTheNetworkToComeBack) {
+TEST_F(ConversionValueTest, OfflineFetchWaitsForTheNetworkToComeBack) {
   reachable_ = false;
   reachability_->inject(platform::ReachabilityStatus::kNotReachable);
   settle();

@@ -8,15 +8,22 @@
 #include "Analytics/Engine/APMKeychainWrapper.h"
 #include "Analytics/Engine/APMScreenViewReporter.h"
 #include "Analytics/Engine/Monitor/APMUserDefaults.h"
+#include "Analytics/Storage/Purchases/APMInAppPurchaseReceipt.h"
+#include "Analytics/Storage/Purchases/APMInAppPurchaseTransactionReporter.h"
 #include "Analytics/Storage/APMEventAggregates.h"
 #include "Platform/Foundation/DataRoot.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Runtime/ProcessInfo.h"
+#include "Platform/Foundation/FileManager.h"
+#include "Platform/StoreKit/AppStoreReceipt.h"
 #include "Platform/StoreKit/SKAdNetwork.h"
+#include "Platform/StoreKit/SKPaymentQueue.h"
+#include "Platform/StoreKit/StoreCatalogue.h"
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/LaunchOptions.h"
 #include "tests/Analytics/Engine/Measurement/MeasurementFixture.h"
+#include "tests/Analytics/Storage/ReceiptWriter.h"
 #include "tests/support/TestChildProcess.h"
 
 namespace measurement_test {
@@ -34,7 +41,7 @@ class LifecycleTest : public MeasurementFixture {
     MeasurementFixture::SetUp();
     storekit::SKAdNetwork::reset();
     uikit::Application::resetShared();
-    APMMeasurement::setOriginalApplicationVersion(std::nullopt);
+    APMSetOriginalVersionAnswerForTesting(std::nullopt);
     // Events the engine logs through the facade pass at once.
     APMAnalytics::unsuspendOperationQueue();
     APMAnalytics::setAnalyticsEnabled(true);
@@ -47,12 +54,15 @@ class LifecycleTest : public MeasurementFixture {
     APMAnalytics::resetForTesting();
     APMMeasurementMonitor().setVerboseLoggingEnabled(false);
     platform::ProcessInfo::processInfo().setEnvironmentValueForTesting("ActivePrewarm", std::nullopt);
-    APMMeasurement::setOriginalApplicationVersion(std::nullopt);
+    APMSetOriginalVersionAnswerForTesting(std::nullopt);
     MeasurementFixture::TearDown();
     // The screen reporter heard this test's activations: the next test starts inactive.
     APMScreenViewReporter::setSharedInstanceForTesting(nullptr);
     uikit::Application::resetShared();
     storekit::SKAdNetwork::reset();
+    storekit::SKPaymentQueue::defaultQueue().reset();
+    storekit::StoreCatalogue::shared().reset();
+    storekit::AppStoreReceipt::setURL(std::nullopt);
   }
 
   std::optional<std::string> keychainCount() {
@@ -198,16 +208,17 @@ TEST_F(LifecycleTest, AfterInstallFollowsTheKeychainThenTheOriginalVersion) {
   struct Case {
     const char* name;
     std::optional<std::string> keychain;
-    std::optional<std::string> originalVersion;
+    // What the receipt says of the running build; none: read it (there is none).
+    std::optional<bool> originalBuild;
     int64_t fi, uwa, pfo;
     std::string keychainAfter;
   };
   const Case cases[] = {
-      {"fresh install, another original version", std::nullopt, "4.1", 0, 1, 0, "1"},
+      {"fresh install, another original version", std::nullopt, false, 0, 1, 0, "1"},
       {"fresh install, no receipt", std::nullopt, std::nullopt, 0, 1, 0, "1"},
-      {"fresh install of the original build", std::nullopt, "4.2", 1, 0, 0, "1"},
+      {"fresh install of the original build", std::nullopt, true, 1, 0, 0, "1"},
       {"reinstall", "3", std::nullopt, 1, 0, 3, "4"},
-      {"unreadable count", "many", "4.1", 0, 1, 0, "1"},
+      {"unreadable count", "many", false, 0, 1, 0, "1"},
       {"negative count", "-2", std::nullopt, 0, 1, 0, "1"},
       {"count at the limit stays", "9223372036854775807", std::nullopt, 1, 0, std::numeric_limits<int64_t>::max(),
        "9223372036854775807"},
@@ -215,7 +226,7 @@ TEST_F(LifecycleTest, AfterInstallFollowsTheKeychainThenTheOriginalVersion) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     setKeychainCount(c.keychain);
-    APMMeasurement::setOriginalApplicationVersion(c.originalVersion);
+    APMSetOriginalVersionAnswerForTesting(c.originalBuild);
     start();
     std::vector<APMEvent> firstOpen = events("_f");
     ASSERT_EQ(firstOpen.size(), 1u);
@@ -694,10 +705,23 @@ TEST_F(LifecycleTest, AResetWipesEverythingAndReportsANewFirstOpen) {
   const double later = kStartNow + 5000;
   clock_->advance(5000);
   APMAnalytics::setLoadTimestamp(later);
+  // On-device conversion measurement at its limits for this run.
+  onWorker([&] {
+    engine_->setPSMStartCount(3);
+    engine_->setPSMRetryCount(5);
+  });
 
   const std::string newID = "FEDCBA9876543210FEDCBA9876543210";
   EXPECT_TRUE(engine_->resetAnalyticsDataWithAppInstanceID(newID));
   settle();
+  int64_t starts = -1;
+  int64_t retries = -1;
+  onWorker([&] {
+    starts = engine_->PSMStartCount();
+    retries = engine_->PSMRetryCount();
+  });
+  EXPECT_EQ(starts, 0) << "the reset data may start a new request";
+  EXPECT_EQ(retries, 0);
   EXPECT_TRUE(logged(23171));
   EXPECT_TRUE(logged(23168));
   EXPECT_EQ(persisted->appInstanceID(), newID);
@@ -767,15 +791,20 @@ TEST_F(LifecycleTest, PurchasesAlreadyReportedOrNotPurchasedAreFilteredOut) {
     return storekit::SKPaymentTransactionPtr(made);
   };
   using State = storekit::SKPaymentTransactionState;
-  onWorker([&] { ASSERT_EQ(engine_->database()->insertIfNotDuplicatePurchaseFingerprint("T-1", nullptr), true); });
   APMMeasurement::PaymentTransactions batch = {
       transaction(State::kPurchased, "T-1", "coins.old"),      // reported before
       transaction(State::kPurchased, "T-2", "coins.new"),      // new
       transaction(State::kRestored, "T-3", "coins.restored"),  // not a purchase
       transaction(State::kFailed, "T-4", "coins.failed"),
       transaction(State::kPurchased, std::nullopt, "coins.unknown"),  // cannot be checked: kept
+      transaction(State::kPurchased, "000-000", "coins.zero"),        // no fingerprint either
       transaction(State::kPurchased, "T-2", "coins.new"),             // twice in one batch
   };
+  // The filter keys purchases by the reporter's fingerprint, not the identifier.
+  const std::optional<std::string> reported = APMInAppPurchaseTransactionReporter::transactionFingerprint(batch[0]);
+  ASSERT_TRUE(reported);
+  ASSERT_NE(*reported, "T-1");
+  onWorker([&] { ASSERT_EQ(engine_->database()->insertIfNotDuplicatePurchaseFingerprint(*reported, nullptr), true); });
   std::mutex mu;
   std::vector<std::string> keptProducts;
   bool onGlobalQueue = false;
@@ -791,8 +820,9 @@ TEST_F(LifecycleTest, PurchasesAlreadyReportedOrNotPurchasedAreFilteredOut) {
   std::lock_guard<std::mutex> lock(mu);
   ASSERT_TRUE(answered);
   EXPECT_TRUE(onGlobalQueue);
-  EXPECT_EQ(keptProducts, (std::vector<std::string>{"coins.new", "coins.unknown"}));
+  EXPECT_EQ(keptProducts, (std::vector<std::string>{"coins.new", "coins.unknown", "coins.zero"}));
   EXPECT_TRUE(logged(23141));
+  EXPECT_EQ(count("purchase_transactions"), 2) << "the earlier purchase and T-2";
 }
 
 TEST_F(LifecycleTest, APurchaseWhoseFingerprintCannotBeStoredIsKept) {
@@ -812,6 +842,54 @@ TEST_F(LifecycleTest, APurchaseWhoseFingerprintCannotBeStoredIsKept) {
   EXPECT_TRUE(answered);
   EXPECT_EQ(kept, 1u);
   EXPECT_TRUE(logged(23140));
+}
+
+// The whole road of a purchase: the store's payment queue, the facade as its
+// observer, the engine's filter, the purchase reporter and its product
+// lookup, back into the engine as an internal event.
+TEST_F(LifecycleTest, APurchaseIsStoredOnceAndItsRedeliveryIsDropped) {
+  start();
+  const std::string receiptPath = root_.path() + "/receipt";
+  receipttest::Purchase bought;
+  bought.productID = "coins.100";
+  bought.transactionID = bought.originalTransactionID = "1000000987654321";
+  bought.purchaseDate = "2026-03-01T12:00:00Z";
+  bought.type = 1;  // consumable
+  const platform::Bytes receipt = receipttest::Receipt({bought});
+  ASSERT_TRUE(platform::FileManager::defaultManager()
+                  .writeAtomically(receiptPath, std::string(receipt.begin(), receipt.end()))
+                  .ok());
+  storekit::AppStoreReceipt::setURL(receiptPath);
+  ASSERT_TRUE(storekit::StoreCatalogue::shared()
+                  .setProducts({{"coins.100", "0.99", "EUR", "100 coins", std::nullopt}})
+                  .ok());
+  storekit::SKPaymentQueue& queue = storekit::SKPaymentQueue::defaultQueue();
+  queue.addTransactionObserver(APMAnalytics::sharedInstance());
+
+  auto made = std::make_shared<storekit::SKPaymentTransaction>();
+  made->transactionState = storekit::SKPaymentTransactionState::kPurchased;
+  made->transactionIdentifier = "1000000987654321";
+  made->transactionDate = 1772366400;  // 2026-03-01T12:00:00Z
+  made->payment.productIdentifier = "coins.100";
+  const storekit::SKPaymentTransactionPtr purchase = made;
+
+  forgetLog();
+  queue.updateTransactions({purchase});
+  settle();
+  std::vector<APMEvent> purchases = events("_iap");
+  ASSERT_EQ(purchases.size(), 1u);
+  EXPECT_EQ(purchases[0].origin(), "auto");
+  EXPECT_EQ(intParameter(purchases[0], "price"), 990000);
+  EXPECT_EQ(intParameter(purchases[0], "_did"), APMInAppPurchaseTransactionReporter::purchaseIdentity(
+                                                      "1000000987654321", std::nullopt, "coins.100"));
+  EXPECT_EQ(value("SELECT fingerprint FROM purchase_transactions"), "aef0615a55910d9f5a8fcd57b5a4a45f");
+  EXPECT_FALSE(logged(23141));
+
+  queue.updateTransactions({purchase});
+  settle();
+  EXPECT_TRUE(logged(23141));
+  EXPECT_EQ(events("_iap").size(), 1u);
+  EXPECT_EQ(count("raw_events", "name IN ('_iap', '_iapx')"), 1);
 }
 
 }  // namespace

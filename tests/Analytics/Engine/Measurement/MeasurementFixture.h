@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -41,6 +40,7 @@
 #include "Platform/TrivandelUtilities/TVULogger.h"
 #include "Platform/TrivandelUtilities/TVUNetwork.h"
 #include "tests/Analytics/Engine/IdentityFixture.h"
+#include "tests/Analytics/Engine/MonitorLines.h"
 #include "tests/support/MeasurementConfigBuilder.h"
 
 namespace measurement_test {
@@ -249,26 +249,10 @@ class MeasurementFixture : public identity_test::IdentityFixture {
 
   // ---- Log lines ----
 
-  // Console lines read "<tag>[I-ACS0NNNNN] text" (levels 0, 1, 3, 4, 6 to 8).
-  bool logged(int code) {
-    APMMeasurementMonitor().waitForPendingWork();
-    char tag[16];
-    std::snprintf(tag, sizeof tag, "I-ACS%06d", code);
-    return capture_.contains(tag);
-  }
-  // Levels 2 and 5 reach only the health record, which keeps the latest
-  // line; true when that line's message is the text. Clears the record.
-  bool monitored(const std::string& message) {
-    APMMeasurementMonitor().waitForPendingWork();
-    auto record = APMMeasurementMonitor().sampledDataForTesting();
-    APMMeasurementMonitor().clearMonitoringData();
-    return record && record->description().find(message) != std::string::npos;
-  }
-  void forgetLog() {
-    APMMeasurementMonitor().waitForPendingWork();
-    capture_.clear();
-    APMMeasurementMonitor().clearMonitoringData();
-  }
+  // See MonitorLines.h: console lines by code, the health record's latest line.
+  bool logged(int code) { return monitor_lines::Logged(capture_, code); }
+  bool monitored(const std::string& message) { return monitor_lines::Monitored(message); }
+  void forgetLog() { monitor_lines::Forget(capture_); }
 
   platform::LogCapture capture_;
   std::shared_ptr<platform::ManualClock> clock_;

@@ -94,22 +94,14 @@ class OnDeviceConversionTest : public AttributionFixture {
                                                     [clientClass] { return std::any(clientClass); });
   }
 
-  // Starts a query as the user-data entry does: e-mail first, then phone.
+  // Passes user data as the facade does (an empty text is given as given);
+  // true when a query was started.
   bool startWith(const std::string& email, const std::string& phone) {
     bool started = false;
     onWorker([&] {
-      if (engine_->shouldRetrievePSMResponseWithEmailAddress(email)) {
-        engine_->setPrivateSetMembershipClient(engine_->PSMClientWithEmailAddress(email));
-      }
-      if (!engine_->privateSetMembershipClient() && engine_->shouldRetrievePSMResponseWithPhoneNumber(phone)) {
-        engine_->setPrivateSetMembershipClient(engine_->PSMClientWithPhoneNumber(phone));
-      }
-      if (engine_->privateSetMembershipClient()) {
-        engine_->setPSMStartCount(engine_->PSMStartCount() + 1);
-        engine_->setPSMRetryCount(0);
-        engine_->retrievePSMResponse();
-        started = true;
-      }
+      const int64_t before = engine_->PSMStartCount();
+      engine_->setUserDataOnWorkerQueue({{"email_address", Value(email)}, {"phone_number", Value(phone)}});
+      started = engine_->PSMStartCount() > before;
     });
     return started;
   }
@@ -192,8 +184,7 @@ TEST_F(OnDeviceConversionTest, TheChecksRunInOrderAfterTheEmptyInputChecks) {
   }
 }
 
-// Not yet passing: the alarm-driven and held-reply waits still time out.
-TEST_F(OnDeviceConversionTest, DISABLED_ARequestInProgressRefusesASecond) {
+TEST_F(OnDeviceConversionTest, ARequestInProgressRefusesASecond) {
   MeasurementCollector::Reply held;
   held.hold = true;
   collector_.queueReply(Route::kOnDeviceConversion, held);
@@ -279,9 +270,10 @@ TEST_F(OnDeviceConversionTest, AMatchIsStoredAndReportedInRealTime) {
   EXPECT_TRUE(logged(23237));
 }
 
-// Not yet passing: the alarm-driven and held-reply waits still time out.
-TEST_F(OnDeviceConversionTest, DISABLED_FailuresRetryWithDoublingDelaysUntilTheLimit) {
-  setSettings({{"measurement.psm_retry_count", "3"}, {"measurement.psm_retry_interval", "30"}});
+TEST_F(OnDeviceConversionTest, FailuresRetryWithDoublingDelaysUntilTheLimit) {
+  // The interval travels in milliseconds.
+  setSettings({{"measurement.psm_retry_count", "3"}, {"measurement.psm_retry_interval", "30000"}});
+  ASSERT_EQ(engine_->remoteConfigInstance()->PSMRetryInterval(), 30);
   collector_.setDefaultReply(Route::kOnDeviceConversion, MeasurementCollector::Reply{500, "", {}, false, 0, false});
   ASSERT_TRUE(startWith("a@example.test", ""));
   waitForRoute(Route::kOnDeviceConversion, 1);
@@ -291,7 +283,9 @@ TEST_F(OnDeviceConversionTest, DISABLED_FailuresRetryWithDoublingDelaysUntilTheL
     auto due = readOnWorker<std::optional<double>>([&] { return engine_->PSMRetryAlarm()->scheduledTimestamp(); });
     ASSERT_TRUE(due);
     EXPECT_NEAR(*due, Clock::nowSeconds() + delay, 0.001);
-    clock_->runFor(delay + 1);
+    // Exactly to the due time: the reply (real I/O) then finds the clock
+    // where the alarm fired, and the next delay counts from there.
+    clock_->runFor(delay);
     waitForRoute(Route::kOnDeviceConversion, sent);
     EXPECT_EQ(lastTarget().rfind("/psm?retry=" + std::to_string(sent - 1), 0), 0u) << lastTarget();
   }

@@ -137,5 +137,36 @@ TEST_F(ScreenSessionTest, EngagementTimerBelowOneSecondIsNotArmedButAtOneSecondI
   EXPECT_TRUE(logged(33009));
 }
 
+TEST_F(ScreenSessionTest, AnAppScreenViewIsStoredAtTheTimeItWasLogged) {
+  APMAnalytics::setAnalyticsEnabled(true);
+  window_ = std::make_shared<uikit::Window>();
+  window_->setRootViewController(std::make_shared<InboxScreen>());
+  window_->makeKeyAndVisible();
+  uikit::Application::shared().becomeActive();
+  settle();
+
+  // Through the public entry: stamped when the app logged it.
+  clock_->advance(5);
+  const double first = platform::Clock::nowSeconds();
+  APMAnalytics::logEventWithName("screen_view", {{"screen_name", Value("Checkout")}});
+  settle();
+  // Handed on well after the app logged it: the event keeps its own time.
+  const double second = platform::Clock::nowSeconds();
+  clock_->advance(30);
+  reporter_->trackScreenWithParameters({{"screen_name", Value("Receipt")}}, second);
+  settle();
+
+  std::vector<double> times;
+  std::vector<std::string> names;
+  for (const APMEvent& event : rawEvents()) {
+    if (event.name() != "_vs" || event.origin() != "app") continue;
+    times.push_back(event.timestamp());
+    const APMValue* name = event.parameter("_sn");
+    names.push_back(name != nullptr ? name->stringValue().value_or("") : "");
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Checkout", "Receipt"}));
+  EXPECT_EQ(times, (std::vector<double>{first, second}));
+}
+
 }  // namespace
 }  // namespace measurement_test
