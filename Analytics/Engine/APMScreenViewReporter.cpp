@@ -6,6 +6,7 @@
 #include "Analytics/Engine/APMAdExposureReporter.h"
 #include "Analytics/Engine/APMDataTypeValidator.h"
 #include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMEventUtilities.h"
 #include "Analytics/Engine/APMMeasurement.h"
 #include "Analytics/Engine/APMNumericUtil.h"
@@ -30,22 +31,20 @@
 
 namespace {
 
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
-
-struct Shared {
+struct ReporterSlot {
   std::mutex mu;
   std::shared_ptr<APMScreenViewReporter> reporter;
 };
 
-Shared& SharedSlot() {
-  static Shared* shared = new Shared;
+ReporterSlot& SharedSlot() {
+  static ReporterSlot* shared = new ReporterSlot;
   return *shared;
 }
 
 // Until the facade's entry with a given time is in place, both kinds of
 // screen view go through its internal event entry.
-void LogInternalEvent(const std::string& origin, const std::string& name, const APMEvent::Parameters& parameters,
-                      std::optional<double> timestamp) {
+void LogScreenViewEvent(const std::string& origin, const std::string& name, const APMEvent::Parameters& parameters,
+                        std::optional<double> timestamp) {
   (void)timestamp;
   APMEngineHooks::logInternalEvent(origin, name, parameters);
 }
@@ -138,7 +137,7 @@ std::optional<bool> BundleSwitch(const char* key) {
 // ---- Shared instance ----
 
 std::shared_ptr<APMScreenViewReporter> APMScreenViewReporter::sharedInstance() {
-  Shared& slot = SharedSlot();
+  ReporterSlot& slot = SharedSlot();
   std::lock_guard<std::mutex> lock(slot.mu);
   if (!slot.reporter) {
     slot.reporter = create(isAutomaticScreenReportingEnabledInInfoPlist());
@@ -149,7 +148,7 @@ std::shared_ptr<APMScreenViewReporter> APMScreenViewReporter::sharedInstance() {
 }
 
 void APMScreenViewReporter::setSharedInstanceForTesting(std::shared_ptr<APMScreenViewReporter> reporter) {
-  Shared& slot = SharedSlot();
+  ReporterSlot& slot = SharedSlot();
   std::shared_ptr<APMScreenViewReporter> old;
   {
     std::lock_guard<std::mutex> lock(slot.mu);
@@ -627,9 +626,9 @@ void APMScreenViewReporter::logViewScreenEventWithPreviousScreen(const ScreenPtr
     previousScreen_ = newScreen;
   }
   if (newScreen->isManuallyTracked()) {
-    LogInternalEvent("app", "_vs", parameters, newScreen->eventTimestamp());
+    LogScreenViewEvent("app", "_vs", parameters, newScreen->eventTimestamp());
   } else {
-    LogInternalEvent("auto", "_vs", parameters, std::nullopt);
+    LogScreenViewEvent("auto", "_vs", parameters, std::nullopt);
   }
 }
 
