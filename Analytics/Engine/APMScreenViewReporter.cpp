@@ -43,8 +43,8 @@ ReporterSlot& SharedSlot() {
 
 // Until the facade's entry with a given time is in place, both kinds of
 // screen view go through its internal event entry.
-void LogScreenViewEvent(const std::string& origin, const std::string& name, const APMEvent::Parameters& parameters,
-                        std::optional<double> timestamp) {
+void LogInternalEvent(const std::string& origin, const std::string& name, const APMEvent::Parameters& parameters,
+                      std::optional<double> timestamp) {
   (void)timestamp;
   APMEngineHooks::logInternalEvent(origin, name, parameters);
 }
@@ -626,9 +626,9 @@ void APMScreenViewReporter::logViewScreenEventWithPreviousScreen(const ScreenPtr
     previousScreen_ = newScreen;
   }
   if (newScreen->isManuallyTracked()) {
-    LogScreenViewEvent("app", "_vs", parameters, newScreen->eventTimestamp());
+    LogInternalEvent("app", "_vs", parameters, newScreen->eventTimestamp());
   } else {
-    LogScreenViewEvent("auto", "_vs", parameters, std::nullopt);
+    LogInternalEvent("auto", "_vs", parameters, std::nullopt);
   }
 }
 

@@ -23,7 +23,7 @@ namespace {
 
 std::shared_ptr<APMRemoteConfig> SessionSettings() { return APMEngineHooks::remoteConfig(); }
 
-void LogInternalEvent(const std::string& name, const APMEvent::Parameters& parameters) {
+void LogSessionEvent(const std::string& name, const APMEvent::Parameters& parameters) {
   APMEngineHooks::logInternalEvent("auto", name, parameters);
 }
 
@@ -107,7 +107,7 @@ void APMSessionReporter::logSessionStartEvent() {
   const int64_t sessionID = static_cast<int64_t>(std::trunc(currentClockTime()));
   const int64_t sessionNumber = persistedConfig_->sessionNumber();
   setSessionID(sessionID, sessionNumber);
-  LogInternalEvent("_s", {{"_sid", APMValue(sessionID)}, {"_sno", APMValue(sessionNumber)}});
+  LogSessionEvent("_s", {{"_sid", APMValue(sessionID)}, {"_sno", APMValue(sessionNumber)}});
 }
 
 void APMSessionReporter::logUserEngagementEvent() { logEngagementEventAndReturnTimeWithScreen(nullptr, false); }
@@ -142,7 +142,7 @@ int64_t APMSessionReporter::logEngagementEventAndReturnTimeWithScreen(const APMS
     APMEvent::Parameters parameters{{"_et", APMValue(millis)}};
     if (screen != nullptr) parameters.merge(screen->currentScreenParameters());
     if (efficient && isRedundant) parameters.insert_or_assign("_fr", APMValue(int64_t{1}));
-    LogInternalEvent("_e", parameters);
+    LogSessionEvent("_e", parameters);
   }
   const double now = currentUptime();
   engagementStartUptime_ = now;
@@ -163,7 +163,7 @@ void APMSessionReporter::logAppBackgroundEvent(int64_t engagementMillis) {
   if (settings->efficientEngagementReportingEnabled() && engagementMillis >= 1) {
     parameters.emplace("_et", APMValue(engagementMillis));
   }
-  LogInternalEvent("_ab", parameters);
+  LogSessionEvent("_ab", parameters);
 }
 
 void APMSessionReporter::handleAppDidBecomeActive() {
