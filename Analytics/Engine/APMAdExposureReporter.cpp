@@ -3,13 +3,12 @@
 #include <cmath>
 
 #include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Platform/Foundation/Clock.h"
 
 namespace {
-
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
 struct ScreenProvider {
   std::mutex mu;

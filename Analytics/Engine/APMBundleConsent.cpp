@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Analytics/Engine/APMBundleFields.h"
+#include "Analytics/Engine/APMEngineChecks.h"
 #include "Analytics/Engine/APMIdentity.h"
 #include "Analytics/Engine/Interface/APMConsentSettingsUtil.h"
 #include "Analytics/Protobuf/APMPBEventFields.h"
@@ -19,8 +20,6 @@ constexpr int64_t kTrackingAuthorized = 3;
 constexpr int64_t kTrackingStatusUnset = 6;
 
 bool IsDeniedSignal(char signal) { return signal == '0' || signal == 'D' || signal == 'd'; }
-
-bool NonEmpty(const std::optional<std::string>& value) { return value && !value->empty(); }
 
 std::vector<std::shared_ptr<APMPBUserAttribute>> Attributes(const APMPBMeasurementBundle* bundle) {
   return APMPBGetMessageArray<APMPBUserAttribute>(bundle, kBundleUserAttributes);
@@ -81,7 +80,7 @@ void APMApplyConsentToBundle(APMPBMeasurementBundle* bundle, const std::string& 
 
   bool knowsLimitedAdTracking = identity.hasLimitedAdTracking();
   std::optional<std::string> resettableID = identity.resettableDeviceID();
-  bool adIDAllowed = knowsLimitedAdTracking && NonEmpty(resettableID) && !adDenied && !gateBlocked;
+  bool adIDAllowed = knowsLimitedAdTracking && IsNonEmpty(resettableID) && !adDenied && !gateBlocked;
   if (adIDAllowed) {
     if (!APMPBHasField(bundle, kBundleResettableDeviceID)) {
       APMPBSetString(bundle, kBundleResettableDeviceID, *resettableID);
@@ -89,7 +88,7 @@ void APMApplyConsentToBundle(APMPBMeasurementBundle* bundle, const std::string& 
     APMPBClearField(bundle, kBundleVendorID);
   } else {
     std::optional<std::string> vendorID = analyticsDenied ? std::nullopt : identity.identifierForVendor();
-    if (!NonEmpty(vendorID)) {
+    if (!IsNonEmpty(vendorID)) {
       APMPBClearField(bundle, kBundleResettableDeviceID);
       APMPBClearField(bundle, kBundleVendorID);
     } else {
@@ -100,7 +99,7 @@ void APMApplyConsentToBundle(APMPBMeasurementBundle* bundle, const std::string& 
 
   if (!analyticsDenied) {
     std::optional<std::string> appInstanceID = identity.appInstanceID();
-    if (NonEmpty(appInstanceID) && !NonEmpty(APMPBGetString(bundle, kBundleAppInstanceID))) {
+    if (IsNonEmpty(appInstanceID) && !IsNonEmpty(APMPBGetString(bundle, kBundleAppInstanceID))) {
       APMPBSetString(bundle, kBundleAppInstanceID, *appInstanceID);
     }
   }

@@ -5,6 +5,9 @@
 #include <utility>
 
 #include "Analytics/Engine/APMDataTypeValidator.h"
+#include "Analytics/Engine/APMEngineChecks.h"
+#include "Analytics/Engine/APMEngineClock.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMMeasurement.h"
 #include "Analytics/Engine/APMScheduler.h"
 #include "Analytics/Engine/Monitor/APMLogContext.h"
@@ -15,12 +18,6 @@
 #include "Platform/Foundation/DispatchQueue.h"
 
 namespace {
-
-APMMonitor& Log() { return APMMeasurement::monitor(); }
-
-bool HasError(const APMError& error) { return !error.domain().empty(); }
-
-double Now() { return platform::Clock::nowSeconds(); }
 
 bool WithinBounds(double seconds) {
   return seconds >= APMConditionalUserPropertyController::kMinimumSeconds &&

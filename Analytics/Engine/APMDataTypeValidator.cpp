@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMEventUtilities.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
@@ -13,8 +14,6 @@
 namespace {
 
 using platform::CharacterSet;
-
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
 void SetCode(int64_t* failureCode, int64_t code) {
   if (failureCode != nullptr) *failureCode = code;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Analytics/Engine/APMDataTypeValidator.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMEventUtilities.h"
 #include "Analytics/Engine/APMNamesForLogging.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
@@ -14,8 +15,6 @@
 #include "Platform/Foundation/SaturatingCast.h"
 
 namespace {
-
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
 using namespace apm_event_fields;
 

@@ -6,6 +6,7 @@
 
 #include "Analytics/Engine/APMDataTypeValidator.h"
 #include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Storage/Config/APMRemoteConfig.h"
@@ -13,8 +14,6 @@
 #include "Platform/Runtime/CharacterSet.h"
 
 namespace {
-
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
 using NameSet = std::set<std::string, std::less<>>;
 

@@ -3,15 +3,12 @@
 #include <atomic>
 #include <cstdint>
 
+#include "Analytics/Engine/APMEngineChecks.h"
 #include "Analytics/Engine/APMEngineHooks.h"
 #include "Analytics/Engine/APMIdentity.h"
 #include "Analytics/Engine/APMNumericUtil.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
-
-namespace {
-bool IsNonEmpty(const std::optional<std::string>& text) { return text && !text->empty(); }
-}  // namespace
 
 APMIdentifiers& APMIdentifiers::sharedInstance() {
   static auto* identifiers = new APMIdentifiers([] { return APMIdentity::sharedInstance(); });

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "Analytics/Engine/APMDefaultIdentitySupport.h"
+#include "Analytics/Engine/APMEngineChecks.h"
 #include "Analytics/Engine/APMEngineHooks.h"
 #include "Analytics/Engine/APMEnvironmentInfo.h"
 #include "Analytics/Engine/APMInfoPlistFileUtil.h"
@@ -30,8 +31,6 @@ constexpr double kSessionStitchingTokenLifetime = 86400;
 // Set by the first accepted call of each app-ID setter in the process.
 std::atomic<bool> gAppIDFromKVLSet{false};
 std::atomic<bool> gAppIDFromPellumarSet{false};
-
-bool IsNonEmpty(const std::optional<std::string>& text) { return text && !text->empty(); }
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "Analytics/Engine/Interface/APMAnalytics.h"
 #include "Analytics/Engine/Interface/APMAppEnvironment.h"
 #include "Analytics/Engine/Interface/APMConsentSettingsUtil.h"
+#include "Analytics/Engine/Interface/APMDeepLinkKeys.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Engine/Monitor/APMUserDefaults.h"
@@ -35,7 +36,6 @@ constexpr const char* kPublicAnalyticsClass = "QRVAnalytics";
 constexpr const char* kRemoteConfigSDKClass = "QRVRemoteConfig";
 constexpr const char* kLoggerService = "<VurAvizivozora>";
 constexpr const char* kHelpPointer = " (see the Analytics logging section of the Facility README)";
-constexpr const char* kDeepLinkKey = "/trivandel/measurement/deep_link";
 
 // Process-wide state of the class.
 struct SharedState {
@@ -44,7 +44,7 @@ struct SharedState {
   std::shared_ptr<APMMeasurement> instance;
 };
 
-SharedState& Shared() {
+SharedState& EngineSlot() {
   static SharedState* state = new SharedState;
   return *state;
 }
@@ -54,8 +54,8 @@ bool PublicAnalyticsClassExists() { return platform::ClassRegistry::shared().cla
 bool IsSet(const std::optional<std::string>& value) { return value && !value->empty(); }
 
 std::shared_ptr<APMMeasurement> CurrentInstance() {
-  std::lock_guard<std::mutex> lock(Shared().mu);
-  return Shared().instance;
+  std::lock_guard<std::mutex> lock(EngineSlot().mu);
+  return EngineSlot().instance;
 }
 
 // The engine answers the remote configuration; internal events (error
@@ -87,8 +87,8 @@ void InstallEngineHooks() {
 // under the class lock, so that two threads publishing cannot leave an older
 // reading last.
 void PublishState(const APMMeasurement* engine) {
-  std::lock_guard<std::mutex> lock(Shared().mu);
-  if (Shared().instance.get() != engine) return;
+  std::lock_guard<std::mutex> lock(EngineSlot().mu);
+  if (EngineSlot().instance.get() != engine) return;
   APMEngineHooks::setEngineState({true, engine->didInitializeComponents(), engine->isEnabled()});
 }
 
@@ -101,9 +101,9 @@ void APMMeasurement::initializeSharedInstanceWithAppID(const std::string& appID,
                                                        const std::vector<std::string>& safelistedEvents) {
   std::shared_ptr<APMMeasurement> created;
   {
-    std::lock_guard<std::mutex> lock(Shared().mu);
-    if (Shared().initialized) return;
-    Shared().initialized = true;
+    std::lock_guard<std::mutex> lock(EngineSlot().mu);
+    if (EngineSlot().initialized) return;
+    EngineSlot().initialized = true;
   }
   // Created outside the class lock: creation queues work and logs.
   if (!appID.empty()) {
@@ -112,25 +112,25 @@ void APMMeasurement::initializeSharedInstanceWithAppID(const std::string& appID,
   }
   if (!created) return;
   {
-    std::lock_guard<std::mutex> lock(Shared().mu);
-    Shared().instance = created;
+    std::lock_guard<std::mutex> lock(EngineSlot().mu);
+    EngineSlot().instance = created;
   }
   InstallEngineHooks();
   PublishState(created.get());
 }
 
 bool APMMeasurement::hasSharedInstance() {
-  std::lock_guard<std::mutex> lock(Shared().mu);
-  return Shared().initialized && Shared().instance != nullptr;
+  std::lock_guard<std::mutex> lock(EngineSlot().mu);
+  return EngineSlot().initialized && EngineSlot().instance != nullptr;
 }
 
 std::shared_ptr<APMMeasurement> APMMeasurement::sharedInstance() {
   bool warn = false;
   std::shared_ptr<APMMeasurement> instance;
   {
-    std::lock_guard<std::mutex> lock(Shared().mu);
-    warn = !Shared().initialized;
-    instance = Shared().instance;
+    std::lock_guard<std::mutex> lock(EngineSlot().mu);
+    warn = !EngineSlot().initialized;
+    instance = EngineSlot().instance;
   }
   if (warn && PublicAnalyticsClassExists()) {
     platform::TVULogWarning(kLoggerService, false, "I-ACS023147",
@@ -145,8 +145,8 @@ APMMonitor& APMMeasurement::monitor() { return APMMeasurementMonitor(); }
 std::shared_ptr<APMRemoteConfig> APMMeasurement::remoteConfig() {
   std::shared_ptr<APMMeasurement> instance;
   {
-    std::lock_guard<std::mutex> lock(Shared().mu);
-    instance = Shared().instance;
+    std::lock_guard<std::mutex> lock(EngineSlot().mu);
+    instance = EngineSlot().instance;
   }
   if (instance) {
     if (auto config = instance->remoteConfigInstance()) return config;
@@ -181,10 +181,10 @@ std::optional<std::vector<std::string>> APMMeasurement::validatedSafelistedEvent
 void APMMeasurement::resetSharedInstanceForTesting() {
   std::shared_ptr<APMMeasurement> old;
   {
-    std::lock_guard<std::mutex> lock(Shared().mu);
-    old = std::move(Shared().instance);
-    Shared().instance = nullptr;
-    Shared().initialized = false;
+    std::lock_guard<std::mutex> lock(EngineSlot().mu);
+    old = std::move(EngineSlot().instance);
+    EngineSlot().instance = nullptr;
+    EngineSlot().initialized = false;
   }
   APMEngineHooks::setRemoteConfigProvider(nullptr);
   APMEngineHooks::setInternalEventLogger(nullptr);
@@ -194,9 +194,9 @@ void APMMeasurement::resetSharedInstanceForTesting() {
 
 void APMMeasurement::installSharedInstanceForTesting(std::shared_ptr<APMMeasurement> engine) {
   {
-    std::lock_guard<std::mutex> lock(Shared().mu);
-    Shared().initialized = true;
-    Shared().instance = engine;
+    std::lock_guard<std::mutex> lock(EngineSlot().mu);
+    EngineSlot().initialized = true;
+    EngineSlot().instance = engine;
   }
   InstallEngineHooks();
   if (engine) PublishState(engine.get());

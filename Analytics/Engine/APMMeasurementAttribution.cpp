@@ -10,6 +10,9 @@
 
 #include "Analytics/Engine/APMAlarm.h"
 #include "Analytics/Engine/APMDictionaryQuery.h"
+#include "Analytics/Engine/APMEngineClock.h"
+#include "Analytics/Engine/APMEngineConfig.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMEnvironmentInfo.h"
 #include "Analytics/Engine/APMIdentity.h"
 #include "Analytics/Engine/APMMeasurement.h"
@@ -98,9 +101,6 @@ constexpr std::array<const char*, 9> kCampaignDefiningKeys{
     "utm_campaign", "tclid", "utm_medium", "utm_source", "tbraid", "utm_id", "kclid", "srsltid", "sfmc_id"};
 constexpr std::array<const char*, 3> kClickIdentifiers{"tclid", "kclid", "srsltid"};
 
-APMMonitor& Log() { return APMMeasurement::monitor(); }
-
-double Now() { return platform::Clock::nowSeconds(); }
 // Whole milliseconds, truncated.
 int64_t NowMillis() { return static_cast<int64_t>(std::trunc(Now() * 1000.0)); }
 
@@ -125,11 +125,6 @@ std::string OptionText(const platform::Value& value) {
   if (const std::string* text = value.getString()) return *text;
   auto json = value.toJsonString();
   return json.ok() ? json.value() : std::string();
-}
-
-std::shared_ptr<APMRemoteConfig> ConfigOf(const APMMeasurement& engine) {
-  auto config = engine.remoteConfigInstance();
-  return config ? config : APMRemoteConfig::defaultInstance();
 }
 
 }  // namespace

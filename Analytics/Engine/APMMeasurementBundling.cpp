@@ -10,6 +10,8 @@
 
 #include "Analytics/Engine/APMBundleConsent.h"
 #include "Analytics/Engine/APMBundleFields.h"
+#include "Analytics/Engine/APMEngineClock.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMEnvironmentInfo.h"
 #include "Analytics/Engine/APMEventUtilities.h"
 #include "Analytics/Engine/APMIdentity.h"
@@ -35,10 +37,6 @@ using platform::SaturatingCast;
 
 namespace {
 
-APMMonitor& Log() { return APMMeasurement::monitor(); }
-
-double Now() { return platform::Clock::nowSeconds(); }
-
 // Created events may carry times far beyond the 64-bit range once scaled or
 // floored: every conversion to an integer saturates.
 int64_t Millis(double seconds) { return SaturatingCast::toInt64(seconds * 1000.0); }
@@ -54,7 +52,7 @@ int64_t SaturatingAdd(int64_t a, int64_t b) {
   return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
 }
 
-bool HasError(const APMError& error) { return !error.domain().empty() || error.code() != 0; }
+bool HasBundlingError(const APMError& error) { return !error.domain().empty() || error.code() != 0; }
 
 bool IntParameterEquals(const APMEvent& event, std::string_view name, int64_t value) {
   const APMValue* parameter = event.parameter(name);
@@ -220,7 +218,7 @@ bool APMMeasurement::bundleRawEvents() {
     APMError error;
     auto fingerprintValue = database_->nextMetadataFingerprintToProcess(&error);
     if (!fingerprintValue) {
-      if (!HasError(error)) return true;
+      if (!HasBundlingError(error)) return true;
       Log().logWithLevel(1, 23095, "Unable to fetch next event metadata. Error", error);
       return false;
     }
@@ -239,7 +237,7 @@ bool APMMeasurement::bundleRawEvents() {
     auto bundle = database_->queryRawEventsMetadataWithFingerprint(fingerprint, &error);
     if (bundle == nullptr) {
       Log().logWithLevel(1, 23098, "Unable to fetch event metadata. Metadata fingerprint, error", fingerprint, error);
-      if (HasError(error)) return false;
+      if (HasBundlingError(error)) return false;
       // No row, or one that does not decode: these raw events can never make
       // a bundle, and as the oldest they would hold back all the others.
       if (!DeleteBundledRawEvents(*database_, selection->maxRowID, fingerprint)) return false;
@@ -567,7 +565,7 @@ bool APMMeasurement::updateUserEngagement(int64_t engagementMillis, APMPBMeasure
   std::string name = sessionScoped ? "_se" : "_lte";
   APMError error;
   auto stored = database_->userAttributeWithName(name, &error);
-  if (!stored && HasError(error)) {
+  if (!stored && HasBundlingError(error)) {
     Log().logWithLevel(1, 23187, "Failed to query for user engagement user property. Name, error",
                        APMUserPropertyNameForLogging(name), error);
     return false;
@@ -609,7 +607,7 @@ std::optional<std::vector<std::shared_ptr<APMPBEvent>>> APMMeasurement::eventsAf
     if (row == rows.end()) {
       APMError error;
       auto stored = database_->eventAggregatesWithName(event.name(), &error);
-      if (!stored && HasError(error)) {
+      if (!stored && HasBundlingError(error)) {
         Log().logWithLevel(1, 23107, "Failed to query event aggregates. Name, error",
                            APMEventNameForLogging(event.name()), error);
         return std::nullopt;
@@ -797,7 +795,7 @@ std::optional<std::vector<std::shared_ptr<APMPBEvent>>> APMMeasurement::sampleEv
     const APMEventAggregates& memory = rows.at(name);
     auto current = database_->eventAggregatesWithName(name, error);
     if (!current) {
-      if (error != nullptr && HasError(*error)) {
+      if (error != nullptr && HasBundlingError(*error)) {
         Log().logWithLevel(1, 23151, "Unable to query event aggregates to update database. Name, error",
                            APMEventNameForLogging(name), *error);
         return std::nullopt;

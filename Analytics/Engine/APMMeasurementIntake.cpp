@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Analytics/Engine/APMDataAdditions.h"
+#include "Analytics/Engine/APMEngineChecks.h"
 #include "Analytics/Engine/APMEngineHooks.h"
 #include "Analytics/Engine/APMEventUtilities.h"
 #include "Analytics/Engine/APMIdentity.h"
@@ -30,8 +31,6 @@ namespace {
 
 constexpr const char* kPreviousFirstOpenCountIdentifier = "_pfo";
 constexpr int32_t kBundleResettableDeviceIDField = 19;
-
-bool HasError(const APMError& error) { return !error.domain().empty(); }
 
 APMLogContext ParametersContext(const APMEvent& event) { return APMLogContext(APMParametersForLogging(event.parameters())); }
 

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "Analytics/Engine/APMEnvironmentInfo.h"
+#include "Analytics/Engine/APMEngineChecks.h"
+#include "Analytics/Engine/APMEngineConfig.h"
 #include "Analytics/Engine/APMIdentity.h"
 #include "Analytics/Engine/APMMeasurement.h"
 #include "Analytics/Engine/APMNamesForLogging.h"
@@ -22,6 +24,7 @@
 #include "Analytics/Engine/Interface/APMAnalytics.h"
 #include "Analytics/Engine/Interface/APMAppEnvironment.h"
 #include "Analytics/Engine/Interface/APMConsentSettingsUtil.h"
+#include "Analytics/Engine/Interface/APMDeepLinkKeys.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Engine/Monitor/APMUserDefaults.h"
 #include "Analytics/Storage/APMMeasurementFiles.h"
@@ -37,20 +40,10 @@
 namespace {
 
 constexpr const char* kBackgroundTaskName = "APMAnalyticsMeasurementBackgroundTask";
-constexpr const char* kDeepLinkKey = "/trivandel/measurement/deep_link";
-constexpr const char* kDeepLinkTimestampKey = "/trivandel/measurement/deep_link_timestamp_seconds";
 constexpr const char* kNotSet = "(not set)";
 constexpr int64_t kHourMillis = 3600000;
 // Becoming active refetches a configuration this old (either direction).
 constexpr double kStaleRemoteConfigSeconds = 604800;
-
-bool HasError(const APMError& error) { return !error.domain().empty(); }
-
-// The engine's configuration; the defaults before its start made one.
-std::shared_ptr<APMRemoteConfig> ConfigOf(const APMMeasurement& engine) {
-  std::shared_ptr<APMRemoteConfig> config = engine.remoteConfigInstance();
-  return config ? config : APMRemoteConfig::defaultInstance();
-}
 
 // A stored count: a missing, unreadable or non-positive one is 0.
 int64_t ParseCount(const std::optional<std::string>& text) {

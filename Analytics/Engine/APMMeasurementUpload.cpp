@@ -9,6 +9,7 @@
 #include "Analytics/Engine/APMBundleConsent.h"
 #include "Analytics/Engine/APMBundleFields.h"
 #include "Analytics/Engine/APMDataAdditions.h"
+#include "Analytics/Engine/APMEngineClock.h"
 #include "Analytics/Engine/APMIdentity.h"
 #include "Analytics/Engine/APMMeasurement.h"
 #include "Analytics/Engine/APMScheduler.h"
@@ -18,6 +19,7 @@
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
 #include "Analytics/Storage/APMPersistedConfig.h"
 #include "Analytics/Storage/Audience/APMAudience.h"
+#include "Analytics/Storage/Config/APMConfigFields.h"
 #include "Analytics/Storage/Config/APMRemoteConfig.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/DispatchQueue.h"
@@ -31,11 +33,6 @@ constexpr double kUploadSuspensionSeconds = 3600;
 constexpr const char* kUploadBlockID = "APMMeasurement:1754";
 constexpr const char* kPlatformName = "ios";
 constexpr int32_t kBatchBundles = 0;
-constexpr int32_t kConfigAppID = 1;
-constexpr int32_t kConfigAudiences = 5;
-constexpr int32_t kConfigConsent = 14;
-
-double Now() { return platform::Clock::nowSeconds(); }
 
 // Seconds since the device started; -1 when it cannot be read.
 double DeviceUptime() {
@@ -60,7 +57,7 @@ double NumberOrZero(const std::optional<platform::Value>& value) {
 }
 
 // A query answer of "none" (failed or null) reads as NO.
-bool IsTrue(const std::optional<platform::Value>& value) { return value && NumberOrZero(value) != 0; }
+bool IsNonZeroNumber(const std::optional<platform::Value>& value) { return value && NumberOrZero(value) != 0; }
 
 APMLogContext ErrorContext(const std::optional<platform::Status>& error) {
   if (!error) return nullptr;
@@ -93,13 +90,13 @@ bool APMMeasurement::hasDataToUpload() {
     monitor().logWithLevel(1, 23117, "Failed to check if queue table is empty. Error", error);
     return false;
   }
-  if (!IsTrue(queueEmpty)) return true;
+  if (!IsNonZeroNumber(queueEmpty)) return true;
   auto rawEventsEmpty = database_->isRawEventsTableEmpty(&error);
   if (!rawEventsEmpty) {
     monitor().logWithLevel(1, 23118, "Failed to check if raw events table is empty. Error", error);
     return false;
   }
-  return !IsTrue(rawEventsEmpty);
+  return !IsNonZeroNumber(rawEventsEmpty);
 }
 
 double APMMeasurement::nextUploadingTime() {
@@ -133,7 +130,7 @@ double APMMeasurement::nextUploadingTime() {
     if (!bundles) {
       monitor().logWithLevel(5, 23031, "Failed to query for real-time bundle indicator. Error", error);
     }
-    realtime = IsTrue(bundles);
+    realtime = IsNonZeroNumber(bundles);
   }
   if (!realtime) {
     error = {};
@@ -141,7 +138,7 @@ double APMMeasurement::nextUploadingTime() {
     if (!rawEvents) {
       monitor().logWithLevel(5, 23032, "Failed to query for real-time raw event indicator. Error", error);
     }
-    realtime = IsTrue(rawEvents);
+    realtime = IsNonZeroNumber(rawEvents);
   }
   double interval = config->uploadingInterval();
   if (realtime) {

@@ -6,6 +6,8 @@
 
 #include "Analytics/Engine/APMConditionalUserPropertyController.h"
 #include "Analytics/Engine/APMDataTypeValidator.h"
+#include "Analytics/Engine/APMEngineChecks.h"
+#include "Analytics/Engine/APMEngineClock.h"
 #include "Analytics/Engine/APMEventUtilities.h"
 #include "Analytics/Engine/APMIdentity.h"
 #include "Analytics/Engine/APMMeasurement.h"
@@ -31,10 +33,6 @@ constexpr const char* kUserIDProperty = "_id";
 constexpr const char* kLastAdvertisingIDResetProperty = "_lair";
 constexpr const char* kSessionIDProperty = "_sid";
 constexpr int64_t kSessionIDErrorCode = 13;
-
-bool HasError(const APMError& error) { return !error.domain().empty(); }
-
-double Now() { return platform::Clock::nowSeconds(); }
 
 // Callers' answers never run on the worker queue.
 void AnswerOnBackgroundQueue(std::function<void()> block) {

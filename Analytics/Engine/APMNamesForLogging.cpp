@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "Analytics/Engine/APMEventUtilities.h"
+#include "Analytics/Engine/APMLowercase.h"
 #include "Analytics/Engine/APMParameterNames.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
@@ -29,14 +30,7 @@ std::vector<std::pair<std::string, std::string>> Pairs(const Map& map) {
   return out;
 }
 
-std::string Lower(const std::string& text) {
-  std::string out = text;
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
-
-std::string ValueText(const std::string& key, const platform::Value& value) {
+std::string ParameterValueText(const std::string& key, const platform::Value& value) {
   if (const auto* array = value.getArray()) return APMArrayForLogging(*array);
   if (key == "_err" && value.isInteger()) {
     auto names = APMErrorCodeNames();
@@ -51,7 +45,7 @@ std::string ValueText(const std::string& key, const platform::Value& value) {
 std::string DictionaryForLogging(const platform::Value::Dictionary& parameters, const std::string& indent) {
   std::vector<std::string> lines;
   for (const auto& [key, value] : parameters) {
-    lines.push_back(indent + "    " + APMParameterNameForLogging(key) + " = " + ValueText(key, value) + ";\n");
+    lines.push_back(indent + "    " + APMParameterNameForLogging(key) + " = " + ParameterValueText(key, value) + ";\n");
   }
   std::sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
   std::string out = indent + "{\n";

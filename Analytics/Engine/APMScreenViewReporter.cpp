@@ -6,6 +6,7 @@
 #include "Analytics/Engine/APMAdExposureReporter.h"
 #include "Analytics/Engine/APMDataTypeValidator.h"
 #include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMEventUtilities.h"
 #include "Analytics/Engine/APMMeasurement.h"
 #include "Analytics/Engine/APMNumericUtil.h"
@@ -30,15 +31,13 @@
 
 namespace {
 
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
-
-struct Shared {
+struct ReporterSlot {
   std::mutex mu;
   std::shared_ptr<APMScreenViewReporter> reporter;
 };
 
-Shared& SharedSlot() {
-  static Shared* shared = new Shared;
+ReporterSlot& SharedSlot() {
+  static ReporterSlot* shared = new ReporterSlot;
   return *shared;
 }
 
@@ -141,7 +140,7 @@ std::optional<bool> BundleSwitch(const char* key) {
 // ---- Shared instance ----
 
 std::shared_ptr<APMScreenViewReporter> APMScreenViewReporter::sharedInstance() {
-  Shared& slot = SharedSlot();
+  ReporterSlot& slot = SharedSlot();
   std::lock_guard<std::mutex> lock(slot.mu);
   if (!slot.reporter) {
     slot.reporter = create(isAutomaticScreenReportingEnabledInInfoPlist());
@@ -152,7 +151,7 @@ std::shared_ptr<APMScreenViewReporter> APMScreenViewReporter::sharedInstance() {
 }
 
 void APMScreenViewReporter::setSharedInstanceForTesting(std::shared_ptr<APMScreenViewReporter> reporter) {
-  Shared& slot = SharedSlot();
+  ReporterSlot& slot = SharedSlot();
   std::shared_ptr<APMScreenViewReporter> old;
   {
     std::lock_guard<std::mutex> lock(slot.mu);

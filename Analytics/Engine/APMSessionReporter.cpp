@@ -7,6 +7,7 @@
 #include "Analytics/Engine/APMAdExposureReporter.h"
 #include "Analytics/Engine/APMAlarm.h"
 #include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMScreen.h"
 #include "Analytics/Engine/Interface/APMAnalytics.h"
 #include "Analytics/Engine/Interface/APMAppEnvironment.h"
@@ -20,11 +21,9 @@
 
 namespace {
 
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
+std::shared_ptr<APMRemoteConfig> SessionSettings() { return APMEngineHooks::remoteConfig(); }
 
-std::shared_ptr<APMRemoteConfig> Settings() { return APMEngineHooks::remoteConfig(); }
-
-void LogInternalEvent(const std::string& name, const APMEvent::Parameters& parameters) {
+void LogSessionEvent(const std::string& name, const APMEvent::Parameters& parameters) {
   APMEngineHooks::logInternalEvent("auto", name, parameters);
 }
 
@@ -40,7 +39,7 @@ APMSessionReporter::APMSessionReporter(std::shared_ptr<APMPersistedConfig> persi
       userEngagementTimer_(std::make_shared<APMAlarm>(platform::DispatchQueue::main(), kEngagementTimerName)),
       engagementStartUptime_(currentUptime()),
       freerideEngagementStartUptime_(engagementStartUptime_.load()),
-      timeoutSessionInterval_(Settings()->sessionDefaultTimeoutInterval()) {}
+      timeoutSessionInterval_(SessionSettings()->sessionDefaultTimeoutInterval()) {}
 
 APMSessionReporter::~APMSessionReporter() { userEngagementTimer_->cancel(); }
 
@@ -108,14 +107,14 @@ void APMSessionReporter::logSessionStartEvent() {
   const int64_t sessionID = static_cast<int64_t>(std::trunc(currentClockTime()));
   const int64_t sessionNumber = persistedConfig_->sessionNumber();
   setSessionID(sessionID, sessionNumber);
-  LogInternalEvent("_s", {{"_sid", APMValue(sessionID)}, {"_sno", APMValue(sessionNumber)}});
+  LogSessionEvent("_s", {{"_sid", APMValue(sessionID)}, {"_sno", APMValue(sessionNumber)}});
 }
 
 void APMSessionReporter::logUserEngagementEvent() { logEngagementEventAndReturnTimeWithScreen(nullptr, false); }
 
 double APMSessionReporter::incurredEngagementTime() const {
-  const double start = Settings()->efficientEngagementReportingEnabled() ? freerideEngagementStartUptime_.load()
-                                                                          : engagementStartUptime_.load();
+  const double start = SessionSettings()->efficientEngagementReportingEnabled() ? freerideEngagementStartUptime_.load()
+                                                                                : engagementStartUptime_.load();
   double incurred = currentUptime() - start;
   if (incurred < 0) {
     Monitor().logWithLevel(4, 33004, "Incurred engagement time is negative. Setting to 0.0 instead");
@@ -125,7 +124,7 @@ double APMSessionReporter::incurredEngagementTime() const {
 }
 
 int64_t APMSessionReporter::cutFreerideEngagementTimeMillis() {
-  if (!Settings()->efficientEngagementReportingEnabled()) return 0;
+  if (!SessionSettings()->efficientEngagementReportingEnabled()) return 0;
   const double incurred = incurredEngagementTime();
   freerideEngagementStartUptime_ = currentUptime();
   return static_cast<int64_t>(std::trunc(incurred * 1000));
@@ -136,14 +135,14 @@ int64_t APMSessionReporter::logEngagementEventAndReturnTimeWithScreen(const APMS
     Monitor().logWithLevel(7, 33006, "User engagement event not logged. Application is not active");
     return 0;
   }
-  const bool efficient = Settings()->efficientEngagementReportingEnabled();
+  const bool efficient = SessionSettings()->efficientEngagementReportingEnabled();
   int64_t millis = 0;
   if (reportingEnabled_.load()) {
     millis = static_cast<int64_t>(std::trunc(std::min(incurredEngagementTime(), kMaxEngagementSeconds) * 1000));
     APMEvent::Parameters parameters{{"_et", APMValue(millis)}};
     if (screen != nullptr) parameters.merge(screen->currentScreenParameters());
     if (efficient && isRedundant) parameters.insert_or_assign("_fr", APMValue(int64_t{1}));
-    LogInternalEvent("_e", parameters);
+    LogSessionEvent("_e", parameters);
   }
   const double now = currentUptime();
   engagementStartUptime_ = now;
@@ -154,7 +153,7 @@ int64_t APMSessionReporter::logEngagementEventAndReturnTimeWithScreen(const APMS
 }
 
 void APMSessionReporter::logAppBackgroundEvent(int64_t engagementMillis) {
-  std::shared_ptr<APMRemoteConfig> settings = Settings();
+  std::shared_ptr<APMRemoteConfig> settings = SessionSettings();
   if (!reportingEnabled_.load() || !settings->appBackgroundedEventEnabled()) return;
   if (!APMIsAppActive()) {
     Monitor().logWithLevel(7, 33008, "App backgrounded event not logged. Application is not active");
@@ -164,7 +163,7 @@ void APMSessionReporter::logAppBackgroundEvent(int64_t engagementMillis) {
   if (settings->efficientEngagementReportingEnabled() && engagementMillis >= 1) {
     parameters.emplace("_et", APMValue(engagementMillis));
   }
-  LogInternalEvent("_ab", parameters);
+  LogSessionEvent("_ab", parameters);
 }
 
 void APMSessionReporter::handleAppDidBecomeActive() {
@@ -179,7 +178,7 @@ void APMSessionReporter::handleAppDidBecomeActive() {
 }
 
 void APMSessionReporter::handleAppWillResignActiveWithScreen(const APMScreen* screen) {
-  std::shared_ptr<APMRemoteConfig> settings = Settings();
+  std::shared_ptr<APMRemoteConfig> settings = SessionSettings();
   const bool backgroundEvent = settings->appBackgroundedEventEnabled();
   int64_t millis = 0;
   if (backgroundEvent && settings->redundantEngagementRemovalEnabled()) {
@@ -195,7 +194,7 @@ void APMSessionReporter::handleScreenDidChangeFromScreen(const APMScreen* previo
                                                          const APMScreen* newScreen) {
   (void)newScreen;
   if (previousScreen == nullptr || incurredEngagementTime() < 1) return;
-  std::shared_ptr<APMRemoteConfig> settings = Settings();
+  std::shared_ptr<APMRemoteConfig> settings = SessionSettings();
   const bool efficient = settings->efficientEngagementReportingEnabled();
   // The screen view carries the engagement itself.
   if (efficient && settings->redundantEngagementRemovalEnabled()) return;
@@ -203,7 +202,7 @@ void APMSessionReporter::handleScreenDidChangeFromScreen(const APMScreen* previo
 }
 
 void APMSessionReporter::rescheduleUserEngagementTimer() {
-  const double interval = Settings()->sessionEventUserEngagementInterval();
+  const double interval = SessionSettings()->sessionEventUserEngagementInterval();
   if (interval < 1) {
     userEngagementTimer_->cancel();
     if (!loggedShortEngagementInterval_.exchange(true)) {

@@ -6,10 +6,13 @@
 #include <cmath>
 #include <set>
 
+#include "Analytics/Engine/APMBundleFields.h"
 #include "Analytics/Engine/APMConditionalUserProperty.h"
 #include "Analytics/Engine/APMDataAdditions.h"
 #include "Analytics/Engine/APMDataTypeValidator.h"
+#include "Analytics/Engine/APMEngineClock.h"
 #include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMEvent.h"
 #include "Analytics/Engine/Monitor/APMUserPropertyNames.h"
 #include "Analytics/Protobuf/APMPBEventFields.h"
@@ -24,14 +27,13 @@
 #include "Analytics/Storage/APMRawEventData.h"
 #include "Analytics/Storage/APMUserAttribute.h"
 #include "Analytics/Storage/Audience/APMPropertyFilter.h"
+#include "Analytics/Storage/Config/APMConfigFields.h"
 #include "Analytics/Storage/Config/APMRemoteConfig.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/SaturatingCast.h"
 #include "Platform/TrivandelUtilities/TVUGzip.h"
 
 namespace {
-
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
 }  // namespace
 
@@ -294,16 +296,12 @@ bool APMDatabase::updateDataType(const std::optional<APMSqliteStore::Record>& re
 namespace {
 
 // Field indexes of the messages read and written here.
-constexpr int32_t kBundleEndTimestamp = 5;
-constexpr int32_t kBundleAppID = 14;
-constexpr int32_t kBundleRetryCount = 35;
+using namespace apm_bundle_fields;
 using namespace apm_event_fields;
 
 constexpr int64_t kRawEventMetadataLimit = 100000;
 constexpr int64_t kRawEventsReadLimit = 1000;
 constexpr int32_t kRetryCountCeiling = 2147483647;
-
-double Now() { return platform::Clock::nowSeconds(); }
 
 std::shared_ptr<APMRemoteConfig> RemoteConfig() { return APMEngineHooks::remoteConfig(); }
 
@@ -826,7 +824,6 @@ std::optional<platform::Value> APMDatabase::containsRealtimeBundlesWithError(APM
 namespace {
 
 constexpr int64_t kEventAggregatesLimit = 1000;
-constexpr int32_t kConfigAppID = 1;
 
 std::optional<int64_t> IntColumn(const APMSqliteStore::Record& row, const char* name) {
   const platform::Value* value = Column(row, name);
@@ -1039,7 +1036,7 @@ platform::Value ValueColumn(const APMValue& value) {
   return platform::Value(value.int64Value());
 }
 
-std::string Text(const APMSqliteStore::Record& row, const char* name) {
+std::string TextColumn(const APMSqliteStore::Record& row, const char* name) {
   const platform::Value* value = Column(row, name);
   return value != nullptr && value->getString() != nullptr ? *value->getString() : std::string();
 }
@@ -1062,7 +1059,7 @@ std::optional<APMUserAttribute> UserAttributeFromRow(const APMSqliteStore::Recor
   const platform::Value* stored = Column(*row, "value");
   auto value = stored != nullptr ? APMValue::valueFromObject(*stored) : std::nullopt;
   if (!value) return std::nullopt;
-  return APMUserAttribute::initWithOrigin(Text(*row, "origin"), Text(*row, "name"), std::move(*value),
+  return APMUserAttribute::initWithOrigin(TextColumn(*row, "origin"), TextColumn(*row, "name"), std::move(*value),
                                           DoubleColumn(*row, "set_timestamp").value_or(0));
 }
 
@@ -1082,7 +1079,7 @@ std::optional<Filter> FilterFromRow(const APMSqliteStore::Record& row, const cha
   bool dynamic = message && APMPBGetBool(message.get(), flags[1]);
   bool sequence = message && APMPBGetBool(message.get(), flags[2]);
   return Filter(Int32(IntColumn(row, "audience_id").value_or(0)), Int32(IntColumn(row, "filter_id").value_or(0)),
-                Text(row, nameColumn), std::move(bytes), sessionScoped, dynamic, sequence);
+                TextColumn(row, nameColumn), std::move(bytes), sessionScoped, dynamic, sequence);
 }
 
 std::optional<APMFilterResult> FilterResultFromRow(const APMSqliteStore::Record& row) {
@@ -1116,13 +1113,13 @@ std::optional<APMEvent> EventFromColumn(const platform::Value& column, APMError*
 std::optional<APMConditionalUserProperty> ConditionalPropertyFromRow(const APMSqliteStore::Record& row,
                                                                      APMError* error) {
   APMConditionalUserProperty property;
-  property.setName(Text(row, "name"));
-  property.setOrigin(Text(row, "origin"));
+  property.setName(TextColumn(row, "name"));
+  property.setOrigin(TextColumn(row, "origin"));
   const platform::Value* value = Column(row, "value");
   property.setValue(value != nullptr ? APMValue::valueFromObject(*value) : std::nullopt);
   property.setTriggerTimeout(DoubleColumn(row, "trigger_timeout").value_or(0));
   property.setTimeToLive(DoubleColumn(row, "time_to_live").value_or(0));
-  property.setTriggerEventName(Text(row, "trigger_event_name"));
+  property.setTriggerEventName(TextColumn(row, "trigger_event_name"));
   struct EventColumn {
     const char* name;
     void (APMConditionalUserProperty::*set)(std::optional<APMEvent>);

@@ -230,6 +230,12 @@ APM_INT64_PROPERTY(SKANEvaluationEventTimeMillis, setSKANEvaluationEventTimeMill
 APM_INT64_PROPERTY(SKANEvaluationUpdateBackoffMillis, setSKANEvaluationUpdateBackoffMillis,
                    "skan_evaluation_update_backoff_millis")
 
+#undef APM_DOUBLE_PROPERTY
+#undef APM_INT64_PROPERTY
+#undef APM_STRING_PROPERTY
+#undef APM_BOOL_PROPERTY
+#undef APM_OBJECT_PROPERTY
+
 std::optional<Value> APMPersistedConfig::searchAdCampaignValue() const {
   auto value = store_->objectForKey(K("is_search_ad_campaign"));
   if (!value || !value->isNumber()) return std::nullopt;

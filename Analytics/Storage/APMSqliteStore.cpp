@@ -7,6 +7,8 @@
 #include <cctype>
 #include <set>
 
+#include "Analytics/Engine/APMEngineLog.h"
+#include "Analytics/Engine/APMLowercase.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Platform/Foundation/DispatchQueue.h"
@@ -14,18 +16,9 @@
 
 namespace {
 
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
-
 std::function<void(sqlite3*)>& ConnectionObserver() {
   static auto* observer = new std::function<void(sqlite3*)>();
   return *observer;
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
 }
 
 bool ContainsInsensitive(std::string_view text, std::string_view fragment) {

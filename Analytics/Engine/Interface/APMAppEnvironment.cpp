@@ -4,19 +4,13 @@
 #include <cstdint>
 
 #include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/Interface/APMDeepLinkKeys.h"
 #include "Analytics/Engine/Monitor/APMMainBundle.h"
 #include "Analytics/Engine/Monitor/APMUserDefaults.h"
 #include "Analytics/Storage/Config/APMRemoteConfig.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Runtime/ProcessInfo.h"
-
-namespace {
-
-constexpr const char* kDeepLinkKey = "/trivandel/measurement/deep_link";
-constexpr const char* kDeepLinkTimestampKey = "/trivandel/measurement/deep_link_timestamp_seconds";
-
-}  // namespace
 
 bool APMIsAppActive() { return APMEngineHooks::isAppActive(); }
 

@@ -21,7 +21,7 @@ struct State {
   std::optional<std::map<std::string, int64_t>> diagnosticSources;
 };
 
-State& Shared() {
+State& ConsentState() {
   static State* state = new State;
   return *state;
 }
@@ -44,17 +44,17 @@ std::optional<std::string> StatusIn(const std::optional<Settings>& settings, std
 }
 
 bool IsDeniedLocked(std::string_view type) {
-  return StatusIn(Shared().current, type) == std::string(APMConsentSettingsUtil::kDenied);
+  return StatusIn(ConsentState().current, type) == std::string(APMConsentSettingsUtil::kDenied);
 }
 
 void ResetDiagnosticSourcesLocked() {
   std::map<std::string, int64_t> table;
   for (const char* type : APMConsentSettingsUtil::consentTypes()) table[type] = 0;
-  Shared().diagnosticSources = std::move(table);
+  ConsentState().diagnosticSources = std::move(table);
 }
 
 void RefreshDiagnosticSourcesLocked(bool fromSourceChange) {
-  State& state = Shared();
+  State& state = ConsentState();
   if (!state.diagnosticSources) ResetDiagnosticSourcesLocked();
   for (const char* type : APMConsentSettingsUtil::consentTypes()) {
     int64_t& d = (*state.diagnosticSources)[type];
@@ -119,61 +119,61 @@ std::optional<std::string> APMConsentSettingsUtil::statusOf(const platform::Valu
 }
 
 std::optional<Settings> APMConsentSettingsUtil::consentSettings() {
-  return OnQueue<std::optional<Settings>>([] { return Shared().current; });
+  return OnQueue<std::optional<Settings>>([] { return ConsentState().current; });
 }
 
 std::optional<Settings> APMConsentSettingsUtil::defaultSettings() {
-  return OnQueue<std::optional<Settings>>([] { return Shared().defaults; });
+  return OnQueue<std::optional<Settings>>([] { return ConsentState().defaults; });
 }
 
 std::optional<Settings> APMConsentSettingsUtil::delegatedSettings() {
-  return OnQueue<std::optional<Settings>>([] { return Shared().delegated; });
+  return OnQueue<std::optional<Settings>>([] { return ConsentState().delegated; });
 }
 
 int64_t APMConsentSettingsUtil::consentSource() {
-  return OnQueue<int64_t>([] { return Shared().source; });
+  return OnQueue<int64_t>([] { return ConsentState().source; });
 }
 
 int64_t APMConsentSettingsUtil::version() {
-  return OnQueue<int64_t>([] { return Shared().version; });
+  return OnQueue<int64_t>([] { return ConsentState().version; });
 }
 
 void APMConsentSettingsUtil::setConsentSource(int64_t source) {
   Async([source] {
-    Shared().source = source;
+    ConsentState().source = source;
     RefreshDiagnosticSourcesLocked(true);
   });
 }
 
 void APMConsentSettingsUtil::setVersion(int64_t version) {
   Async([version] {
-    if (version == 1 || version == 2) Shared().version = version;
+    if (version == 1 || version == 2) ConsentState().version = version;
   });
 }
 
 void APMConsentSettingsUtil::setConsentSettings(const std::optional<Settings>& settings) {
   Async([settings] {
-    Shared().current = settings;
+    ConsentState().current = settings;
     if (!settings) {
-      Shared().source = kSourceNone;
+      ConsentState().source = kSourceNone;
       RefreshDiagnosticSourcesLocked(true);
     }
   });
 }
 
 void APMConsentSettingsUtil::setDefaultSettings(const std::optional<Settings>& settings) {
-  Async([settings] { Shared().defaults = settings; });
+  Async([settings] { ConsentState().defaults = settings; });
 }
 
 void APMConsentSettingsUtil::setDelegatedSettings(const std::optional<Settings>& settings) {
-  Async([settings] { Shared().delegated = settings; });
+  Async([settings] { ConsentState().delegated = settings; });
 }
 
 void APMConsentSettingsUtil::updateSettings(const Settings& settings) {
   Async([settings] {
-    Settings merged = Shared().current.value_or(Settings{});
+    Settings merged = ConsentState().current.value_or(Settings{});
     for (const auto& [type, status] : settings) merged[type] = status;
-    Shared().current = std::move(merged);
+    ConsentState().current = std::move(merged);
   });
 }
 
@@ -187,7 +187,7 @@ bool APMConsentSettingsUtil::isAnalyticsStorageDenied() {
 
 bool APMConsentSettingsUtil::isAdUserDataDenied() {
   return OnQueue<bool>([] {
-    const State& state = Shared();
+    const State& state = ConsentState();
     std::optional<std::string> status = StatusIn(state.current, kAdUserData);
     if (!status && state.delegated && state.current) {
       auto delegate = state.delegated->find(kAdUserData);
@@ -202,8 +202,8 @@ bool APMConsentSettingsUtil::isAdUserDataDenied() {
 
 std::optional<bool> APMConsentSettingsUtil::adPersonalization() {
   return OnQueue<std::optional<bool>>([]() -> std::optional<bool> {
-    std::optional<std::string> status = StatusIn(Shared().current, kAdPersonalization);
-    if (!status) status = StatusIn(Shared().defaults, kAdPersonalization);
+    std::optional<std::string> status = StatusIn(ConsentState().current, kAdPersonalization);
+    if (!status) status = StatusIn(ConsentState().defaults, kAdPersonalization);
     if (!status) return std::nullopt;
     return *status == kGranted;
   });
@@ -257,10 +257,10 @@ bool APMConsentSettingsUtil::isConsentSourceHigherPriority(int64_t source) { ret
 
 std::string APMConsentSettingsUtil::consentSignals() {
   return OnQueue<std::string>([] {
-    bool second = Shared().version == 2;
+    bool second = ConsentState().version == 2;
     std::string out = second ? "G2" : "G1";
     for (const char* type : {kAdStorage, kAnalyticsStorage}) {
-      std::optional<std::string> status = StatusIn(Shared().current, type);
+      std::optional<std::string> status = StatusIn(ConsentState().current, type);
       if (!status) {
         out += second ? 'g' : '-';
       } else if (*status == kGranted) {
@@ -275,15 +275,15 @@ std::string APMConsentSettingsUtil::consentSignals() {
 
 void APMConsentSettingsUtil::setDiagnosticSource(int64_t source, const std::string& consentType) {
   Async([source, consentType] {
-    if (!Shared().diagnosticSources) ResetDiagnosticSourcesLocked();
-    (*Shared().diagnosticSources)[consentType] = source;
+    if (!ConsentState().diagnosticSources) ResetDiagnosticSourcesLocked();
+    (*ConsentState().diagnosticSources)[consentType] = source;
   });
 }
 
 std::string APMConsentSettingsUtil::consentDiagnostics() {
   return OnQueue<std::string>([] {
     RefreshDiagnosticSourcesLocked(false);
-    const State& state = Shared();
+    const State& state = ConsentState();
     bool noDefaults = !state.defaults && !state.delegated;
     std::string out = "1";
     for (const char* type : consentTypes()) {
@@ -303,15 +303,15 @@ void APMConsentSettingsUtil::refreshDiagnosticSources(bool fromSourceChange) {
 
 void APMConsentSettingsUtil::unsetAdPersonalization() {
   Async([] {
-    if (Shared().current) Shared().current->erase(kAdPersonalization);
-    if (!Shared().diagnosticSources) ResetDiagnosticSourcesLocked();
-    (*Shared().diagnosticSources)[kAdPersonalization] = 0;
+    if (ConsentState().current) ConsentState().current->erase(kAdPersonalization);
+    if (!ConsentState().diagnosticSources) ResetDiagnosticSourcesLocked();
+    (*ConsentState().diagnosticSources)[kAdPersonalization] = 0;
   });
 }
 
 std::string APMConsentSettingsUtil::description() {
   return OnQueue<std::string>([] {
-    const std::optional<Settings>& current = Shared().current;
+    const std::optional<Settings>& current = ConsentState().current;
     auto shown = [&current](const char* type) -> std::optional<std::string> {
       if (!current) return std::nullopt;
       auto it = current->find(type);
@@ -332,14 +332,14 @@ std::string APMConsentSettingsUtil::description() {
 
 void APMConsentSettingsUtil::clearAllSettings() {
   Async([] {
-    Shared().source = kSourceNone;
-    Shared().current.reset();
-    Shared().defaults.reset();
-    Shared().delegated.reset();
+    ConsentState().source = kSourceNone;
+    ConsentState().current.reset();
+    ConsentState().defaults.reset();
+    ConsentState().delegated.reset();
     ResetDiagnosticSourcesLocked();
   });
 }
 
 void APMConsentSettingsUtil::resetForTesting() {
-  serialQueue()->sync([] { Shared() = State{}; });
+  serialQueue()->sync([] { ConsentState() = State{}; });
 }

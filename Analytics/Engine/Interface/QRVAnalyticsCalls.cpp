@@ -9,7 +9,7 @@ struct Slot {
   std::shared_ptr<QRVAnalyticsCalls> calls;
 };
 
-Slot& Shared() {
+Slot& CallsSlot() {
   static Slot* slot = new Slot;
   return *slot;
 }
@@ -17,11 +17,11 @@ Slot& Shared() {
 }  // namespace
 
 std::shared_ptr<QRVAnalyticsCalls> QRVAnalyticsCalls::installed() {
-  std::lock_guard<std::mutex> lock(Shared().mu);
-  return Shared().calls;
+  std::lock_guard<std::mutex> lock(CallsSlot().mu);
+  return CallsSlot().calls;
 }
 
 void QRVAnalyticsCalls::install(std::shared_ptr<QRVAnalyticsCalls> calls) {
-  std::lock_guard<std::mutex> lock(Shared().mu);
-  Shared().calls = std::move(calls);
+  std::lock_guard<std::mutex> lock(CallsSlot().mu);
+  CallsSlot().calls = std::move(calls);
 }

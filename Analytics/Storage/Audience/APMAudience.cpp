@@ -4,6 +4,7 @@
 #include <map>
 
 #include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMEventUtilities.h"
 #include "Analytics/Engine/APMParameterNames.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
@@ -12,6 +13,7 @@
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
 #include "Analytics/Storage/APMDatabase.h"
 #include "Analytics/Storage/Audience/APMAudienceComparisonValues.h"
+#include "Analytics/Storage/Audience/APMAudienceFields.h"
 #include "Analytics/Storage/Audience/APMAudienceFilterEvaluator.h"
 #include "Analytics/Storage/Audience/APMAudienceStringFilter.h"
 #include "Analytics/Storage/Audience/APMFilterLogContext.h"
@@ -25,23 +27,14 @@ constexpr int32_t kPropertyFiltersField = 1;
 constexpr int32_t kEventFiltersField = 2;
 // EventFilter
 constexpr int32_t kEventFilterIDField = 0;
-constexpr int32_t kEventNameField = 1;
-constexpr int32_t kParameterFiltersField = 2;
-constexpr int32_t kEventCountFilterField = 4;
 constexpr int32_t kEventDynamicField = 5;
 constexpr int32_t kEventSequenceField = 6;
-constexpr int32_t kEventSessionScopedField = 7;
 // PropertyFilter
 constexpr int32_t kPropertyFilterIDField = 0;
-constexpr int32_t kPropertyNameField = 1;
-constexpr int32_t kPropertyFilterField = 2;
 constexpr int32_t kPropertyDynamicField = 3;
 constexpr int32_t kPropertySequenceField = 4;
 constexpr int32_t kPropertySessionScopedField = 5;
 // Filter
-constexpr int32_t kStringFilterField = 0;
-constexpr int32_t kNumberFilterField = 1;
-constexpr int32_t kParamNameField = 3;
 // NumberFilter
 constexpr int32_t kMatchAsFloatField = 1;
 // UserAttribute
@@ -58,8 +51,6 @@ constexpr int32_t kLeafNewAudienceField = 3;
 // ResultData
 constexpr int32_t kResultWordsField = 0;
 constexpr int32_t kStatusWordsField = 1;
-constexpr int32_t kDynamicTimestampsField = 2;
-constexpr int32_t kSequenceTimestampsField = 3;
 // Dynamic and sequence timestamp entries
 constexpr int32_t kTimestampFilterIDField = 0;
 constexpr int32_t kSequenceTimesField = 1;
@@ -68,18 +59,16 @@ constexpr int32_t kSequenceTimesField = 1;
 // it comes from a damaged file and would grow the bit sets without bound.
 constexpr int32_t kMaxStoredFilterID = 99;
 
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
-
 bool Failed(const APMError& error) { return !(error == APMError()); }
 
 bool FilterIDInRange(int32_t filterID) { return filterID >= 0 && filterID <= kMaxStoredFilterID; }
 
-std::shared_ptr<APMRemoteConfig> Settings() {
+std::shared_ptr<APMRemoteConfig> AudienceSettings() {
   auto config = APMEngineHooks::remoteConfig();
   return config ? config : std::make_shared<APMRemoteConfig>();
 }
 
-bool IsTrue(const NANOMessageBase* message, int32_t field) {
+bool FlagOn(const NANOMessageBase* message, int32_t field) {
   return APMPBHasField(message, field) && APMPBGetBool(message, field);
 }
 
@@ -133,7 +122,7 @@ bool IsValidEventFilter(const APMPBEventFilter& filter, std::set<int32_t>& seenI
   }
   if (!seenIDs.insert(filterID).second) return Invalid(error, kCode, "Duplicate event filter ID");
   if (auto countFilter = APMPBGetMessage<APMPBNumberFilter>(&filter, kEventCountFilterField)) {
-    if (IsTrue(countFilter.get(), kMatchAsFloatField)) {
+    if (FlagOn(countFilter.get(), kMatchAsFloatField)) {
       return Invalid(error, kCode, "Event filter has float event count filter");
     }
     if (!APMAudienceComparisonValues::isValidNumberFilter(*countFilter)) {
@@ -212,8 +201,8 @@ void AppendRows(const APMPBAudience& audience, std::vector<APMEventFilter>& even
     }
     if (renamed) APMPBSetMessageArray(filter.get(), kParameterFiltersField, parameterFilters);
     eventRows.emplace_back(audienceID, APMPBGetInt32(filter.get(), kEventFilterIDField), std::move(eventName),
-                           Encoded(*filter), IsTrue(filter.get(), kEventSessionScopedField),
-                           IsTrue(filter.get(), kEventDynamicField), IsTrue(filter.get(), kEventSequenceField));
+                           Encoded(*filter), FlagOn(filter.get(), kEventSessionScopedField),
+                           FlagOn(filter.get(), kEventDynamicField), FlagOn(filter.get(), kEventSequenceField));
   }
   for (const auto& filter : APMPBGetMessageArray<APMPBPropertyFilter>(&audience, kPropertyFiltersField)) {
     std::string propertyName = APMPBGetString(filter.get(), kPropertyNameField).value_or(std::string());
@@ -223,8 +212,8 @@ void AppendRows(const APMPBAudience& audience, std::vector<APMEventFilter>& even
     }
     propertyRows.emplace_back(audienceID, APMPBGetInt32(filter.get(), kPropertyFilterIDField),
                               std::move(propertyName), Encoded(*filter),
-                              IsTrue(filter.get(), kPropertySessionScopedField),
-                              IsTrue(filter.get(), kPropertyDynamicField), IsTrue(filter.get(), kPropertySequenceField));
+                              FlagOn(filter.get(), kPropertySessionScopedField),
+                              FlagOn(filter.get(), kPropertyDynamicField), FlagOn(filter.get(), kPropertySequenceField));
   }
 }
 
@@ -242,7 +231,7 @@ bool APMAudience::isValidAudience(const APMPBAudience& audience, const std::set<
   if (!APMPBHasField(&audience, kEventFiltersField) && !APMPBHasField(&audience, kPropertyFiltersField)) {
     return Invalid(error, kCode, "Audience missing filters arrays");
   }
-  const auto settings = Settings();
+  const auto settings = AudienceSettings();
   const auto eventFilters = APMPBGetMessageArray<APMPBEventFilter>(&audience, kEventFiltersField);
   const auto propertyFilters = APMPBGetMessageArray<APMPBPropertyFilter>(&audience, kPropertyFiltersField);
   const size_t filterCount = eventFilters.size() + propertyFilters.size();
@@ -264,7 +253,7 @@ bool APMAudience::updateAudiences(const std::vector<std::shared_ptr<APMPBAudienc
   // New definitions: every filter gets its chance again.
   skippedEventFilters_.clear();
   skippedPropertyFilters_.clear();
-  const auto settings = Settings();
+  const auto settings = AudienceSettings();
   if (static_cast<int64_t>(audiences.size()) > settings->maxAudienceCount()) {
     Monitor().logWithLevel(2, 6008,
                            "Configuration contains too many audiences. Audiences will not be saved. Audience count",
@@ -319,7 +308,7 @@ bool APMAudience::maybeDeleteStaleFilterResults(const std::set<int32_t>& newAudi
                            error);
     return false;
   }
-  const int32_t maxCount = Settings()->maxFilterResultCount();
+  const int32_t maxCount = AudienceSettings()->maxFilterResultCount();
   if (static_cast<int64_t>(results->size()) <= maxCount) return true;
   Monitor().logWithLevel(3, 6016,
                          "Too many Audience filter results. Deleting filter results for deleted Audiences. Filter "

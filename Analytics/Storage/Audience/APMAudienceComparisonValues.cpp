@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
@@ -16,8 +17,6 @@ constexpr int32_t kComparisonTypeField = 0;
 constexpr int32_t kComparisonValueField = 2;
 constexpr int32_t kMinComparisonValueField = 3;
 constexpr int32_t kMaxComparisonValueField = 4;
-
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
 std::optional<std::string> Operand(const APMPBNumberFilter& filter, int32_t field) {
   if (!APMPBHasField(&filter, field)) return std::nullopt;

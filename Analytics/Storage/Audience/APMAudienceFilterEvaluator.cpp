@@ -4,30 +4,21 @@
 #include <memory>
 
 #include "Analytics/Engine/APMDecimalNumber.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
 #include "Analytics/Storage/Audience/APMAudienceComparisonValues.h"
+#include "Analytics/Storage/Audience/APMAudienceFields.h"
 #include "Analytics/Storage/Audience/APMAudienceStringFilter.h"
 #include "Analytics/Storage/Audience/APMFilterLogContext.h"
 
 namespace {
 
 // Filter
-constexpr int32_t kStringFilterField = 0;
-constexpr int32_t kNumberFilterField = 1;
 constexpr int32_t kComplementField = 2;
-constexpr int32_t kParamNameField = 3;
 // EventFilter
-constexpr int32_t kEventNameField = 1;
-constexpr int32_t kParameterFiltersField = 2;
-constexpr int32_t kEventCountFilterField = 4;
-constexpr int32_t kEventSessionScopedField = 7;
 // PropertyFilter
-constexpr int32_t kPropertyNameField = 1;
-constexpr int32_t kPropertyFilterField = 2;
-
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
 std::optional<bool> NumberFilterOnDecimal(const APMPBNumberFilter& filter, const APMDecimalNumber& value) {
   return APMAudienceComparisonValues::evaluateNumberFilter(filter, value);

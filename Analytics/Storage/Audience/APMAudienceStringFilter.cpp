@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Interpreter/APMPRegexSearch.h"
@@ -20,8 +21,6 @@ constexpr int32_t kMatchTypeField = 0;
 constexpr int32_t kExpressionField = 1;
 constexpr int32_t kCaseSensitiveField = 2;
 constexpr int32_t kExpressionListField = 3;
-
-APMMonitor& Monitor() { return APMMeasurementMonitor(); }
 
 bool CaseSensitive(const APMPBStringFilter& filter) {
   return APMPBHasField(&filter, kCaseSensitiveField) && APMPBGetBool(&filter, kCaseSensitiveField);

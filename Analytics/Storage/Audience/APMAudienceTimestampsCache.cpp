@@ -3,15 +3,13 @@
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
+#include "Analytics/Storage/Audience/APMAudienceFields.h"
 #include "Analytics/Storage/Audience/APMAudienceTime.h"
 
 namespace {
 
 // ResultData
-constexpr int32_t kDynamicTimestampsField = 2;
-constexpr int32_t kSequenceTimestampsField = 3;
 // DynamicFilterResultTimestamp and SequenceFilterResultTimestamp
-constexpr int32_t kFilterIDField = 0;
 constexpr int32_t kTimeField = 1;
 
 }  // namespace

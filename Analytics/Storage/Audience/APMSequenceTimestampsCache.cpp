@@ -5,11 +5,11 @@
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
 #include "Analytics/Engine/Monitor/APMMonitor.h"
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
+#include "Analytics/Storage/Audience/APMAudienceFields.h"
 #include "Analytics/Storage/Audience/APMAudienceTime.h"
 
 namespace {
 
-constexpr int32_t kFilterIDField = 0;
 constexpr int32_t kTimestampsField = 1;
 
 }  // namespace

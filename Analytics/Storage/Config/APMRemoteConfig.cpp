@@ -24,6 +24,7 @@
 #include "Analytics/Interpreter/Messages/APMPProgramMessageConverter.h"
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
 #include "Analytics/Storage/APMDatabase.h"
+#include "Analytics/Storage/Config/APMConfigFields.h"
 #include "Analytics/Storage/Experiments/APMEClient.h"
 #include "Analytics/Storage/Experiments/APMEExperimentObserverDelegate.h"
 #include "Analytics/Storage/Experiments/APMEManager.h"
@@ -71,16 +72,6 @@ T ToWidth(const platform::Value& value) {
 }
 
 // Field indexes of the configuration messages.
-constexpr int32_t kConfigVersion = 0;
-constexpr int32_t kConfigAppID = 1;
-constexpr int32_t kConfigSettings = 3;
-constexpr int32_t kConfigEventConfigs = 4;
-constexpr int32_t kConfigAdsAppID = 6;
-constexpr int32_t kConfigPrograms = 8;
-constexpr int32_t kConfigDataControls = 9;
-constexpr int32_t kConfigUploadHostPrefix = 10;
-constexpr int32_t kConfigConsent = 14;
-constexpr int32_t kConfigPsm = 15;
 constexpr int32_t kSettingKey = 0;
 constexpr int32_t kSettingValue = 1;
 constexpr int32_t kEventConfigName = 0;

@@ -6,11 +6,11 @@
 #include "Analytics/Protobuf/APMPBFieldAccess.h"
 #include "Analytics/Storage/APMMeasurementFiles.h"
 #include "Analytics/Storage/Experiments/APMEManager.h"
+#include "Analytics/Storage/Experiments/APMESnapshotFields.h"
 #include "Platform/Foundation/Clock.h"
 
 namespace {
 
-constexpr int32_t kSnapshotSDKName = 0;
 constexpr const char* kSDKNameColumn = "sdk_name";
 constexpr const char* kProtoColumn = "snapshotProto";
 constexpr const char* kTimestampColumn = "timestamp";

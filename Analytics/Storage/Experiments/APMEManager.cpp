@@ -10,6 +10,7 @@
 #include "Analytics/Storage/Experiments/APMEClient.h"
 #include "Analytics/Storage/Experiments/APMEExperimentObserverDelegate.h"
 #include "Analytics/Storage/Experiments/APMEExperimentRequestBuilder.h"
+#include "Analytics/Storage/Experiments/APMEGuardedRun.h"
 #include "Analytics/Storage/Experiments/APMESDKProperty.h"
 #include "Analytics/Storage/Experiments/APMETaskManager.h"
 #include "Platform/Foundation/Clock.h"
@@ -25,16 +26,6 @@ APMPBObject FlagValue(const std::map<std::string, APMESnapshot, std::less<>>& sn
   auto it = snapshots.find(SDKName);
   if (it == snapshots.end()) return {};
   return APMPBFlagGetValue(it->second.flagByName(flagName).get());
-}
-
-void RunGuarded(const std::function<void()>& block, int64_t code, const char* message) {
-  try {
-    block();
-  } catch (const std::exception& e) {
-    APMEManager::monitor().logWithLevel(1, code, message, APMLogContext::exception("std::exception", e.what()));
-  } catch (...) {
-    APMEManager::monitor().logWithLevel(1, code, message, APMLogContext::exception("unknown", ""));
-  }
 }
 
 }  // namespace

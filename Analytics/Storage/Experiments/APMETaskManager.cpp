@@ -13,7 +13,9 @@
 #include "Analytics/Storage/APMMeasurementFiles.h"
 #include "Analytics/Storage/Experiments/APMEDatabase.h"
 #include "Analytics/Storage/Experiments/APMEExperimentRequestBuilder.h"
+#include "Analytics/Storage/Experiments/APMEGuardedRun.h"
 #include "Analytics/Storage/Experiments/APMEManager.h"
+#include "Analytics/Storage/Experiments/APMESnapshotFields.h"
 #include "Analytics/Storage/Experiments/APMETaskManagerDelegate.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/DispatchQueue.h"
@@ -28,24 +30,12 @@ constexpr int32_t kResponseSDKResponses = 1;
 constexpr int32_t kSDKResponseName = 0;
 constexpr int32_t kSDKResponseStatus = 1;
 constexpr int32_t kSDKResponseSnapshot = 2;
-constexpr int32_t kSnapshotSDKName = 0;
 
-APMEMonitor& Monitor() { return APMEManager::monitor(); }
+APMEMonitor& TaskLog() { return APMEManager::monitor(); }
 
-APMLogContext ErrorContext(const std::optional<platform::Status>& error) {
+APMLogContext FetchErrorContext(const std::optional<platform::Status>& error) {
   if (!error) return {};
   return APMLogContext(error->ToString());
-}
-
-// Runs a queued block, logging what it throws instead of ending the process.
-void RunGuarded(const std::function<void()>& block, int64_t code, const char* message) {
-  try {
-    block();
-  } catch (const std::exception& e) {
-    Monitor().logWithLevel(1, code, message, APMLogContext::exception("std::exception", e.what()));
-  } catch (...) {
-    Monitor().logWithLevel(1, code, message, APMLogContext::exception("unknown", ""));
-  }
 }
 
 }  // namespace
@@ -120,29 +110,29 @@ void APMETaskManager::fetchAllSnapshotsOnWorkerQueue() {
   bool ok = database_->performTransaction([this] {
     APMError error;
     if (!database_->deleteStaleActivatedSnapshots(&error)) {
-      Monitor().logWithLevel(1, 820006, "Cannot delete stale activated snapshots. Error", error);
+      TaskLog().logWithLevel(1, 820006, "Cannot delete stale activated snapshots. Error", error);
       return false;
     }
     if (!database_->activatePendingSnapshotsAutomatically(&error)) {
-      Monitor().logWithLevel(1, 820007, "Cannot activate pending snapshots automatically. Error", error);
+      TaskLog().logWithLevel(1, 820007, "Cannot activate pending snapshots automatically. Error", error);
       return false;
     }
     return true;
   });
   if (!ok) {
-    Monitor().logWithLevel(2, 820008, "Failed to start the task manager");
+    TaskLog().logWithLevel(2, 820008, "Failed to start the task manager");
     return;
   }
-  Monitor().logWithLevel(8, 820009, "Successfully start the task manager");
+  TaskLog().logWithLevel(8, 820009, "Successfully start the task manager");
   auto listener = delegate();
   if (!listener) return;
   APMError error;
   auto activated = database_->fetchAllActivatedSnapshots(&error);
-  if (!activated) Monitor().logWithLevel(2, 820010, "Error in fetching all activated snapshots. Error", error);
+  if (!activated) TaskLog().logWithLevel(2, 820010, "Error in fetching all activated snapshots. Error", error);
   auto pending = database_->fetchAllPendingSnapshots(&error);
-  if (!pending) Monitor().logWithLevel(2, 820011, "Error in fetching all pending snapshots. Error", error);
+  if (!pending) TaskLog().logWithLevel(2, 820011, "Error in fetching all pending snapshots. Error", error);
   auto launched = database_->fetchAllLaunchedSnapshots(&error);
-  if (!launched) Monitor().logWithLevel(2, 820012, "Error in fetching all launched snapshots. Error", error);
+  if (!launched) TaskLog().logWithLevel(2, 820012, "Error in fetching all launched snapshots. Error", error);
   listener->taskManagerDidStartWithActivatedSnapshots(*this, activated.value_or(std::vector<APMESnapshot>{}),
                                                       pending.value_or(std::vector<APMESnapshot>{}),
                                                       launched.value_or(std::vector<APMESnapshot>{}));
@@ -172,13 +162,13 @@ void APMETaskManager::scheduleFetchingExperimentsOnWorkerQueue() {
                                                        persistedStorage_->doubleForKey(kFailureTimestampKey));
   if (std::fabs(target) < kEpsilon) {
     persistedStorage_->removeObjectForKey(kSuccessTimestampKey);
-    Monitor().logWithLevel(2, 820024, "Network attempted too many times. Will not schedule new network.");
+    TaskLog().logWithLevel(2, 820024, "Network attempted too many times. Will not schedule new network.");
     return;
   }
   double now = platform::Clock::nowSeconds();
   double armed = alarm_->scheduledTimestamp().value_or(0);
   if (armed != 0 && armed <= target) {
-    Monitor().logWithLevel(8, 820017, "Do not schedule a fetch task. Task already exists. Will be executed in seconds",
+    TaskLog().logWithLevel(8, 820017, "Do not schedule a fetch task. Task already exists. Will be executed in seconds",
                            armed - now);
     return;
   }
@@ -216,7 +206,7 @@ void APMETaskManager::postponeFetchExperiments() {
 void APMETaskManager::fetchExperiments() {
   auto request = APMEExperimentRequestBuilder::sharedInstance().request();
   platform::Bytes body = request->protoBuffer().value_or(platform::Bytes{});
-  Monitor().logWithLevel(8, 820001, "Fetching new experiments. Request",
+  TaskLog().logWithLevel(8, 820001, "Fetching new experiments. Request",
                          APMLogContext::object("APMPBExperimentRequest", std::to_string(body.size()) + " bytes"));
   std::weak_ptr<APMETaskManager> weak = weak_from_this();
   network_->postURL("https://" + platform::Deployment::measurementServiceHost() + kPath, body, queue_, false,
@@ -230,7 +220,7 @@ void APMETaskManager::fetchExperiments() {
                         if (inflated.ok()) {
                           data = std::move(*inflated);
                         } else {
-                          Monitor().logWithLevel(2, 820023, "Cannot inflate downloaded experiment data. Error",
+                          TaskLog().logWithLevel(2, 820023, "Cannot inflate downloaded experiment data. Error",
                                                  inflated.status().ToString());
                         }
                       }
@@ -250,13 +240,13 @@ void APMETaskManager::handleFetchingExperimentsResponse(const std::optional<plat
         status == platform::kTVUNetworkHTTPStatusCodeCannotAcceptTraffic) {
       persistedStorage_->setDouble(now, kBackoffTimestampKey);
     }
-    Monitor().logWithLevel(1, 820002, "Network fetch failed. Will retry later. Code, error", static_cast<int64_t>(status),
-                           ErrorContext(error));
+    TaskLog().logWithLevel(1, 820002, "Network fetch failed. Will retry later. Code, error", static_cast<int64_t>(status),
+                           FetchErrorContext(error));
     scheduleFetchingExperimentsOnWorkerQueue();
     return;
   }
   auto message = data ? APMPBExperimentResponse::initWithBuffer(*data) : APMPBExperimentResponse::initWithBuffer(nullptr, 0);
-  Monitor().logWithLevel(8, 820003, "Successful fetch. Got network response. Code, data", static_cast<int64_t>(status),
+  TaskLog().logWithLevel(8, 820003, "Successful fetch. Got network response. Code, data", static_cast<int64_t>(status),
                          static_cast<int64_t>(data ? data->size() : 0));
   persistedStorage_->setDouble(now, kSuccessTimestampKey);
   persistedStorage_->removeObjectForKey(kFailureTimestampKey);
@@ -267,7 +257,7 @@ void APMETaskManager::handleFetchingExperimentsResponse(const std::optional<plat
     APMError storeError;
     bool stored = database_ != nullptr && database_->upsertPendingExperimentSnapshots(snapshots, &storeError);
     if (!stored) {
-      Monitor().logWithLevel(1, 820022, "Cannot upsert pending snapshots. Error, snapshots", storeError,
+      TaskLog().logWithLevel(1, 820022, "Cannot upsert pending snapshots. Error, snapshots", storeError,
                              static_cast<int64_t>(snapshots.size()));
     }
   }
@@ -278,7 +268,7 @@ void APMETaskManager::handleFetchingExperimentsResponse(const std::optional<plat
 std::optional<std::vector<APMESnapshot>> APMETaskManager::experimentSnapshotsFromExperimentResponse(
     const APMPBExperimentResponse* response) {
   if (response == nullptr) {
-    Monitor().logWithLevel(2, 820015, "Cannot create experiment snapshots from nil response");
+    TaskLog().logWithLevel(2, 820015, "Cannot create experiment snapshots from nil response");
     return std::nullopt;
   }
   auto messages = APMPBGetMessageArray<APMPBSnapshot>(response, kResponseSnapshots);
@@ -287,7 +277,7 @@ std::optional<std::vector<APMESnapshot>> APMETaskManager::experimentSnapshotsFro
       auto snapshot = APMPBGetMessage<APMPBSnapshot>(sdkResponse.get(), kSDKResponseSnapshot);
       if (!snapshot) {
         // A failed SDK's answer carries no snapshot; its error is reported apart.
-        Monitor().logWithLevel(2, 820016, "Cannot create a snapshot from the proto");
+        TaskLog().logWithLevel(2, 820016, "Cannot create a snapshot from the proto");
         continue;
       }
       auto name = APMPBGetString(sdkResponse.get(), kSDKResponseName);
@@ -299,7 +289,7 @@ std::optional<std::vector<APMESnapshot>> APMETaskManager::experimentSnapshotsFro
   for (const auto& message : messages) {
     auto snapshot = APMESnapshot::initWithProtobuf(*message);
     if (!snapshot) {
-      Monitor().logWithLevel(2, 820016, "Cannot create a snapshot from the proto");
+      TaskLog().logWithLevel(2, 820016, "Cannot create a snapshot from the proto");
       continue;
     }
     snapshots.push_back(std::move(*snapshot));
@@ -325,7 +315,7 @@ std::optional<std::map<std::string, APMError>> APMETaskManager::errorsFromExperi
 
 std::optional<std::vector<APMESnapshot>> APMETaskManager::experimentSnapshotsFromData(const platform::Bytes& data) {
   if (data.empty()) {
-    Monitor().logWithLevel(2, 820025, "Cannot create experiment snapshots from empty data");
+    TaskLog().logWithLevel(2, 820025, "Cannot create experiment snapshots from empty data");
     return std::nullopt;
   }
   auto response = APMPBExperimentResponse::initWithBuffer(data);
@@ -334,7 +324,7 @@ std::optional<std::vector<APMESnapshot>> APMETaskManager::experimentSnapshotsFro
 
 void APMETaskManager::activatePendingSnapshot(const APMESnapshot* snapshot, double timestamp) {
   if (snapshot == nullptr) {
-    Monitor().logWithLevel(0, 820013, "Cannot activate an empty snapshot");
+    TaskLog().logWithLevel(0, 820013, "Cannot activate an empty snapshot");
     return;
   }
   std::weak_ptr<APMETaskManager> weak = weak_from_this();
@@ -345,14 +335,14 @@ void APMETaskManager::activatePendingSnapshot(const APMESnapshot* snapshot, doub
     bool ok = self->database_->performTransaction(
         [&] { return self->database_->activateSnapshot(&pending, timestamp, &error); });
     if (!ok) {
-      Monitor().logWithLevel(1, 820014, "Cannot activate snapshot for SDK Name. Error", pending.SDKName(), error);
+      TaskLog().logWithLevel(1, 820014, "Cannot activate snapshot for SDK Name. Error", pending.SDKName(), error);
     }
   });
 }
 
 void APMETaskManager::resetToDefaultsForSDKName(const std::string& SDKName) {
   if (SDKName.empty()) {
-    Monitor().logWithLevel(1, 820018, "Cannot reset to defaults for empty SDK name");
+    TaskLog().logWithLevel(1, 820018, "Cannot reset to defaults for empty SDK name");
     return;
   }
   std::weak_ptr<APMETaskManager> weak = weak_from_this();
@@ -361,14 +351,14 @@ void APMETaskManager::resetToDefaultsForSDKName(const std::string& SDKName) {
     if (!self || !self->database_) return;
     APMError error;
     if (!self->database_->deleteActivatedExperimentsOfSDKName(SDKName, &error)) {
-      Monitor().logWithLevel(1, 820019, "Cannot reset to defaults in the database. SDK Name, error", SDKName, error);
+      TaskLog().logWithLevel(1, 820019, "Cannot reset to defaults in the database. SDK Name, error", SDKName, error);
     }
   });
 }
 
 void APMETaskManager::upsertPendingSnapshots(const std::vector<APMESnapshot>& snapshots) {
   if (snapshots.empty()) {
-    Monitor().logWithLevel(2, 820020, "Cannot upsert empty pending snapshot list");
+    TaskLog().logWithLevel(2, 820020, "Cannot upsert empty pending snapshot list");
     return;
   }
   std::vector<APMESnapshot> copies;
@@ -385,7 +375,7 @@ void APMETaskManager::upsertPendingSnapshots(const std::vector<APMESnapshot>& sn
     if (!self || !self->database_) return;
     APMError error;
     if (!self->database_->upsertPendingExperimentSnapshots(copies, &error)) {
-      Monitor().logWithLevel(1, 820021, "Cannot upsert pending snapshots into the database. Error", error);
+      TaskLog().logWithLevel(1, 820021, "Cannot upsert pending snapshots into the database. Error", error);
       return;
     }
     if (auto listener = self->delegate()) listener->taskManagerDidUpsertPendingSnapshots(*self, copies);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <mutex>
 
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/Interface/APMAEU.h"
 #include "Analytics/Engine/Monitor/APMMainBundle.h"
 #include "Analytics/Engine/Monitor/APMMeasurementMonitor.h"
@@ -65,8 +66,6 @@ constexpr std::array<AttributePattern, 11> kAttributes = {{
     {Field::kCancellationDate, Attribute(0xB0, kIA5String)},
 }};
 
-APMMonitor& Log() { return APMMeasurementMonitor(); }
-
 std::optional<std::string> Utf8Text(const platform::Bytes& bytes) {
   std::string text(bytes.begin(), bytes.end());
   if (!platform::Utf8::isValid(text)) return std::nullopt;
@@ -80,7 +79,7 @@ std::optional<std::string> AsciiText(const platform::Bytes& bytes) {
 
 // A one-byte flag: 0 NO, 1 YES, other values NO (logged); longer values do
 // not count.
-void SetFlag(bool* flag, const platform::Bytes& value, int64_t code, const char* message) {
+void SetReceiptFlag(bool* flag, const platform::Bytes& value, int64_t code, const char* message) {
   if (value.size() != 1) return;
   if (value[0] > 1) Log().logWithLevel(5, code, message, static_cast<int64_t>(value[0]));
   *flag = value[0] == 1;
@@ -101,10 +100,10 @@ void SetField(APMInAppPurchaseItem& item, Field field, const platform::Bytes& va
       item.subscriptionExpirationDateIA5String = AsciiText(value);
       break;
     case Field::kFreeTrial:
-      SetFlag(&item.freeTrial, value, 39025, "Subdata FT unexpected value");
+      SetReceiptFlag(&item.freeTrial, value, 39025, "Subdata FT unexpected value");
       break;
     case Field::kIntroductoryOffer:
-      SetFlag(&item.introductoryOffer, value, 39028, "Subdata IO unexpected value");
+      SetReceiptFlag(&item.introductoryOffer, value, 39028, "Subdata IO unexpected value");
       break;
     case Field::kPurchaseType:
       if (value.size() == 1) item.purchaseType = value[0];
@@ -131,7 +130,7 @@ struct OriginalVersionState {
   std::optional<bool> answer;
 };
 
-OriginalVersionState& OriginalVersion() {
+OriginalVersionState& StoredOriginalVersion() {
   static OriginalVersionState* state = new OriginalVersionState;
   return *state;
 }
@@ -284,14 +283,14 @@ std::optional<platform::Bytes> APMAppStoreReceiptData() {
 }
 
 bool APMIsAppVersionSameAsOriginalVersion() {
-  OriginalVersionState& state = OriginalVersion();
+  OriginalVersionState& state = StoredOriginalVersion();
   std::lock_guard<std::mutex> lock(state.mu);
   if (!state.answer) state.answer = ComputeIsOriginalVersion();
   return *state.answer;
 }
 
 void APMSetOriginalVersionAnswerForTesting(std::optional<bool> answer) {
-  OriginalVersionState& state = OriginalVersion();
+  OriginalVersionState& state = StoredOriginalVersion();
   std::lock_guard<std::mutex> lock(state.mu);
   state.answer = answer;
 }

@@ -6,7 +6,9 @@
 
 #include "Analytics/Engine/APMDataAdditions.h"
 #include "Analytics/Engine/APMDecimalNumber.h"
+#include "Analytics/Engine/APMEngineChecks.h"
 #include "Analytics/Engine/APMEngineHooks.h"
+#include "Analytics/Engine/APMEngineLog.h"
 #include "Analytics/Engine/APMEnvironmentInfo.h"
 #include "Analytics/Engine/APMStringAdditions.h"
 #include "Analytics/Engine/Interface/APMAEU.h"
@@ -30,10 +32,6 @@ constexpr uint8_t kNonConsumable = 0;
 constexpr uint8_t kConsumable = 1;
 constexpr uint8_t kNonRenewingSubscription = 2;
 constexpr uint8_t kAutoRenewableSubscription = 3;
-
-APMMonitor& Log() { return APMMeasurementMonitor(); }
-
-bool NonEmpty(const std::optional<std::string>& text) { return text && !text->empty(); }
 
 // Both present and equal (a missing ID equals nothing).
 bool Same(const std::optional<std::string>& a, const std::optional<std::string>& b) { return a && b && *a == *b; }
@@ -217,9 +215,9 @@ std::optional<APMEvent::Parameters> APMInAppPurchaseTransactionReporter::paramet
   if (!product->localizedTitle.empty()) {
     parameters.insert_or_assign("product_name", APMValue(product->localizedTitle));
   }
-  if (!NonEmpty(transactionID)) Log().logWithLevel(8, 40003, "Transaction ID cannot be nil or empty.");
+  if (!IsNonEmpty(transactionID)) Log().logWithLevel(8, 40003, "Transaction ID cannot be nil or empty.");
   const bool restoredOrRepurchased =
-      NonEmpty(transactionID) && NonEmpty(originalTransactionID) && *transactionID != *originalTransactionID;
+      IsNonEmpty(transactionID) && IsNonEmpty(originalTransactionID) && *transactionID != *originalTransactionID;
 
   const std::vector<APMInAppPurchaseItem> noItems;
   const std::optional<std::vector<APMInAppPurchaseItem>> items =
@@ -351,7 +349,7 @@ std::optional<std::string> APMInAppPurchaseTransactionReporter::transactionFinge
 int64_t APMInAppPurchaseTransactionReporter::purchaseIdentity(const std::optional<std::string>& originalTransactionID,
                                                               std::optional<uint64_t> webOrderLineItemID,
                                                               const std::optional<std::string>& productID) {
-  if (!NonEmpty(originalTransactionID) || !NonEmpty(productID)) return -1;
+  if (!IsNonEmpty(originalTransactionID) || !IsNonEmpty(productID)) return -1;
   std::string text = *originalTransactionID;
   if (webOrderLineItemID) text += std::to_string(*webOrderLineItemID);
   text += *productID;
