@@ -11,6 +11,7 @@
 
 #include "Platform/Foundation/DateFormatter.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Foundation/TaskQueue.h"
 #include "Platform/UIKit/AlertController.h"
 #include "Platform/UIKit/Application.h"
 #include "Platform/UIKit/Button.h"
@@ -132,9 +133,33 @@ void ConsoleDriver::fail(const std::string& message) {
   print("error: " + message + "\n");
 }
 
-bool ConsoleDriver::settle() {
+std::vector<std::string> ConsoleDriver::labelLines() const {
+  std::vector<std::string> lines;
+  std::istringstream in(dump());
+  for (std::string line; std::getline(in, line);) {
+    line = trim(line);
+    if (line.rfind("Label", 0) == 0 && line.find('"') != std::string::npos) lines.push_back(line);
+  }
+  return lines;
+}
+
+bool ConsoleDriver::settle(const std::vector<std::string>& before) {
   if (!clock_) {
-    platform::RunLoop::main().runUntilIdle();
+    // One block at a time, so that a label shown and gone again within the
+    // command (a loader over a quick answer) still reaches its output.
+    std::vector<std::string> passing;
+    auto known = [](const std::vector<std::string>& v, const std::string& s) {
+      return std::find(v.begin(), v.end(), s) != v.end();
+    };
+    while (platform::RunLoop::main().taskQueue()->runNext(false)) {
+      for (auto& line : labelLines()) {
+        if (!known(before, line) && !known(passing, line)) passing.push_back(std::move(line));
+      }
+    }
+    const std::vector<std::string> after = labelLines();
+    for (const auto& line : passing) {
+      if (!known(after, line)) print("shown meanwhile: " + line + "\n");
+    }
     return true;
   }
   return clock_->runUntilIdle(kSettleLimit) || stopUnsettled();
@@ -186,6 +211,7 @@ bool ConsoleDriver::execute(const std::string& line) {
     output_.clear();
   }
   const int failuresBefore = failures_;
+  const std::vector<std::string> before = clock_ ? std::vector<std::string>() : labelLines();
   bool ok = true;
   if (command == "quit") {
     return false;
@@ -226,7 +252,7 @@ bool ConsoleDriver::execute(const std::string& line) {
   // Every refusal counts as a failed command, even where the refusing
   // control had nothing to say.
   if (!ok && failures_ == failuresBefore) fail("\"" + trim(line) + "\" was refused");
-  return settle();
+  return settle(before);
 }
 
 namespace {

@@ -26,9 +26,11 @@
 // A program or tool adds its own commands with addCommand (a simulated
 // camera's "scan", say); they run when a line's first word names them.
 //
-// After every command the run loop runs what is ready now. With a manual
-// clock "wait" advances it; with the wall clock it pumps for that long. With
-// a manual clock, work that does not settle within kSettleLimit seconds of
+// After every command the run loop runs what is ready now; on the wall clock
+// its output then also lists, as "shown meanwhile: <Label line>", labels that
+// came and went within the command (a loader over a quick answer). With a
+// manual clock "wait" advances it; with the wall clock it pumps for that
+// long. With a manual clock, work that does not settle within kSettleLimit seconds of
 // wall time fails the command and stops the run.
 #pragma once
 
@@ -39,6 +41,7 @@
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "Platform/Foundation/ManualClock.h"
 
@@ -111,7 +114,10 @@ class ConsoleDriver {
   bool expectFailed(const std::string& text);
   bool pressAlert(const std::string& title);
   bool wait(double seconds);
-  bool settle();
+  // On the wall clock, also prints each label line that showed during the
+  // command, was not there before it and is gone at its end.
+  bool settle(const std::vector<std::string>& before);
+  std::vector<std::string> labelLines() const;
   bool stopUnsettled();
   void fail(const std::string& message);
   void print(const std::string& text);

@@ -9,6 +9,7 @@
 #include "Platform/UIKit/ImageView.h"
 #include "Platform/UIKit/Label.h"
 #include "Platform/UIKit/NavigationController.h"
+#include "Platform/UIKit/PageControl.h"
 #include "Platform/UIKit/SegmentedControl.h"
 #include "Platform/UIKit/Switch.h"
 #include "Platform/UIKit/TabBarController.h"
@@ -65,6 +66,10 @@ std::string details(const View& v) {
       d += " " + std::string(i == seg->selectedSegmentIndex() ? "[" : "") + quote(seg->titleForSegmentAtIndex(i)) +
            (i == seg->selectedSegmentIndex() ? "]" : "");
     }
+  } else if (auto pc = dynamic_cast<const PageControl*>(&v)) {
+    // A carousel shows one card at a time: the dots say how many there are.
+    d += " page=" + std::to_string(pc->numberOfPages() == 0 ? 0 : pc->currentPage() + 1) + "/" +
+         std::to_string(pc->numberOfPages());
   }
   if (auto c = dynamic_cast<const Control*>(&v); c && !c->isEnabled()) d += " (disabled)";
   if (auto cell = dynamic_cast<const TableViewCell*>(&v); cell && cell->isSelected()) d += " (selected)";

@@ -1,5 +1,6 @@
 // Prints what is on screen as an indented text tree: per visible view its
-// class, identifier, visible texts and enabled state; then the navigation
+// class, identifier, visible texts and enabled state (page dots as
+// "page=<current>/<count>"); then the navigation
 // bar of the visible screen and the alert on screen, if any.
 #pragma once
 

@@ -14,6 +14,7 @@
 #include "Platform/UIKit/InfiniteScrollingView.h"
 #include "Platform/UIKit/Label.h"
 #include "Platform/UIKit/NavigationController.h"
+#include "Platform/UIKit/PageControl.h"
 #include "Platform/UIKit/PickerView.h"
 #include "Platform/UIKit/PullToRefreshView.h"
 #include "Platform/UIKit/RefreshControl.h"
@@ -485,6 +486,59 @@ TEST_F(ConsoleDriverTest, TimedExpectWaitsForTheScreenUpToItsSeconds) {
   EXPECT_EQ(out.str(),
             "error: expect <seconds> <text> needs at most 3600 seconds and the text to look for\n"
             "error: expect <seconds> <text> needs at most 3600 seconds and the text to look for\n");
+}
+
+// Without a manual clock a command's work runs to its end before the next
+// line: a label that came and went meanwhile (a loader over a quick answer)
+// is listed in its output; one that stays, or was there before, is not.
+TEST_F(ConsoleDriverTest, WallClockCommandsListLabelsShownAndGoneMeanwhile) {
+  show(std::make_shared<SampleScreen>());
+  auto root = window->rootViewController()->view();
+  auto before = std::make_shared<Label>(Rect(0, 0, 100, 20));
+  before->setText("Ready");
+  root->addSubview(before);
+  std::ostringstream out;
+  ConsoleDriver driver(out, window);
+  const ConsoleDriver::Command work = [root, before](ConsoleDriver&, const std::string&) {
+    auto loader = std::make_shared<Label>(Rect(0, 30, 100, 20));
+    loader->setText("Working...");
+    platform::RunLoop::main().async([root, loader, before] {
+      root->addSubview(loader);
+      platform::RunLoop::main().async([root, loader, before] {
+        loader->removeFromSuperview();
+        before->removeFromSuperview();
+        auto done = std::make_shared<Label>(Rect(0, 60, 100, 20));
+        done->setText("Done");
+        root->addSubview(done);
+      });
+    });
+    return true;
+  };
+  ASSERT_TRUE(driver.addCommand("work", "work", work));
+  EXPECT_TRUE(driver.execute("work"));
+  EXPECT_EQ(out.str(), "shown meanwhile: Label \"Working...\"\n");
+  EXPECT_TRUE(driver.execute("expect Working..."));
+  EXPECT_NE(driver.dump().find("Label \"Done\""), std::string::npos);
+  // A manual clock's driver keeps its output as it was.
+  out.str("");
+  ConsoleDriver manual(out, window, clock);
+  ASSERT_TRUE(manual.addCommand("work", "work", work));
+  EXPECT_TRUE(manual.execute("work"));
+  EXPECT_EQ(out.str(), "");
+}
+
+// Page dots show in the tree as the current page of how many.
+TEST_F(ConsoleDriverTest, DumpShowsAPageControlsPageOfItsCount) {
+  show(std::make_shared<SampleScreen>());
+  auto dots = std::make_shared<PageControl>();
+  dots->setAccessibilityIdentifier("dots");
+  window->rootViewController()->view()->addSubview(dots);
+  std::ostringstream out;
+  ConsoleDriver driver(out, window, clock);
+  EXPECT_NE(driver.dump().find("PageControl #dots page=0/0\n"), std::string::npos);
+  dots->setNumberOfPages(3);
+  dots->setCurrentPage(1);
+  EXPECT_NE(driver.dump().find("PageControl #dots page=2/3\n"), std::string::npos);
 }
 
 // On the wall clock the program's console reads its input on a thread of its
