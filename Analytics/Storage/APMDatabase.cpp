@@ -316,6 +316,11 @@ std::optional<platform::Value> Number(APMSqliteStore& store, const std::string& 
   return store.numberForQuery(query, parameters, error);
 }
 
+// A text with a literal condition that never varies: its statement is cached.
+std::optional<platform::Value> FixedNumber(APMSqliteStore& store, const std::string& query, APMError* error) {
+  return store.numberForQuery(query, {}, error, APMSqliteStore::QueryText::kFixed);
+}
+
 // "rowid IN (?,?,...)" with the IDs bound in order.
 std::optional<std::string> RowIDCondition(const std::vector<platform::Value>& rowIDs, APMError* error) {
   if (rowIDs.empty()) {
@@ -497,7 +502,7 @@ std::optional<platform::Value> APMDatabase::containsRawEventWithMetadataFingerpr
 }
 
 std::optional<platform::Value> APMDatabase::containsRealtimeRawEventsWithError(APMError* error) {
-  return Number(*sqliteStore_, "SELECT EXISTS (SELECT 1 FROM raw_events WHERE is_realtime = 1 LIMIT 1)", {}, error);
+  return FixedNumber(*sqliteStore_, "SELECT EXISTS (SELECT 1 FROM raw_events WHERE is_realtime = 1 LIMIT 1)", error);
 }
 
 std::optional<std::vector<APMRawEventData>> APMDatabase::rawEventsWithMetadataFingerprint(
@@ -816,7 +821,7 @@ std::optional<platform::Value> APMDatabase::queryLatestBundleTime(APMError* erro
 }
 
 std::optional<platform::Value> APMDatabase::containsRealtimeBundlesWithError(APMError* error) {
-  return Number(*sqliteStore_, "SELECT EXISTS (SELECT 1 FROM queue WHERE is_realtime = 1 LIMIT 1)", {}, error);
+  return FixedNumber(*sqliteStore_, "SELECT EXISTS (SELECT 1 FROM queue WHERE is_realtime = 1 LIMIT 1)", error);
 }
 
 // ---- App metadata, daily counts, measurement configuration, aggregates ----
@@ -970,7 +975,7 @@ std::optional<platform::Value> APMDatabase::lastRemoteConfigUpdateTimestamp(APME
 }
 
 std::optional<platform::Value> APMDatabase::publicEventCount(APMError* error) {
-  return Number(*sqliteStore_, "SELECT count(1) FROM events WHERE name NOT LIKE '!_%' ESCAPE '!'", {}, error);
+  return FixedNumber(*sqliteStore_, "SELECT count(1) FROM events WHERE name NOT LIKE '!_%' ESCAPE '!'", error);
 }
 
 std::optional<std::vector<APMEventAggregates>> APMDatabase::allEventAggregates(APMError* error) {
@@ -1147,8 +1152,8 @@ std::optional<platform::Bytes> EventBytes(const std::optional<APMEvent>& event) 
 }  // namespace
 
 std::optional<platform::Value> APMDatabase::publicUserAttributeCount(APMError* error) {
-  return Number(*sqliteStore_, "SELECT count(1) FROM user_attributes WHERE name NOT LIKE '!_%' ESCAPE '!'", {},
-                error);
+  return FixedNumber(*sqliteStore_, "SELECT count(1) FROM user_attributes WHERE name NOT LIKE '!_%' ESCAPE '!'",
+                     error);
 }
 
 std::optional<platform::Value> APMDatabase::userAttributeCountForOrigin(const std::string& origin, APMError* error) {
@@ -1293,7 +1298,7 @@ std::optional<std::map<int32_t, std::vector<int32_t>>> APMDatabase::allSessionSc
   auto rows = sqliteStore_->recordsForQuery(
       "SELECT audience_id, filter_id FROM event_filters WHERE session_scoped = 1 UNION SELECT audience_id, filter_id "
       "FROM property_filters WHERE session_scoped = 1",
-      {}, error);
+      {}, error, APMSqliteStore::QueryText::kFixed);
   if (!rows) return std::nullopt;
   std::map<int32_t, std::vector<int32_t>> filters;
   for (const auto& row : *rows) {

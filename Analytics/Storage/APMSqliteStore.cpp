@@ -295,7 +295,8 @@ sqlite3_stmt* APMSqliteStore::statementForQuery(const std::string& query, APMErr
   return statementForQuery(query, {}, error);
 }
 
-sqlite3_stmt* APMSqliteStore::cachedStatement(const std::string& query, size_t parameterCount, APMError* error) {
+sqlite3_stmt* APMSqliteStore::cachedStatement(const std::string& query, size_t parameterCount, bool fixedText,
+                                              APMError* error) {
   auto hit = statementCache_.find(query);
   if (hit != statementCache_.end()) {
     lru_.splice(lru_.begin(), lru_, hit->second.lruPosition);
@@ -308,20 +309,21 @@ sqlite3_stmt* APMSqliteStore::cachedStatement(const std::string& query, size_t p
   }
   sqlite3_stmt* statement = prepareSQL(query, error);
   if (statement == nullptr) return nullptr;
-  // A literal condition makes a one-off text; only reusable texts are kept.
-  if (hasPlaceholders || !ContainsInsensitive(query, "WHERE")) cacheStatement(query, statement);
+  // A literal condition makes a one-off text unless the caller vouches for
+  // it; only reusable texts are kept.
+  if (fixedText || hasPlaceholders || !ContainsInsensitive(query, "WHERE")) cacheStatement(query, statement);
   return statement;
 }
 
 sqlite3_stmt* APMSqliteStore::statementForQuery(const std::string& query,
                                                 const Parameters& parameterValues,
                                                 APMError* error) {
-  return boundStatement(query, Pointers(parameterValues), error);
+  return boundStatement(query, Pointers(parameterValues), /*fixedText=*/false, error);
 }
 
-sqlite3_stmt* APMSqliteStore::boundStatement(const std::string& query,
-                                             const ValuePointers& parameterValues, APMError* error) {
-  sqlite3_stmt* statement = cachedStatement(query, parameterValues.size(), error);
+sqlite3_stmt* APMSqliteStore::boundStatement(const std::string& query, const ValuePointers& parameterValues,
+                                             bool fixedText, APMError* error) {
+  sqlite3_stmt* statement = cachedStatement(query, parameterValues.size(), fixedText, error);
   if (statement == nullptr) return nullptr;
   if (!parameterValues.empty() && !bindValuePointers(parameterValues, statement, error)) {
     if (statementCache_.count(query) == 0) sqlite3_finalize(statement);
@@ -447,8 +449,8 @@ std::optional<size_t> APMSqliteStore::runStatement(const std::string& sql, const
                                                    Reuse reuse, const char* operation, APMError* error,
                                                    const RowReader& readRow, bool rowRequired) {
   sqlite3_stmt* statement = nullptr;
-  if (reuse == Reuse::kCached) {
-    statement = boundStatement(sql, parameters, error);
+  if (reuse != Reuse::kOnce) {
+    statement = boundStatement(sql, parameters, reuse == Reuse::kFixed, error);
     if (statement == nullptr) return std::nullopt;
   } else {
     statement = prepareSQL(sql, error);
@@ -475,7 +477,7 @@ std::optional<size_t> APMSqliteStore::runStatement(const std::string& sql, const
     setDatabaseError(error, operation);
     result.reset();
   }
-  if (reuse == Reuse::kCached) {
+  if (reuse != Reuse::kOnce) {
     cleanUpStatement(statement, sql);
   } else {
     sqlite3_finalize(statement);
@@ -971,14 +973,15 @@ std::optional<int64_t> APMSqliteStore::rowCountForTableWithName(
 
 std::optional<APMSqliteStore::Records> APMSqliteStore::recordsForQuery(const std::string& query,
                                                                       const Parameters& parameterValues,
-                                                                      APMError* error) {
-  return recordsForQuery(query, parameterValues, error, [](size_t, const Record&) { return true; });
+                                                                      APMError* error, QueryText text) {
+  return recordsForQuery(query, parameterValues, error, [](size_t, const Record&) { return true; }, text);
 }
 
 std::optional<APMSqliteStore::Records> APMSqliteStore::recordsForQuery(const std::string& query,
                                                                       const Parameters& parameterValues,
                                                                       APMError* error,
-                                                                      const RowFilter& withFilter) {
+                                                                      const RowFilter& withFilter,
+                                                                      QueryText text) {
   if (!inputAccepted(error,
                      {{query.empty(), "Received empty query for records for query"},
                       {!withFilter, "Received empty filter for selecting records"}},
@@ -991,7 +994,7 @@ std::optional<APMSqliteStore::Records> APMSqliteStore::recordsForQuery(const std
   bool stoppedByFilter = false;
   // A statement's column names are the same for each of its rows: read once.
   std::optional<std::vector<std::optional<std::string>>> names;
-  auto read = runStatement(query, Pointers(parameterValues), Reuse::kCached, "query records", error,
+  auto read = runStatement(query, Pointers(parameterValues), ReuseFor(text), "query records", error,
                            [&](sqlite3_stmt* statement) {
                              if (!names) {
                                names.emplace();
@@ -1033,13 +1036,13 @@ std::optional<APMSqliteStore::Records> APMSqliteStore::recordsForQuery(const std
 
 std::optional<platform::Value> APMSqliteStore::numberForQuery(const std::string& query,
                                                               const Parameters& parameterValues,
-                                                              APMError* error) {
+                                                              APMError* error, QueryText text) {
   if (!inputAccepted(error, {{query.empty(), "Received empty query to get numeric result"}},
                      "Query numeric result failed. Database not open.")) {
     return std::nullopt;
   }
   std::optional<platform::Value> value;
-  auto read = runStatement(query, Pointers(parameterValues), Reuse::kCached, "query numeric result", error,
+  auto read = runStatement(query, Pointers(parameterValues), ReuseFor(text), "query numeric result", error,
                            [&](sqlite3_stmt* statement) {
                              value = valueAtColumn(0, statement);
                              return false;  // the first row is the answer

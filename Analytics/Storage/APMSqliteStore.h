@@ -39,6 +39,10 @@ class APMSqliteStore {
   using RowFilter = std::function<bool(size_t, const Record&)>;
 
   static constexpr size_t kStatementCacheLimit = 256;
+  // A text with a literal condition and no placeholders is taken for a
+  // one-off (values spliced in) and not cached; kFixed says it never varies,
+  // so its statement is kept like one with placeholders.
+  enum class QueryText { kBuilt, kFixed };
 
   // Opens the store; nullptr (with the error) when it cannot be opened.
   static std::unique_ptr<APMSqliteStore> initWithDatabasePath(const std::string& databasePath,
@@ -118,12 +122,14 @@ class APMSqliteStore {
                                                   const std::optional<platform::Value>& columnValue,
                                                   APMError* error);
   std::optional<Records> recordsForQuery(const std::string& query, const Parameters& parameterValues,
-                                         APMError* error);
+                                         APMError* error, QueryText text = QueryText::kBuilt);
   std::optional<Records> recordsForQuery(const std::string& query, const Parameters& parameterValues,
-                                         APMError* error, const RowFilter& withFilter);
+                                         APMError* error, const RowFilter& withFilter,
+                                         QueryText text = QueryText::kBuilt);
   // An integer or double; none on error and, without error, for a NULL result.
   std::optional<platform::Value> numberForQuery(const std::string& query,
-                                                const Parameters& parameterValues, APMError* error);
+                                                const Parameters& parameterValues, APMError* error,
+                                                QueryText text = QueryText::kBuilt);
 
   // Transactions. A block that throws is rolled back and the exception passes on.
   bool performTransactionWithError(APMError* error, const std::function<bool()>& block);
@@ -176,8 +182,10 @@ class APMSqliteStore {
   };
 
   using ValuePointers = std::vector<const platform::Value*>;
-  // A statement kept in the cache under its text, or prepared for one run and finalized.
-  enum class Reuse { kCached, kOnce };
+  // A statement kept in the cache under its text (kCached by the text's
+  // shape, kFixed always), or prepared for one run and finalized.
+  enum class Reuse { kCached, kFixed, kOnce };
+  static Reuse ReuseFor(QueryText text) { return text == QueryText::kFixed ? Reuse::kFixed : Reuse::kCached; }
   // Reads the current row; false ends the run early, which is no failure.
   using RowReader = std::function<bool(sqlite3_stmt*)>;
   // A reason to refuse an operation's input (code 1) when `applies`.
@@ -198,9 +206,10 @@ class APMSqliteStore {
                                      Reuse reuse, const char* operation, APMError* error,
                                      const RowReader& readRow = {}, bool rowRequired = false);
   // The cached statement for the text, or a new one (cached when reusable); unbound.
-  sqlite3_stmt* cachedStatement(const std::string& query, size_t parameterCount, APMError* error);
+  sqlite3_stmt* cachedStatement(const std::string& query, size_t parameterCount, bool fixedText,
+                                APMError* error);
   sqlite3_stmt* boundStatement(const std::string& query, const ValuePointers& parameterValues,
-                               APMError* error);
+                               bool fixedText, APMError* error);
   bool bindValuePointers(const ValuePointers& values, sqlite3_stmt* toStatement, APMError* error);
   bool execOnOpen(const char* sql);
   void cacheStatement(const std::string& query, sqlite3_stmt* statement);

@@ -221,6 +221,43 @@ TEST_F(SqliteStoreTest, CacheIsBoundedAndNeverEvictsAStatementInUse) {
   store_->cleanUpStatement(held, "SELECT a FROM t WHERE a=?");
 }
 
+// A fixed text with a literal condition is cached; a reused statement must
+// still see new rows, a changed schema and a reopened connection.
+TEST_F(SqliteStoreTest, FixedTextStatementsAreCachedAndStayCurrent) {
+  CreateT();
+  APMError error;
+  const std::string count = "SELECT count(1) FROM t WHERE a = 1";
+  const std::string rows = "SELECT * FROM t WHERE a = 1";
+  auto countNow = [&] {
+    auto number = store_->numberForQuery(count, {}, &error, Store::QueryText::kFixed);
+    return number ? number->numberAsInt64().value_or(-1) : -1;
+  };
+  EXPECT_EQ(countNow(), 0);
+  EXPECT_TRUE(store_->isStatementCached(count));
+  ASSERT_TRUE(store_->upsertRecord({{"a", 1}}, "t", &error));
+  EXPECT_EQ(countNow(), 1);
+
+  auto first = store_->recordsForQuery(rows, {}, &error, Store::QueryText::kFixed);
+  ASSERT_TRUE(first && first->size() == 1u);
+  EXPECT_EQ(first->front().count("c"), 0u);
+  EXPECT_TRUE(store_->isStatementCached(rows));
+  ASSERT_TRUE(store_->executeSQL("ALTER TABLE t ADD COLUMN c INTEGER", &error)) << error.localizedDescription();
+  auto widened = store_->recordsForQuery(rows, {}, &error, Store::QueryText::kFixed);
+  ASSERT_TRUE(widened && widened->size() == 1u);
+  EXPECT_EQ(widened->front().count("c"), 1u);
+
+  // A cached, reset statement does not hold the table.
+  ASSERT_TRUE(store_->dropTableWithName("t", &error)) << error.localizedDescription();
+  CreateT();
+  EXPECT_EQ(countNow(), 0);
+
+  store_->closeDatabase();
+  EXPECT_EQ(store_->cachedStatementCount(), 0u);
+  ASSERT_TRUE(store_->openAndValidateDatabase(&error)) << error.localizedDescription();
+  ASSERT_TRUE(store_->upsertRecord({{"a", 1}}, "t", &error));
+  EXPECT_EQ(countNow(), 1);
+}
+
 TEST_F(SqliteStoreTest, AddOnColumnsRunOnceInListOrder) {
   CreateT();
   Trace();
