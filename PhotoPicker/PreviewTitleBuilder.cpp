@@ -13,6 +13,14 @@ std::string formatted(double date, platform::DateFormatter::Style dateStyle, pla
   return formatter.stringFromDate(platform::Date{date});
 }
 
+// The subtitle under the title. Appended to the line break rather than the
+// break put in front: GCC 12 misreads that insert as an overlapping copy.
+std::string secondLine(double date, platform::DateFormatter::Style dateStyle, platform::DateFormatter::Style timeStyle) {
+  std::string line = "\n";
+  line.append(formatted(date, dateStyle, timeStyle));
+  return line;
+}
+
 }  // namespace
 
 void PreviewTitleBuilder::locationTitle(const std::optional<std::vector<corelocation::CLPlacemark>>& placemarks,
@@ -26,7 +34,7 @@ void PreviewTitleBuilder::locationTitle(const std::optional<std::vector<coreloca
     uikit::AttributedString title(*placemarks->front().locality, theme.previewTitleAttributes());
     if (date) {
       title.append(uikit::AttributedString(
-          "\n" + formatted(*date, platform::DateFormatter::Style::kLong, platform::DateFormatter::Style::kShort),
+          secondLine(*date, platform::DateFormatter::Style::kLong, platform::DateFormatter::Style::kShort),
           theme.previewSubtitleAttributes()));
     }
     completion(title);
@@ -40,7 +48,7 @@ uikit::AttributedString PreviewTitleBuilder::dateTitle(double date, Settings::Th
       formatted(date, platform::DateFormatter::Style::kLong, platform::DateFormatter::Style::kNone),
       theme.previewTitleAttributes());
   title.append(uikit::AttributedString(
-      "\n" + formatted(date, platform::DateFormatter::Style::kNone, platform::DateFormatter::Style::kShort),
+      secondLine(date, platform::DateFormatter::Style::kNone, platform::DateFormatter::Style::kShort),
       theme.previewSubtitleAttributes()));
   return title;
 }

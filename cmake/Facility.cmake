@@ -1,13 +1,6 @@
 # Build helpers shared by every folder.
 
 set(FACILITY_WARNINGS -Wall -Wextra)
-# GCC 12 in optimised builds reports impossible overlaps (sizes near 2^63)
-# inside std::string's own code for ordinary concatenations; the check says
-# nothing about our code there, so it is off for that compiler when optimising.
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
-   AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13 AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
-  list(APPEND FACILITY_WARNINGS -Wno-restrict)
-endif()
 if(FACILITY_WERROR)
   list(APPEND FACILITY_WARNINGS -Werror)
 endif()

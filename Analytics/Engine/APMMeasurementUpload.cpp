@@ -65,7 +65,9 @@ APMLogContext ErrorContext(const std::optional<platform::Status>& error) {
 }
 
 APMLogContext DataContext(const platform::Bytes& data) {
-  return APMLogContext::object("NSData", "<" + std::to_string(data.size()) + " bytes>");
+  std::string text = "<";
+  text.append(std::to_string(data.size())).append(" bytes>");
+  return APMLogContext::object("NSData", text);
 }
 
 // A write costs a flush to disk; values already clear stay untouched.

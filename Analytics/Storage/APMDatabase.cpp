@@ -1448,7 +1448,10 @@ bool APMDatabase::deleteFilterResults(const std::vector<APMFilterResult>& result
   std::set<int32_t> ids;
   for (const auto& result : results) ids.insert(result.audienceID());
   std::string list;
-  for (int32_t id : ids) list += (list.empty() ? "" : ",") + std::to_string(id);
+  for (int32_t id : ids) {
+    if (!list.empty()) list += ',';
+    list += std::to_string(id);
+  }
   return sqliteStore_->deleteRecordsFromTableWithName("audience_filter_values", "audience_id IN (" + list + ")", {},
                                                       error)
       .has_value();

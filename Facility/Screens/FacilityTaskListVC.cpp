@@ -220,7 +220,11 @@ void FacilityTaskListVC::showTaskCounts() {
   auto self = sharedAs<FacilityTaskListVC>();
   platform::RunLoop::main().async([self] {
     if (!self->objMyTaskCount) return;
-    const auto spaced = [](const std::optional<std::int64_t>& value) { return " " + decimal(value) + " "; };
+    const auto spaced = [](const std::optional<std::int64_t>& value) {
+      std::string text = " ";
+      text.append(decimal(value)).append(" ");
+      return text;
+    };
     setLabel(self->lblTodaysTaskCount, spaced(self->objMyTaskCount->todayTotal));
     setLabel(self->lblOverdueTaskCount, spaced(self->objMyTaskCount->overdueTotal));
     setLabel(self->lblAllTaskCount, spaced(self->objMyTaskCount->allTotal));

@@ -290,7 +290,7 @@ void FloorSelectionVC::saveTapAndGoData(const std::string& destination, const st
   auto stored = UserDefaultsAccess::getString(UserDefaultsKey::sensitivity);
   if (!stored) {
     UserDefaultsAccess::setValue(platform::Value("1"), UserDefaultsKey::sensitivity);
-    stored = "1";
+    stored.emplace("1");
   }
   const std::int64_t parsed = parseCount(*stored);
   const std::int64_t sensitivity = parsed == 0 && *stored != "0" ? 1 : parsed;

@@ -25,7 +25,9 @@ long numberOf(std::string_view part) {
 }  // namespace
 
 std::string InviteUserCell::twoDigits(long value) {
-  return (value <= 9 ? "0" : "") + std::to_string(value);
+  std::string digits = value <= 9 ? "0" : "";
+  digits.append(std::to_string(value));
+  return digits;
 }
 
 void InviteUserCell::configureTimePicker(TimeCompletion completion) {

@@ -12,7 +12,11 @@ struct IndexPath {
   long item() const { return row; }
   static IndexPath forRow(long row, long section) { return {section, row}; }
   static IndexPath forItem(long item, long section) { return {section, item}; }
-  std::string description() const { return "[" + std::to_string(section) + ", " + std::to_string(row) + "]"; }
+  std::string description() const {
+    std::string text = "[";
+    text.append(std::to_string(section)).append(", ").append(std::to_string(row)).append("]");
+    return text;
+  }
   friend auto operator<=>(const IndexPath&, const IndexPath&) = default;
 };
 

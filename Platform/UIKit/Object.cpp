@@ -30,7 +30,9 @@ std::string Object::className() const { return unqualifiedTypeName(typeid(*this)
 std::string Object::description() const {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%p", static_cast<const void*>(this));
-  return "<" + className() + ": " + buf + ">";
+  std::string text = "<";
+  text.append(className()).append(": ").append(buf).append(">");
+  return text;
 }
 
 void Object::setAssociatedObject(const std::string& key, std::any value) {

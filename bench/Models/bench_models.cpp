@@ -13,15 +13,17 @@
 
 namespace {
 
+// Appends instead of prefixing a literal: GCC 12 misreads the prefix insert.
+std::string numbered(const char* prefix, int n) { return std::string(prefix).append(std::to_string(n)); }
+
 std::string manageFacilityReply() {
   nlohmann::json employees = nlohmann::json::array();
   for (int i = 0; i < 200; ++i) {
-    const std::string n = std::to_string(i);
-    employees.push_back({{"EmployeeId", "E" + std::to_string(10000 + i)},
-                         {"EmployeeName", "Employee Number " + n},
-                         {"EmployeeCode", "AC-" + n},
-                         {"EmployeeUrl", "Uploads/Employee/Profile_" + n + ".png"},
-                         {"MobileNumber", "98765" + std::to_string(43210 + i)},
+    employees.push_back({{"EmployeeId", numbered("E", 10000 + i)},
+                         {"EmployeeName", numbered("Employee Number ", i)},
+                         {"EmployeeCode", numbered("AC-", i)},
+                         {"EmployeeUrl", numbered("Uploads/Employee/Profile_", i).append(".png")},
+                         {"MobileNumber", numbered("98765", 43210 + i)},
                          {"Department", i % 3 == 0 ? "Finance" : i % 3 == 1 ? "Engineering" : "Sales"},
                          {"IsTagAssigned", i % 2 == 0},
                          {"IsFloorAccess", true},
@@ -46,16 +48,16 @@ std::string facilityDashboardReply() {
     nlohmann::json parkingTenants = nlohmann::json::array();
     nlohmann::json visitorTenants = nlohmann::json::array();
     for (int t = 0; t < 40; ++t) {
-      const std::string tenant = "Tenant Company " + std::to_string(t);
+      const std::string tenant = numbered("Tenant Company ", t);
       parkingTenants.push_back({{"TenantName", tenant},
                                 {"ParkingTileList", {occupancy("0", 10 + t, t), occupancy("1", 20 + t, t)}}});
       visitorTenants.push_back({{"TenantName", tenant}, {"Total", std::to_string(t * 3)},
                                 {"In", std::to_string(t)}, {"Out", std::to_string(t * 2)}});
     }
-    parking.push_back({{"TileId", "P" + std::to_string(tile)}, {"TileName", "Parking Level " + std::to_string(tile)},
+    parking.push_back({{"TileId", numbered("P", tile)}, {"TileName", numbered("Parking Level ", tile)},
                        {"GlobalTile", {occupancy("0", 400, 230), occupancy("1", 900, 610)}},
                        {"TenantTile", parkingTenants}});
-    visitors.push_back({{"TileId", "V" + std::to_string(tile)}, {"TileName", "Visitors Gate " + std::to_string(tile)},
+    visitors.push_back({{"TileId", numbered("V", tile)}, {"TileName", numbered("Visitors Gate ", tile)},
                         {"GlobalTile", {{"Total", "480"}, {"In", "120"}, {"Out", "360"}}},
                         {"TenantTile", visitorTenants}});
   }

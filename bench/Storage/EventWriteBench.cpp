@@ -45,16 +45,19 @@ struct PlainEvent {
   std::vector<Param> params;  // in name order, "_o" included, as the event stores them
 };
 
+// Appends instead of prefixing a literal: GCC 12 misreads the prefix insert.
+std::string Numbered(const char* prefix, int n) { return std::string(prefix).append(std::to_string(n)); }
+
 std::vector<PlainEvent> MakeEvents() {
   std::vector<PlainEvent> events;
   events.reserve(kEvents);
   for (int i = 0; i < kEvents; ++i) {
-    PlainEvent event{"event" + std::to_string(i % 20), kStart + i, {}};
+    PlainEvent event{Numbered("event", i % 20), kStart + i, {}};
     event.params.push_back({"_o", 0, "app"});
-    for (int k = 0; k < 2; ++k) event.params.push_back({"d" + std::to_string(k), 2, "", 0, i * 0.25 + k});
-    for (int k = 0; k < 3; ++k) event.params.push_back({"n" + std::to_string(k), 1, "", int64_t{i} * 31 + k});
+    for (int k = 0; k < 2; ++k) event.params.push_back({Numbered("d", k), 2, "", 0, i * 0.25 + k});
+    for (int k = 0; k < 3; ++k) event.params.push_back({Numbered("n", k), 1, "", int64_t{i} * 31 + k});
     for (int k = 0; k < 5; ++k) {
-      event.params.push_back({"s" + std::to_string(k), 0, std::string(10 + (i + k) % 11, static_cast<char>('a' + k))});
+      event.params.push_back({Numbered("s", k), 0, std::string(10 + (i + k) % 11, static_cast<char>('a' + k))});
     }
     events.push_back(std::move(event));
   }

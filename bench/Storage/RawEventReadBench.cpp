@@ -25,14 +25,17 @@ namespace {
 constexpr int kEvents = 1000;
 constexpr double kTargetMillis = 10;
 
+// Appends instead of prefixing a literal: GCC 12 misreads the prefix insert.
+std::string Numbered(const char* prefix, int n) { return std::string(prefix).append(std::to_string(n)); }
+
 // 5 strings of 10 to 20 characters, 3 integers and 2 doubles.
 APMParameterObjects Parameters(int i) {
   APMParameterObjects parameters;
   for (int k = 0; k < 5; ++k) {
-    parameters.emplace("s" + std::to_string(k), platform::Value(std::string(10 + (i + k) % 11, 'a' + k)));
+    parameters.emplace(Numbered("s", k), platform::Value(std::string(10 + (i + k) % 11, 'a' + k)));
   }
-  for (int k = 0; k < 3; ++k) parameters.emplace("n" + std::to_string(k), platform::Value(int64_t{i} * 31 + k));
-  for (int k = 0; k < 2; ++k) parameters.emplace("d" + std::to_string(k), platform::Value(i * 0.25 + k));
+  for (int k = 0; k < 3; ++k) parameters.emplace(Numbered("n", k), platform::Value(int64_t{i} * 31 + k));
+  for (int k = 0; k < 2; ++k) parameters.emplace(Numbered("d", k), platform::Value(i * 0.25 + k));
   return parameters;
 }
 
@@ -44,7 +47,7 @@ struct Fixture {
     database = APMDatabase::initWithDatabaseName(APMDatabase::kDatabaseName, nullptr, nullptr);
     database->performTransaction([&] {
       for (int i = 0; i < kEvents; ++i) {
-        auto event = APMEvent::initWithOrigin("app", false, "event" + std::to_string(i % 7), 1700000000.0 + i, 0,
+        auto event = APMEvent::initWithOrigin("app", false, Numbered("event", i % 7), 1700000000.0 + i, 0,
                                               Parameters(i));
         if (!event || !database->insertRawEvent(&*event, 1, false, nullptr)) return false;
       }

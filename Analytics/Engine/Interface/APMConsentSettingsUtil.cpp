@@ -321,10 +321,10 @@ std::string APMConsentSettingsUtil::description() {
     std::string out;
     for (const char* type : {kAdStorage, kAnalyticsStorage}) {
       if (!out.empty()) out += " ";
-      out += std::string(type) + " is " + shown(type).value_or(kGranted) + ".";
+      out.append(type).append(" is ").append(shown(type).value_or(kGranted)).append(".");
     }
     for (const char* type : {kAdUserData, kAdPersonalization}) {
-      if (auto value = shown(type)) out += " " + std::string(type) + " is " + *value + ".";
+      if (auto value = shown(type)) out.append(" ").append(type).append(" is ").append(*value).append(".");
     }
     return out;
   });

@@ -45,31 +45,33 @@ std::string imageText(const Image& i) {
 std::string details(const View& v) {
   std::string d;
   if (auto l = dynamic_cast<const Label*>(&v)) {
-    if (auto t = l->text(); t && !t->empty()) d += " " + quote(*t);
+    if (auto t = l->text(); t && !t->empty()) d.append(" ").append(quote(*t));
   } else if (auto b = dynamic_cast<const Button*>(&v)) {
-    if (auto t = b->currentTitle(); t && !t->empty()) d += " " + quote(*t);
-    if (auto i = b->currentImage()) d += " image=" + imageText(*i);
+    if (auto t = b->currentTitle(); t && !t->empty()) d.append(" ").append(quote(*t));
+    if (auto i = b->currentImage()) d.append(" image=").append(imageText(*i));
     if (b->isSelected()) d += " selected";
   } else if (auto f = dynamic_cast<const TextField*>(&v)) {
-    if (auto p = f->placeholder()) d += " placeholder=" + quote(*p);
+    if (auto p = f->placeholder()) d.append(" placeholder=").append(quote(*p));
     std::string text = f->text().value_or("");
     if (f->isSecureTextEntry) text = std::string(text.size(), '*');
-    d += " text=" + quote(text);
+    d.append(" text=").append(quote(text));
   } else if (auto tv = dynamic_cast<const TextView*>(&v)) {
-    d += " text=" + quote(tv->text());
+    d.append(" text=").append(quote(tv->text()));
   } else if (auto iv = dynamic_cast<const ImageView*>(&v)) {
-    if (auto i = iv->image()) d += " image=" + imageText(*i);
+    if (auto i = iv->image()) d.append(" image=").append(imageText(*i));
   } else if (auto s = dynamic_cast<const Switch*>(&v)) {
     d += s->isOn() ? " on" : " off";
   } else if (auto seg = dynamic_cast<const SegmentedControl*>(&v)) {
     for (long i = 0; i < seg->numberOfSegments(); ++i) {
-      d += " " + std::string(i == seg->selectedSegmentIndex() ? "[" : "") + quote(seg->titleForSegmentAtIndex(i)) +
-           (i == seg->selectedSegmentIndex() ? "]" : "");
+      const bool selected = i == seg->selectedSegmentIndex();
+      d.append(selected ? " [" : " ").append(quote(seg->titleForSegmentAtIndex(i))).append(selected ? "]" : "");
     }
   } else if (auto pc = dynamic_cast<const PageControl*>(&v)) {
     // A carousel shows one card at a time: the dots say how many there are.
-    d += " page=" + std::to_string(pc->numberOfPages() == 0 ? 0 : pc->currentPage() + 1) + "/" +
-         std::to_string(pc->numberOfPages());
+    d.append(" page=")
+        .append(std::to_string(pc->numberOfPages() == 0 ? 0 : pc->currentPage() + 1))
+        .append("/")
+        .append(std::to_string(pc->numberOfPages()));
   }
   if (auto c = dynamic_cast<const Control*>(&v); c && !c->isEnabled()) d += " (disabled)";
   if (auto cell = dynamic_cast<const TableViewCell*>(&v); cell && cell->isSelected()) d += " (selected)";
@@ -213,7 +215,11 @@ std::string ScreenPrinter::print(const Window& window) {
     out << "  tabs:";
     for (std::size_t i = 0; i < tab->viewControllers().size(); ++i) {
       std::string t = tab->viewControllers()[i]->tabBarItem().title;
-      out << " " << (i == tab->selectedIndex() ? "[" + quote(t) + "]" : quote(t));
+      if (i == tab->selectedIndex()) {
+        out << " [" << quote(t) << "]";
+      } else {
+        out << " " << quote(t);
+      }
     }
     out << "\n";
   }
