@@ -45,7 +45,6 @@ struct MessageLayout {
   std::vector<APMPBFieldLayout> fields;  // by index
   std::vector<WireField> wireOrder;      // bound fields by wire number, with their tags
   uint32_t callbackCount = 0;            // repeated callbacks, embedded children included
-  std::vector<int32_t> indexByNumber;    // bound field index by wire number, -1 for none
 };
 
 uint32_t ComputeCallbackCount(const APMPBMessageDescriptor& d) {
@@ -110,11 +109,6 @@ MessageLayout BuildLayout(const APMPBMessageDescriptor& d) {
     return d.fields[a.index].number < d.fields[b.index].number;
   });
   layout.callbackCount = ComputeCallbackCount(d);
-  for (const WireField& w : layout.wireOrder) {
-    const uint32_t number = d.fields[w.index].number;
-    if (number >= layout.indexByNumber.size()) layout.indexByNumber.resize(number + 1, -1);
-    layout.indexByNumber[number] = static_cast<int32_t>(w.index);
-  }
   return layout;
 }
 
@@ -409,143 +403,6 @@ bool DecodeAt(const uint8_t* bytes, size_t length, APMPBMessageInfo* info, uint3
   }
   APMPBPrint("<ERROR> %s decoder failed: Unable to set decoders", d.name);
   return false;
-}
-
-// ---------------------------------------------------------- direct reading
-
-// A plain reader for the common case: every field known, on its expected
-// wire type, in range, each embedded message at most once. It stores what
-// the nanopb pass above stores. Anything else answers false and the caller
-// decodes the bytes again through nanopb, so rare input keeps nanopb's
-// answer and its messages.
-std::atomic<bool> gDirectReader{true};
-
-bool ReadPlainVarint(const uint8_t*& p, const uint8_t* end, uint64_t* value) {
-  uint64_t result = 0;
-  for (int i = 0; i < 10 && p < end; ++i) {
-    const uint8_t byte = *p++;
-    if (i == 9 && byte > 1) return false;
-    result |= static_cast<uint64_t>(byte & 0x7f) << (7 * i);
-    if ((byte & 0x80) == 0) {
-      *value = result;
-      return true;
-    }
-  }
-  return false;
-}
-
-bool ReadLength(const uint8_t*& p, const uint8_t* end, size_t* length) {
-  uint64_t value = 0;
-  if (!ReadPlainVarint(p, end, &value) || value > static_cast<uint64_t>(end - p)) return false;
-  *length = static_cast<size_t>(value);
-  return true;
-}
-
-bool DirectReadable(const APMPBMessageDescriptor& d, const MessageLayout& layout) {
-  return d.structSize <= kLargeStruct && layout.callbackCount <= kLargeContexts;
-}
-
-bool ReadDirect(const uint8_t* p, size_t length, APMPBMessageInfo* info, uint32_t depth) {
-  const APMPBMessageDescriptor& d = *info->descriptor;
-  const MessageLayout& layout = LayoutFor(d);
-  if (!DirectReadable(d, layout)) return false;
-  const uint8_t* end = p + length;
-  while (p < end) {
-    uint64_t key = 0;
-    if (!ReadPlainVarint(p, end, &key) || key == 0 || key > 0xffffffffu) return false;
-    const uint64_t number = key >> 3;
-    const uint32_t wireType = static_cast<uint32_t>(key & 7);
-    if (number >= layout.indexByNumber.size() || layout.indexByNumber[number] < 0) return false;
-    const auto index = static_cast<uint32_t>(layout.indexByNumber[number]);
-    const APMPBFieldDescriptor& f = d.fields[index];
-    const APMPBFieldLayout& l = layout.fields[index];
-    APMPBSlot& slot = info->values[index];
-    const uint32_t flags = f.flags;
-    const bool bytesField = (flags & (kAPMPBTypeString | kAPMPBTypeBytes)) != 0;
-    const bool messageField = (flags & kAPMPBTypeMessage) != 0;
-    if (APMPBIsRepeated(flags) || bytesField || messageField) {
-      if (wireType == 0 && APMPBIsRepeated(flags) && !bytesField && !messageField) {
-        uint64_t value = 0;
-        if (!ReadPlainVarint(p, end, &value)) return false;
-        APMPBEnsureArray(slot).cells.push_back(value);
-        continue;
-      }
-      size_t size = 0;
-      if (wireType != 2 || !ReadLength(p, end, &size)) return false;
-      const uint8_t* body = p;
-      p += size;
-      if (APMPBIsRepeated(flags)) {
-        if (messageField) {
-          if (depth + 1 > kAPMPBMaxDecodeDepth) return false;
-          APMPBMessageInfo& element = APMPBEnsureArray(slot).messages.emplace_back();
-          APMPBInitMessageInfo(&element, *f.element);
-          if (!ReadDirect(body, size, &element, depth + 1)) return false;
-        } else if (bytesField) {
-          if (size > kAPMPBMaxFieldBytes) return false;
-          APMPBEnsureArray(slot).strings.emplace_back(reinterpret_cast<const char*>(body), size);
-        } else {
-          return false;  // packed
-        }
-      } else if (bytesField) {
-        // The first occurrence of a singular string stays, as above.
-        if (size > kAPMPBMaxFieldBytes) return false;
-        if (!std::holds_alternative<std::string>(slot)) slot = std::string(reinterpret_cast<const char*>(body), size);
-      } else {
-        // An embedded message read twice merges in nanopb: left to it.
-        if (l.presenceOffset == kNoPresence || !std::holds_alternative<std::monostate>(slot)) return false;
-        auto child = std::make_unique<APMPBMessageInfo>();
-        APMPBInitMessageInfo(child.get(), *f.element);
-        if (!ReadDirect(body, size, child.get(), depth)) return false;
-        slot = std::move(child);
-      }
-      continue;
-    }
-    // Singular scalars kept only with a presence flag, as FillFromDecoded does.
-    if (l.presenceOffset == kNoPresence || PB_HTYPE(l.type) != PB_HTYPE_OPTIONAL) return false;
-    const auto ltype = PB_LTYPE(l.type);
-    if (flags & (kAPMPBTypeFloat | kAPMPBTypeDouble)) {
-      const size_t width = (flags & kAPMPBTypeFloat) ? 4 : 8;
-      if (wireType != (width == 4 ? 5u : 1u) || ltype != (width == 4 ? PB_LTYPE_FIXED32 : PB_LTYPE_FIXED64) ||
-          static_cast<size_t>(end - p) < width) {
-        return false;
-      }
-      uint64_t bits = 0;
-      for (size_t k = 0; k < width; ++k) bits |= static_cast<uint64_t>(p[k]) << (8 * k);
-      p += width;
-      if (width == 4) {
-        float value;
-        const auto low = static_cast<uint32_t>(bits);
-        std::memcpy(&value, &low, sizeof value);
-        APMPBSetFloatCell(&slot, value);
-      } else {
-        double value;
-        std::memcpy(&value, &bits, sizeof value);
-        APMPBSetDoubleCell(&slot, value);
-      }
-      continue;
-    }
-    uint64_t value = 0;
-    if (wireType != 0 || !ReadPlainVarint(p, end, &value)) return false;
-    if (flags & kAPMPBTypeBool) {
-      if (ltype != PB_LTYPE_BOOL || l.dataSize != sizeof(bool) || value > 1) return false;
-      APMPBSetBoolCell(&slot, value != 0);
-    } else if (flags & kAPMPBFamily32) {
-      if (l.dataSize != sizeof(uint32_t)) return false;
-      if (ltype == PB_LTYPE_UVARINT) {
-        if (value > 0xffffffffu) return false;
-      } else if (ltype != PB_LTYPE_VARINT ||
-                 static_cast<int64_t>(value) != static_cast<int32_t>(static_cast<int64_t>(value))) {
-        return false;
-      }
-      APMPBSetUInt32Cell(&slot, static_cast<uint32_t>(value));
-    } else if (flags & kAPMPBFamily64) {
-      if ((ltype != PB_LTYPE_VARINT && ltype != PB_LTYPE_UVARINT) || l.dataSize != sizeof(uint64_t)) return false;
-      APMPBSetUInt64Cell(&slot, value);
-    } else {
-      return false;
-    }
-  }
-  return p == end;
 }
 
 // ---------------------------------------------------------------- encoding
@@ -926,18 +783,8 @@ bool LibraryDecodesCorrectly() {
 
 bool APMPBDecode(const uint8_t* bytes, size_t length, APMPBMessageInfo* info) {
   if (!LibraryDecodesCorrectly()) return false;
-  if (gDirectReader.load(std::memory_order_relaxed) && info != nullptr && info->initialized()) {
-    static const uint8_t kNothing = 0;
-    if (ReadDirect(bytes != nullptr ? bytes : &kNothing, bytes != nullptr ? length : 0, info, 1)) return true;
-    // Start again from an empty record.
-    const APMPBMessageDescriptor* descriptor = info->descriptor;
-    APMPBDeallocMessageInfo(info);
-    APMPBInitMessageInfo(info, *descriptor);
-  }
   return DecodeAt(bytes, length, info, 1);
 }
-
-void APMPBSetDirectReaderEnabled(bool enabled) { gDirectReader.store(enabled); }
 
 int32_t APMPBEncodeToBuffer(const pb_msgdesc_t* fields, const void* structure,
                             std::vector<uint8_t>* out) {

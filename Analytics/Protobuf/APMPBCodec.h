@@ -38,9 +38,6 @@ int32_t APMPBEncodeToBuffer(const pb_msgdesc_t* fields, const void* structure,
 // the output buffer; switched off (for tests), every level goes through
 // pb_encode. The bytes are the same either way.
 void APMPBSetDirectWriterEnabled(bool enabled);
-// Plain input is read by a direct reader, anything unusual by nanopb; switched
-// off (for tests), nanopb reads everything. The records are the same either way.
-void APMPBSetDirectReaderEnabled(bool enabled);
 
 // nanopb callbacks; the argument points to the field's slot.
 bool APMPBDecodeString(pb_istream_t* stream, const pb_field_t* field, void** arg);
