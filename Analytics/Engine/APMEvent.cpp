@@ -254,7 +254,9 @@ std::shared_ptr<APMPBEvent> APMEvent::protoEvent() const {
   if (previousTimestamp_ > kDoubleEpsilon) {
     APMPBSetInt64(event.get(), kEventPreviousTimestamp, platform::SaturatingCast::toInt64(previousTimestamp_ * 1000));
   }
+  // The parameter messages are built for this event only: moved in, not copied.
   std::vector<std::shared_ptr<APMPBEventParam>> params;
+  params.reserve(parameters_.size());
   for (const auto& [key, value] : parameters_) {
     if (const platform::Value::Array* array = value.arrayPointer()) {
       auto param = std::make_shared<APMPBEventParam>();
@@ -262,16 +264,16 @@ std::shared_ptr<APMPBEvent> APMEvent::protoEvent() const {
       std::vector<std::shared_ptr<APMPBEventParam>> elements;
       for (const platform::Value& element : *array) {
         auto nested = std::make_shared<APMPBEventParam>();
-        APMPBSetMessageArray(nested.get(), kParamNested, ElementParams(element, name_, key));
+        APMPBMoveMessageArray(nested.get(), kParamNested, ElementParams(element, name_, key));
         elements.push_back(std::move(nested));
       }
-      APMPBSetMessageArray(param.get(), kParamNested, elements);
+      APMPBMoveMessageArray(param.get(), kParamNested, elements);
       params.push_back(std::move(param));
     } else {
       params.push_back(ScalarParam(key, value));
     }
   }
-  APMPBSetMessageArray(event.get(), kEventParams, params);
+  APMPBMoveMessageArray(event.get(), kEventParams, params);
   return event;
 }
 

@@ -277,7 +277,8 @@ bool APMMeasurement::bundleRawEvents() {
       consumed = true;
       return true;
     }
-    APMPBSetMessageArray(bundle.get(), kBundleEvents, wireEvents);
+    // The wire events are not used again: moved into the bundle, not copied.
+    APMPBMoveMessageArray(bundle.get(), kBundleEvents, wireEvents);
 
     if (!updateAppMetadataForBundle(bundle.get(), start, end)) return false;
 

@@ -399,7 +399,8 @@ void APMMeasurement::uploadData() {
     bundleIDs.emplace_back(filtered[i].rowID);
   }
   auto batch = std::make_shared<APMPBMeasurementBatch>();
-  APMPBSetMessageArray(batch.get(), kBatchBundles, batchBundles);
+  // The queued copies are dropped after this: their records move, not copy.
+  APMPBMoveMessageArray(batch.get(), kBatchBundles, batchBundles);
   auto payload = batch->protoBuffer();
   if (!payload || bundleIDs.empty()) {
     // Nothing goes out that could be mistaken for a delivered batch.

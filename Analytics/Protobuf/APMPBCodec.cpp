@@ -829,6 +829,17 @@ int32_t APMPBEncode(const APMPBMessageInfo* info, std::vector<uint8_t>* out) {
   return result;
 }
 
+int32_t APMPBEncodedSize(const APMPBMessageInfo* info) {
+  if (info == nullptr || !info->initialized()) return -1;
+  const size_t structSize = info->descriptor->structSize;
+  if (structSize > kLargeStruct) return -1;
+  const uint64_t saved = tEpoch;
+  tEpoch = gEpochs.fetch_add(1, std::memory_order_relaxed) + 1;
+  const size_t size = BodySize(*info);
+  tEpoch = saved;
+  return size > static_cast<size_t>(std::numeric_limits<int32_t>::max()) ? -1 : static_cast<int32_t>(size);
+}
+
 void APMPBSetDirectWriterEnabled(bool enabled) { gDirectWriter.store(enabled); }
 
 const APMPBFieldLayout& APMPBLayoutOf(const APMPBMessageDescriptor& descriptor, uint32_t index) {

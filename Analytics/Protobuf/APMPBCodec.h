@@ -26,6 +26,9 @@ bool APMPBDecode(const uint8_t* bytes, size_t length, APMPBMessageInfo* info);
 // byte count, or -1.
 int32_t APMPBEncode(const APMPBMessageInfo* info, std::vector<uint8_t>* out);
 
+// The byte count APMPBEncode would return, without writing the bytes.
+int32_t APMPBEncodedSize(const APMPBMessageInfo* info);
+
 // Encodes a filled working structure: a sizing pass, one buffer of exactly
 // that size, a writing pass. Returns the length, or -1 with *out emptied.
 int32_t APMPBEncodeToBuffer(const pb_msgdesc_t* fields, const void* structure,

@@ -206,6 +206,33 @@ void APMPBTakeEachMessage(NANOMessageBase* message, int32_t index, NANOMessageBa
   }
 }
 
+void APMPBMoveMessagesIntoArray(NANOMessageBase* message, int32_t index,
+                                const std::vector<NANOMessageBase*>& elements) {
+  APMPBMessageInfo* info = TypedRecord(message, index, "SetArray", IsRepeated, kNotRepeated);
+  if (info == nullptr) return;
+  message->deallocMessageFieldFn()(info, index);
+  if (elements.empty()) return;
+  const APMPBFieldDescriptor& field = info->descriptor->fields[index];
+  for (const NANOMessageBase* element : elements) {
+    const APMPBMessageInfo* source = element != nullptr ? element->messageInfo() : nullptr;
+    if ((field.flags & kAPMPBTypeMessage) == 0 || source == nullptr || !source->initialized() ||
+        source->descriptor != field.element) {
+      APMPBPrint("<ERROR> Invalid object type. Message fields expect NANOMessageBase. Type: %s",
+                 element != nullptr ? element->messageID() : "(null)");
+      return;  // field stays empty
+    }
+  }
+  auto record = std::make_unique<APMPBArrayRecord>();
+  record->messages.reserve(elements.size());
+  for (NANOMessageBase* element : elements) {
+    APMPBMessageInfo* source = element->messageInfo();
+    APMPBMessageInfo& moved = record->messages.emplace_back();
+    APMPBInitMessageInfo(&moved, *field.element);
+    std::swap(moved, *source);
+  }
+  info->values[index] = std::move(record);
+}
+
 void APMPBSetString(NANOMessageBase* message, int32_t index, std::optional<std::string_view> value) {
   APMPBMessageInfo* info = TypedRecord(message, index, "SetString", IsString, kNotString);
   if (info == nullptr) return;

@@ -89,5 +89,18 @@ void APMPBSetMessageArray(NANOMessageBase* message, int32_t index,
   APMPBSetArray(message, index, &array);
 }
 
+// Sets the repeated message field from the elements' records, moved rather
+// than copied: each element is left an empty message. For elements about to
+// be dropped. An element of another type leaves the field empty.
+void APMPBMoveMessagesIntoArray(NANOMessageBase* message, int32_t index,
+                                const std::vector<NANOMessageBase*>& elements);
+template <class T>
+void APMPBMoveMessageArray(NANOMessageBase* message, int32_t index, const std::vector<std::shared_ptr<T>>& elements) {
+  std::vector<NANOMessageBase*> records;
+  records.reserve(elements.size());
+  for (const auto& element : elements) records.push_back(element.get());
+  APMPBMoveMessagesIntoArray(message, index, records);
+}
+
 // True when bytes are well-formed UTF-8.
 bool APMPBIsValidUTF8(std::string_view bytes);

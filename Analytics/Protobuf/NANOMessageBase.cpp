@@ -25,6 +25,13 @@ std::optional<std::vector<uint8_t>> NANOMessageBase::protoBuffer() const {
   return bytes;
 }
 
+std::optional<size_t> NANOMessageBase::protoBufferSize() const {
+  if (info_ == nullptr || !info_->initialized()) return std::nullopt;
+  const int32_t size = APMPBEncodedSize(info_.get());
+  if (size < 0) return std::nullopt;
+  return static_cast<size_t>(size);
+}
+
 std::unique_ptr<APMPBMessageInfo> NANOMessageBase::CopyRecord(const APMPBMessageInfo* info,
                                                               const APMPBMessageDescriptor& descriptor) {
   if (info == nullptr || !info->initialized()) return nullptr;

@@ -39,6 +39,8 @@ class NANOMessageBase {
   const APMPBMessageInfo* messageInfo() const { return info_.get(); }
   // The wire encoding; empty for an empty message, nullopt when encoding fails.
   std::optional<std::vector<uint8_t>> protoBuffer() const;
+  // The length of protoBuffer(), sized without writing; nullopt when encoding fails.
+  std::optional<size_t> protoBufferSize() const;
 
   virtual const APMPBMessageClass& messageClass() const = 0;
   virtual APMPBInitMessageInfoFn initMessageInfoFn() const = 0;

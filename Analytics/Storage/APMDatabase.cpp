@@ -715,25 +715,39 @@ std::optional<APMDatabase::QueuedBundle> APMDatabase::bundleFromRow(const APMSql
   return QueuedBundle{std::move(bundle), rowID != nullptr ? rowID->numberAsInt64().value_or(0) : 0};
 }
 
+std::optional<APMDatabase::QueuedBundle> APMDatabase::decodedBundle(const APMSqliteStore::Record& row,
+                                                                    std::vector<platform::Value>* undecodableRowIDs) {
+  bool undecodable = false;
+  APMError error;
+  if (auto bundle = bundleFromRow(row, &undecodable, &error)) return bundle;
+  const platform::Value* rowID = Column(row, "rowid");
+  if (!undecodable || rowID == nullptr) return std::nullopt;
+  // Left in place such a row would hold a slot of every upload window.
+  Monitor().logWithLevel(1, 12057, "Deleting queued bundle that cannot be decoded. Row ID, error",
+                         rowID->numberAsInt64().value_or(0), error);
+  undecodableRowIDs->push_back(*rowID);
+  return std::nullopt;
+}
+
+void APMDatabase::deleteUndecodableBundles(const std::vector<platform::Value>& rowIDs) {
+  for (const platform::Value& rowID : rowIDs) {
+    APMError deleteError;
+    if (!sqliteStore_->deleteRecordsFromTableWithName("queue", "rowid IN (?)", {rowID}, &deleteError)) {
+      Monitor().logWithLevel(1, 12058, "Unable to delete queued bundle that cannot be decoded. Row ID, error",
+                             rowID.numberAsInt64().value_or(0), deleteError);
+    }
+  }
+}
+
 std::optional<std::vector<APMDatabase::QueuedBundle>> APMDatabase::decodedBundles(
     const APMSqliteStore::Records& rows) {
   std::vector<QueuedBundle> bundles;
   for (const auto& row : rows) {
-    bool undecodable = false;
-    APMError error;
-    if (auto bundle = bundleFromRow(row, &undecodable, &error)) {
+    std::vector<platform::Value> undecodable;
+    if (auto bundle = decodedBundle(row, &undecodable)) {
       bundles.push_back(std::move(*bundle));
-      continue;
-    }
-    const platform::Value* rowID = Column(row, "rowid");
-    if (!undecodable || rowID == nullptr) continue;
-    // Left in place such a row would hold a slot of every upload window.
-    Monitor().logWithLevel(1, 12057, "Deleting queued bundle that cannot be decoded. Row ID, error",
-                           rowID->numberAsInt64().value_or(0), error);
-    APMError deleteError;
-    if (!sqliteStore_->deleteRecordsFromTableWithName("queue", "rowid IN (?)", {*rowID}, &deleteError)) {
-      Monitor().logWithLevel(1, 12058, "Unable to delete queued bundle that cannot be decoded. Row ID, error",
-                             rowID->numberAsInt64().value_or(0), deleteError);
+    } else {
+      deleteUndecodableBundles(undecodable);
     }
   }
   return bundles;
@@ -742,20 +756,30 @@ std::optional<std::vector<APMDatabase::QueuedBundle>> APMDatabase::decodedBundle
 std::optional<std::vector<APMDatabase::QueuedBundle>> APMDatabase::queryBundlesWithCountLimit(int64_t countLimit,
                                                                                               int64_t sizeLimit,
                                                                                               APMError* error) {
-  auto rows = sqliteStore_->recordsForQuery("SELECT rowid, data, retry_count FROM queue ORDER BY rowid ASC LIMIT ?",
-                                            {platform::Value(countLimit)}, error);
-  if (!rows) return std::nullopt;
-  auto decoded = decodedBundles(*rows);
+  // Rows are inflated and decoded as they are read, and the read stops at the
+  // first bundle past the size limit: the rest of the window would be decoded
+  // only to be dropped. Undecodable rows met on the way are deleted once the
+  // read is over.
   std::vector<QueuedBundle> taken;
+  std::vector<platform::Value> undecodable;
   int64_t total = 0;
-  for (auto& bundle : *decoded) {
-    auto bytes = bundle.bundle->protoBuffer();
-    int64_t size = bytes ? static_cast<int64_t>(bytes->size()) : 0;
-    if (!taken.empty() && total + size > sizeLimit) break;
+  bool full = false;
+  auto take = [&](size_t, const APMSqliteStore::Record& row) {
+    if (full) return false;
+    auto bundle = decodedBundle(row, &undecodable);
+    if (!bundle) return true;
+    auto encodedSize = bundle->bundle->protoBufferSize();
+    const int64_t size = encodedSize ? static_cast<int64_t>(*encodedSize) : 0;
+    if (!taken.empty() && total + size > sizeLimit) return false;
     total += size;
-    taken.push_back(std::move(bundle));
-    if (total > sizeLimit) break;
-  }
+    taken.push_back(std::move(*bundle));
+    full = total > sizeLimit;
+    return true;
+  };
+  auto rows = sqliteStore_->recordsForQuery("SELECT rowid, data, retry_count FROM queue ORDER BY rowid ASC LIMIT ?",
+                                            {platform::Value(countLimit)}, error, take);
+  if (!rows) return std::nullopt;
+  deleteUndecodableBundles(undecodable);
   return taken;
 }
 

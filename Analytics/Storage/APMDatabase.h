@@ -274,6 +274,11 @@ class APMDatabase {
   std::optional<QueuedBundle> bundleFromRow(const APMSqliteStore::Record& row, bool* undecodable,
                                             APMError* error);
   std::optional<std::vector<QueuedBundle>> decodedBundles(const APMSqliteStore::Records& rows);
+  // The row's bundle; an undecodable row is logged and its ID added to
+  // undecodableRowIDs for deletion.
+  std::optional<QueuedBundle> decodedBundle(const APMSqliteStore::Record& row,
+                                            std::vector<platform::Value>* undecodableRowIDs);
+  void deleteUndecodableBundles(const std::vector<platform::Value>& rowIDs);
   void noteRawEventRowsChanged(int64_t delta);
 
   Inflater inflater_;
