@@ -187,6 +187,8 @@ void APMSqliteStore::finalizeAndClearStatements() {
   statementCache_.clear();
   lru_.clear();
   inUse_.clear();
+  for (auto& [sql, statement] : transactionStatements_) sqlite3_finalize(statement);
+  transactionStatements_.clear();
 }
 
 void APMSqliteStore::closeDatabase() {
@@ -1057,7 +1059,15 @@ std::optional<platform::Value> APMSqliteStore::numberForQuery(const std::string&
 // ---- Transactions
 
 bool APMSqliteStore::execOnOpen(const char* sql) {
-  return db_ != nullptr && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+  if (db_ == nullptr) return false;
+  sqlite3_stmt*& statement = transactionStatements_[sql];
+  if (statement == nullptr && sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) {
+    transactionStatements_.erase(sql);
+    return false;
+  }
+  const int rc = sqlite3_step(statement);
+  sqlite3_reset(statement);
+  return rc == SQLITE_DONE;
 }
 
 bool APMSqliteStore::beginTransaction() { return execOnOpen("BEGIN EXCLUSIVE TRANSACTION"); }

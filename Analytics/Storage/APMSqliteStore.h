@@ -223,5 +223,7 @@ class APMSqliteStore {
   std::unordered_map<std::string, CacheEntry> statementCache_;
   std::list<std::string> lru_;  // most recently used first
   std::unordered_map<sqlite3_stmt*, int> inUse_;  // stepped, not yet cleaned up
+  // BEGIN, END and ROLLBACK, prepared once: every transaction runs them.
+  std::unordered_map<const char*, sqlite3_stmt*> transactionStatements_;
   bool lastFailureWasCorruption_ = false;
 };
