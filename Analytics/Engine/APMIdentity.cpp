@@ -197,6 +197,7 @@ void APMIdentity::enforceConsentSettingsOnQueue() {
 }
 
 void APMIdentity::enforceConsentSettings() {
+  forgetScopedRefresh();
   onQueue([this] { enforceConsentSettingsOnQueue(); });
 }
 
@@ -280,12 +281,32 @@ void APMIdentity::updateIdentifiersAndWait() {
   queue_->sync([this] { refreshOnQueue(); });
 }
 
+namespace {
+// The identity whose RefreshOncePerScope on this thread has refreshed.
+thread_local const APMIdentity* tScopedRefresh = nullptr;
+}  // namespace
+
+APMIdentity::RefreshOncePerScope::RefreshOncePerScope(APMIdentity& identity) : outer_(tScopedRefresh) {
+  identity.updateIdentifiersAndWait();
+  tScopedRefresh = &identity;
+}
+
+APMIdentity::RefreshOncePerScope::~RefreshOncePerScope() { tScopedRefresh = outer_; }
+
+bool APMIdentity::needsRefresh() const { return tScopedRefresh != this; }
+
+void APMIdentity::forgetScopedRefresh() const {
+  if (tScopedRefresh == this) tScopedRefresh = nullptr;
+}
+
 // One turn on the queue that refreshes, then reads: the same order as a
 // queued refresh followed by a read, without the second hand-off.
 template <typename Read>
 auto APMIdentity::refreshedReadOnQueue(Read read) {
-  return readOnQueue([this, &read] {
-    refreshOnQueue();
+  // Decided on the caller's thread, where the scope lives.
+  const bool refresh = needsRefresh();
+  return readOnQueue([this, &read, refresh] {
+    if (refresh) refreshOnQueue();
     return read();
   });
 }
@@ -315,6 +336,7 @@ std::optional<std::string> APMIdentity::hashedResettableDeviceID() {
 }
 
 void APMIdentity::setAppInstanceID(const std::optional<std::string>& appInstanceID) {
+  forgetScopedRefresh();
   queue_->async([config = persistedConfig_, appInstanceID] { config->setAppInstanceID(appInstanceID); });
 }
 

@@ -86,6 +86,21 @@ class APMIdentity : public std::enable_shared_from_this<APMIdentity> {
   void updateIdentifiers();
   void updateIdentifiersAndWait();
 
+  // Refreshes on creation; until it ends, "refresh first" reads on this
+  // thread reuse that refresh instead of repeating it, so one event's
+  // metadata reads one consistent identity. A change of the app instance ID
+  // or of consent made through this identity on the thread refreshes again.
+  class RefreshOncePerScope {
+   public:
+    explicit RefreshOncePerScope(APMIdentity& identity);
+    ~RefreshOncePerScope();
+    RefreshOncePerScope(const RefreshOncePerScope&) = delete;
+    RefreshOncePerScope& operator=(const RefreshOncePerScope&) = delete;
+
+   private:
+    const APMIdentity* outer_;
+  };
+
   bool shouldSetLastAdvertisingIDResetUserProperty() const;
   void setShouldSetLastAdvertisingIDResetUserProperty(bool value);
 
@@ -127,6 +142,9 @@ class APMIdentity : public std::enable_shared_from_this<APMIdentity> {
   auto refreshedReadOnQueue(Read read);
   // Runs on the identity queue.
   void refreshOnQueue();
+  // False inside a RefreshOncePerScope of this identity that has refreshed.
+  bool needsRefresh() const;
+  void forgetScopedRefresh() const;
   void enforceConsentSettingsOnQueue();
   // Runs the block on the identity queue, directly when already there.
   void onQueue(const std::function<void()>& block);

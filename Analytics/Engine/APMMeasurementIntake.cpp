@@ -280,9 +280,10 @@ void APMMeasurement::writeEventOnWorkerQueue(APMEvent event) {
 }
 
 void APMMeasurement::writeFilteredEventOnWorkerQueue(APMEvent event) {
-  // In turn on the idle identity queue: no wake-up of its thread per event,
-  // and the metadata's reads below see the refresh as before.
-  identity_->updateIdentifiersAndWait();
+  // In turn on the idle identity queue: no wake-up of its thread per event.
+  // The metadata's reads below see this one refresh instead of each
+  // repeating it.
+  APMIdentity::RefreshOncePerScope identityRefreshed(*identity_);
   if (APMIsPurchaseEvent(event.name())) event.setConversion(true);
   APMMonitor& log = monitor();
   database_->performTransaction([&] {

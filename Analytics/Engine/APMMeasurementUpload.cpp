@@ -171,6 +171,9 @@ double APMMeasurement::nextUploadingTime() {
 }
 
 void APMMeasurement::updateSchedule() {
+  // The table answers below look for other connections' commits once.
+  std::optional<APMSqliteStore::OneCommitCheck> commitsChecked;
+  if (database_) commitsChecked.emplace(database_->sqliteStore());
   auto config = remoteConfigInstance();
   if (!config) config = APMRemoteConfig::defaultInstance();
   auto stopScheduling = [this](bool clearDelegate) {

@@ -140,6 +140,8 @@ bool APMDatabase::initializeDatabaseResourcesWithContext(const std::string& cont
                                                          APMError* error) {
   sqliteStore_ = APMSqliteStore::initWithDatabasePath(databasePath, error);
   if (!sqliteStore_) return false;
+  sqliteStore_->watchTable("raw_events");
+  sqliteStore_->watchTable("queue");
   rawEventCount_.reset();
   enableWriteAheadLogging();
   if (!ensureAllTables()) {
@@ -475,6 +477,7 @@ bool APMDatabase::insertRawEvent(const APMEvent* event, int64_t metadataFingerpr
     return false;
   }
   // A NaN time is no REAL SQLite keeps: it becomes NULL and fails NOT NULL.
+  const std::optional<APMSqliteStore::TableStamp> before = sqliteStore_->ownStampOfTable("raw_events");
   bool ok = insertDataType(APMSqliteStore::Record{{"name", platform::Value(event->name())},
                                                   {"timestamp", std::isnan(event->timestamp())
                                                                     ? platform::Value()
@@ -483,16 +486,59 @@ bool APMDatabase::insertRawEvent(const APMEvent* event, int64_t metadataFingerpr
                                                   {"data", platform::Value(std::move(*bytes))},
                                                   {"is_realtime", platform::Value(isRealtime ? 1 : 0)}},
                            "raw_events", error);
-  if (ok) noteRawEventRowsChanged(1);
+  if (ok) {
+    noteRawEventRowsChanged(1);
+    const std::optional<APMSqliteStore::TableStamp> after = sqliteStore_->ownStampOfTable("raw_events");
+    if (before && after) keepRawEventAnswers(*before, *after, event->timestamp(), isRealtime);
+  }
   return ok;
 }
 
+std::optional<platform::Value> APMDatabase::cachedAnswer(
+    CachedAnswer& cache, const std::string& table,
+    const std::function<std::optional<platform::Value>(APMError*)>& query, APMError* error) {
+  const std::optional<APMSqliteStore::TableStamp> stamp = sqliteStore_->stampOfTable(table);
+  if (stamp && cache.stamp == stamp) return cache.value;
+  APMError queryError;
+  std::optional<platform::Value> value = query(&queryError);
+  // No value and no error is an answer too (an empty table has no latest time).
+  const bool answered = value.has_value() || queryError == APMError{};
+  cache.stamp = answered ? stamp : std::nullopt;
+  cache.value = answered ? value : std::nullopt;
+  if (error != nullptr && !answered) *error = queryError;
+  return value;
+}
+
+void APMDatabase::keepRawEventAnswers(const APMSqliteStore::TableStamp& before,
+                                      const APMSqliteStore::TableStamp& after, double timestamp, bool isRealtime) {
+  const bool onlyThisRow = after.unseen == before.unseen && after.writes == before.writes + 1;
+  auto keep = [&](CachedAnswer& cache, bool stillTrue, const std::optional<platform::Value>& value) {
+    const bool heldBefore = cache.stamp && cache.stamp->unseen == before.unseen && cache.stamp->writes == before.writes;
+    if (!onlyThisRow || !heldBefore || !stillTrue) {
+      cache.stamp.reset();
+      return;
+    }
+    cache.stamp->writes = after.writes;
+    cache.value = value;
+  };
+  keep(rawEventsEmpty_, true, platform::Value(int64_t{0}));
+  keep(realtimeRawEvents_, true, isRealtime ? platform::Value(int64_t{1}) : realtimeRawEvents_.value);
+  // A later time would be stored as the column's type has it: asked again then.
+  const std::optional<double> latest =
+      latestRawEventTime_.value ? latestRawEventTime_.value->numberAsDouble() : std::nullopt;
+  keep(latestRawEventTime_, std::isnan(timestamp) || (latest && timestamp <= *latest), latestRawEventTime_.value);
+}
+
 std::optional<platform::Value> APMDatabase::isRawEventsTableEmpty(APMError* error) {
-  return Number(*sqliteStore_, "SELECT NOT EXISTS (SELECT 1 FROM raw_events LIMIT 1)", {}, error);
+  return cachedAnswer(rawEventsEmpty_, "raw_events", [this](APMError* queryError) {
+    return Number(*sqliteStore_, "SELECT NOT EXISTS (SELECT 1 FROM raw_events LIMIT 1)", {}, queryError);
+  }, error);
 }
 
 std::optional<platform::Value> APMDatabase::queryLatestRawEventTime(APMError* error) {
-  return Number(*sqliteStore_, "SELECT MAX(timestamp) FROM raw_events", {}, error);
+  return cachedAnswer(latestRawEventTime_, "raw_events", [this](APMError* queryError) {
+    return Number(*sqliteStore_, "SELECT MAX(timestamp) FROM raw_events", {}, queryError);
+  }, error);
 }
 
 std::optional<platform::Value> APMDatabase::containsRawEventWithMetadataFingerprint(int64_t fingerprint,
@@ -502,7 +548,10 @@ std::optional<platform::Value> APMDatabase::containsRawEventWithMetadataFingerpr
 }
 
 std::optional<platform::Value> APMDatabase::containsRealtimeRawEventsWithError(APMError* error) {
-  return FixedNumber(*sqliteStore_, "SELECT EXISTS (SELECT 1 FROM raw_events WHERE is_realtime = 1 LIMIT 1)", error);
+  return cachedAnswer(realtimeRawEvents_, "raw_events", [this](APMError* queryError) {
+    return FixedNumber(*sqliteStore_, "SELECT EXISTS (SELECT 1 FROM raw_events WHERE is_realtime = 1 LIMIT 1)",
+                       queryError);
+  }, error);
 }
 
 std::optional<std::vector<APMRawEventData>> APMDatabase::rawEventsWithMetadataFingerprint(
@@ -640,7 +689,9 @@ bool APMDatabase::deleteStaleRawEventsDataOlderThanMaxAge(double maxAge, APMErro
 }
 
 std::optional<platform::Value> APMDatabase::isQueuedBundleTableEmpty(APMError* error) {
-  return Number(*sqliteStore_, "SELECT NOT EXISTS (SELECT 1 FROM queue LIMIT 1)", {}, error);
+  return cachedAnswer(queueEmpty_, "queue", [this](APMError* queryError) {
+    return Number(*sqliteStore_, "SELECT NOT EXISTS (SELECT 1 FROM queue LIMIT 1)", {}, queryError);
+  }, error);
 }
 
 bool APMDatabase::insertBundle(const APMPBMeasurementBundle* bundle, bool isRealtime, APMError* error) {
@@ -841,11 +892,16 @@ bool APMDatabase::deleteStaleBundlesOlderThanMaxAge(double maxAge, APMError* err
 }
 
 std::optional<platform::Value> APMDatabase::queryLatestBundleTime(APMError* error) {
-  return Number(*sqliteStore_, "SELECT MAX(bundle_end_timestamp) FROM queue", {}, error);
+  return cachedAnswer(latestBundleTime_, "queue", [this](APMError* queryError) {
+    return Number(*sqliteStore_, "SELECT MAX(bundle_end_timestamp) FROM queue", {}, queryError);
+  }, error);
 }
 
 std::optional<platform::Value> APMDatabase::containsRealtimeBundlesWithError(APMError* error) {
-  return FixedNumber(*sqliteStore_, "SELECT EXISTS (SELECT 1 FROM queue WHERE is_realtime = 1 LIMIT 1)", error);
+  return cachedAnswer(realtimeBundles_, "queue", [this](APMError* queryError) {
+    return FixedNumber(*sqliteStore_, "SELECT EXISTS (SELECT 1 FROM queue WHERE is_realtime = 1 LIMIT 1)",
+                       queryError);
+  }, error);
 }
 
 // ---- App metadata, daily counts, measurement configuration, aggregates ----

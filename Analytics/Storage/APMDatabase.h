@@ -280,11 +280,31 @@ class APMDatabase {
                                             std::vector<platform::Value>* undecodableRowIDs);
   void deleteUndecodableBundles(const std::vector<platform::Value>& rowIDs);
   void noteRawEventRowsChanged(int64_t delta);
+  // An answer about the queue or raw_events table (emptiness, latest time,
+  // any real-time row) that the upload schedule asks after every event,
+  // kept while the table's stamp holds.
+  struct CachedAnswer {
+    std::optional<APMSqliteStore::TableStamp> stamp;
+    std::optional<platform::Value> value;
+  };
+  std::optional<platform::Value> cachedAnswer(CachedAnswer& cache, const std::string& table,
+                                              const std::function<std::optional<platform::Value>(APMError*)>& query,
+                                              APMError* error);
+  // After one raw event row was inserted and nothing else moved the stamp:
+  // the answers it cannot change, or changes knowably, stay.
+  void keepRawEventAnswers(const APMSqliteStore::TableStamp& before, const APMSqliteStore::TableStamp& after,
+                           double timestamp, bool isRealtime);
 
   Inflater inflater_;
   std::unique_ptr<APMSqliteStore> sqliteStore_;
   // Rows of raw_events as last counted and adjusted since; none when unknown.
   std::optional<int64_t> rawEventCount_;
+  CachedAnswer rawEventsEmpty_;
+  CachedAnswer latestRawEventTime_;
+  CachedAnswer realtimeRawEvents_;
+  CachedAnswer queueEmpty_;
+  CachedAnswer latestBundleTime_;
+  CachedAnswer realtimeBundles_;
   std::shared_ptr<APMPersistedConfig> persistedConfig_;
   APMError lastEnsureError_;
   int lastEnsureSqliteCode_ = 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <set>
 
 #include "Analytics/Engine/APMEngineLog.h"
@@ -143,6 +144,11 @@ bool APMSqliteStore::openAndValidateDatabase(APMError* error) {
     closeDatabase();
     return false;
   }
+  sqlite3_update_hook(db_, &APMSqliteStore::RowChanged, this);
+  sqlite3_rollback_hook(db_, &APMSqliteStore::RolledBack, this);
+  hookedRows_ = 0;
+  unhookedRows_ = 0;
+  ++unseenChanges_;
   if (ConnectionObserver()) ConnectionObserver()(db_);
   platform::Status excluded = files.setExcludedFromBackup(databasePath_, true);
   if (!excluded.ok()) {
@@ -187,10 +193,13 @@ void APMSqliteStore::finalizeAndClearStatements() {
   statementCache_.clear();
   lru_.clear();
   inUse_.clear();
+  for (auto& [sql, statement] : transactionStatements_) sqlite3_finalize(statement);
+  transactionStatements_.clear();
 }
 
 void APMSqliteStore::closeDatabase() {
   if (db_ == nullptr) return;
+  ++unseenChanges_;
   finalizeAndClearStatements();
   int rc = sqlite3_close(db_);
   if (rc != SQLITE_OK) {
@@ -435,14 +444,85 @@ std::optional<platform::Value> APMSqliteStore::executePragma(const std::string& 
     if (!first) first = valueAtColumn(0, statement).value_or(platform::Value());
     return true;
   });
+  ++unseenChanges_;  // a pragma may change what rows read as
   if (!rows) return std::nullopt;
   return first.value_or(platform::Value());
 }
 
 bool APMSqliteStore::executeSQL(const std::string& sql, APMError* error) {
-  return inputAccepted(error, {{sql.empty(), "Received empty SQL string to execute"}},
-                       "Execute SQL failed. Database not open.") &&
-         runStatement(sql, {}, Reuse::kOnce, "execute statement", error).has_value();
+  if (!inputAccepted(error, {{sql.empty(), "Received empty SQL string to execute"}},
+                     "Execute SQL failed. Database not open.")) {
+    return false;
+  }
+  const bool ran = runStatement(sql, {}, Reuse::kOnce, "execute statement", error).has_value();
+  ++unseenChanges_;  // DDL (a dropped or renamed table) reports no rows
+  return ran;
+}
+
+// ---- Table stamps
+
+void APMSqliteStore::RowChanged(void* store, int, const char* database, const char* table, long long) {
+  auto* self = static_cast<APMSqliteStore*>(store);
+  ++self->hookedRows_;
+  if (database == nullptr || table == nullptr || std::strcmp(database, "main") != 0) return;
+  for (auto& [name, writes] : self->watchedTables_) {
+    if (name == table) ++writes;
+  }
+}
+
+void APMSqliteStore::RolledBack(void* store) { ++static_cast<APMSqliteStore*>(store)->unseenChanges_; }
+
+void APMSqliteStore::watchTable(const std::string& tableName) {
+  for (const auto& [name, writes] : watchedTables_) {
+    if (name == tableName) return;
+  }
+  watchedTables_.emplace_back(tableName, 0);
+}
+
+void APMSqliteStore::noteUnseenChanges() {
+  // Rows SQLite counted that the hook never saw: a table emptied at once.
+  const int64_t unhooked = sqlite3_total_changes64(db_) - hookedRows_;
+  if (unhooked != unhookedRows_) {
+    unhookedRows_ = unhooked;
+    ++unseenChanges_;
+  }
+}
+
+std::optional<APMSqliteStore::TableStamp> APMSqliteStore::ownStampOfTable(const std::string& tableName) {
+  if (db_ == nullptr) return std::nullopt;
+  noteUnseenChanges();
+  TableStamp stamp;
+  stamp.unseen = unseenChanges_;
+  for (const auto& [name, writes] : watchedTables_) {
+    if (name == tableName) stamp.writes = writes;
+  }
+  return stamp;
+}
+
+std::optional<APMSqliteStore::TableStamp> APMSqliteStore::stampOfTable(const std::string& tableName) {
+  std::optional<TableStamp> stamp = ownStampOfTable(tableName);
+  if (!stamp) return std::nullopt;
+  if (commitChecks_ == 0 || !checkedDataVersion_) {
+    // Moves with every commit of another connection, never with ours.
+    std::optional<int64_t> version;
+    auto read = runStatement("PRAGMA data_version", {}, Reuse::kFixed, "data version", nullptr,
+                             [&](sqlite3_stmt* statement) {
+                               version = sqlite3_column_int64(statement, 0);
+                               return false;
+                             });
+    if (!read || !version) return std::nullopt;
+    checkedDataVersion_ = commitChecks_ > 0 ? version : std::nullopt;
+    stamp->dataVersion = *version;
+  } else {
+    stamp->dataVersion = *checkedDataVersion_;
+  }
+  return stamp;
+}
+
+APMSqliteStore::OneCommitCheck::OneCommitCheck(APMSqliteStore& store) : store_(store) { ++store_.commitChecks_; }
+
+APMSqliteStore::OneCommitCheck::~OneCommitCheck() {
+  if (--store_.commitChecks_ == 0) store_.checkedDataVersion_.reset();
 }
 
 std::optional<size_t> APMSqliteStore::runStatement(const std::string& sql, const ValuePointers& parameters,
@@ -1057,7 +1137,15 @@ std::optional<platform::Value> APMSqliteStore::numberForQuery(const std::string&
 // ---- Transactions
 
 bool APMSqliteStore::execOnOpen(const char* sql) {
-  return db_ != nullptr && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+  if (db_ == nullptr) return false;
+  sqlite3_stmt*& statement = transactionStatements_[sql];
+  if (statement == nullptr && sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) {
+    transactionStatements_.erase(sql);
+    return false;
+  }
+  const int rc = sqlite3_step(statement);
+  sqlite3_reset(statement);
+  return rc == SQLITE_DONE;
 }
 
 bool APMSqliteStore::beginTransaction() { return execOnOpen("BEGIN EXCLUSIVE TRANSACTION"); }

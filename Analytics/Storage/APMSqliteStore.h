@@ -55,6 +55,37 @@ class APMSqliteStore {
   const std::string& databasePath() const { return databasePath_; }
   const std::string& queueLabel() const { return queueLabel_; }
 
+  // What a value computed from a table's rows may be kept under: equal
+  // stamps mean no row of the table can have changed in between. Rows written
+  // through this connection count per table; anything that may change rows
+  // unseen (a rollback, a table emptied at once, a one-off statement such as
+  // DDL, another connection's commit, a reopened file) moves every stamp.
+  struct TableStamp {
+    uint64_t unseen = 0;
+    uint64_t writes = 0;
+    int64_t dataVersion = -1;
+    bool operator==(const TableStamp&) const = default;
+  };
+  // Tables whose writes are counted; the others move no stamp of their own.
+  void watchTable(const std::string& tableName);
+  // None when the stamp cannot be read (the database is closed).
+  std::optional<TableStamp> stampOfTable(const std::string& tableName);
+  // The stamp without asking for other connections' commits: for comparing
+  // stamps taken around a write of this connection.
+  std::optional<TableStamp> ownStampOfTable(const std::string& tableName);
+  // While one lives, other connections' commits are asked for once: reads
+  // that belong together (one upload decision) pay for one check, not one each.
+  class OneCommitCheck {
+   public:
+    explicit OneCommitCheck(APMSqliteStore& store);
+    ~OneCommitCheck();
+    OneCommitCheck(const OneCommitCheck&) = delete;
+    OneCommitCheck& operator=(const OneCommitCheck&) = delete;
+
+   private:
+    APMSqliteStore& store_;
+  };
+
   // Lifecycle.
   bool closeAndDeleteDatabase();
   bool openAndValidateDatabase(APMError* error);
@@ -223,5 +254,18 @@ class APMSqliteStore {
   std::unordered_map<std::string, CacheEntry> statementCache_;
   std::list<std::string> lru_;  // most recently used first
   std::unordered_map<sqlite3_stmt*, int> inUse_;  // stepped, not yet cleaned up
+  // BEGIN, END and ROLLBACK, prepared once: every transaction runs them.
+  std::unordered_map<const char*, sqlite3_stmt*> transactionStatements_;
+  // See TableStamp. Rows reported by the update hook, of all tables and of
+  // the watched ones; changes SQLite counted beyond the reported ones.
+  static void RowChanged(void* store, int operation, const char* database, const char* table, long long rowid);
+  static void RolledBack(void* store);
+  void noteUnseenChanges();
+  std::vector<std::pair<std::string, uint64_t>> watchedTables_;
+  int64_t hookedRows_ = 0;
+  int64_t unhookedRows_ = 0;
+  uint64_t unseenChanges_ = 0;
+  int commitChecks_ = 0;  // OneCommitCheck scopes alive
+  std::optional<int64_t> checkedDataVersion_;
   bool lastFailureWasCorruption_ = false;
 };

@@ -209,6 +209,27 @@ TEST_F(IdentityTest, RefreshWaitsForTheCacheTimeAndAResetIDRenewsTheInstanceID) 
   platform::Clock::setCurrent(nullptr);
 }
 
+TEST_F(IdentityTest, OneRefreshServesTheReadsOfItsScope) {
+  setRemoteSettings({{"measurement.ad_id_cache_time", "0"}});
+  apptrackingtransparency::ATTrackingManager::setTrackingAuthorizationStatus(3);
+  SetAdvertising(true, kAdvertisingID1);
+  auto config = makeConfig();
+  auto identity = makeIdentity(config);
+  {
+    APMIdentity::RefreshOncePerScope scope(*identity);
+    SetAdvertising(true, kAdvertisingID2);
+    EXPECT_EQ(identity->resettableDeviceID(), kAdvertisingID1) << "the scope's refresh, not a new one";
+    EXPECT_EQ(identity->hashedResettableDeviceID(), apm_MD5String(kAdvertisingID1));
+
+    // A reset app instance ID is made again, as without the scope.
+    identity->setAppInstanceID(std::nullopt);
+    const auto renewed = identity->appInstanceID();
+    ASSERT_TRUE(renewed);
+    EXPECT_EQ(renewed->size(), 32u);
+  }
+  EXPECT_EQ(identity->resettableDeviceID(), kAdvertisingID2) << "refreshed again once the scope ends";
+}
+
 TEST_F(IdentityTest, AllZeroAdvertisingIDClearsTheDeviceIDButKeepsTheHash) {
   setRemoteSettings({{"measurement.ad_id_cache_time", "0"}});
   apptrackingtransparency::ATTrackingManager::setTrackingAuthorizationStatus(3);

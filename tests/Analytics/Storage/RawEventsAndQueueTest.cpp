@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -229,6 +232,94 @@ TEST_F(RawEventsAndQueueTest, StaleSweepBothWaysOncePerInterval) {
   EXPECT_EQ(Count("raw_events"), 1);
   EXPECT_FALSE(database_->deleteStaleRawEventsDataOlderThanMaxAge(-1, &error));
   EXPECT_FALSE(database_->deleteStaleBundlesOlderThanMaxAge(-1, &error));
+}
+
+// The answers the upload schedule asks after every event are kept until a
+// write could change them, whoever made it.
+TEST_F(RawEventsAndQueueTest, ScheduleAnswersFollowEveryChangeOfTheirTable) {
+  struct Answers {
+    std::optional<Value> rawEmpty, latestRaw, realtimeRaw, queueEmpty, latestBundle, realtimeBundles;
+    bool operator==(const Answers&) const = default;
+  };
+  auto read = [&] {
+    return Answers{database_->isRawEventsTableEmpty(nullptr),
+                   database_->queryLatestRawEventTime(nullptr),
+                   database_->containsRealtimeRawEventsWithError(nullptr),
+                   database_->isQueuedBundleTableEmpty(nullptr),
+                   database_->queryLatestBundleTime(nullptr),
+                   database_->containsRealtimeBundlesWithError(nullptr)};
+  };
+  // What the queries themselves answer, on a connection of their own.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(database_->sqliteStore().databasePath().c_str(), &other), SQLITE_OK);
+  auto fresh = [&] {
+    auto number = [&](const char* sql) -> std::optional<Value> {
+      sqlite3_stmt* statement = nullptr;
+      EXPECT_EQ(sqlite3_prepare_v2(other, sql, -1, &statement, nullptr), SQLITE_OK) << sql;
+      std::optional<Value> value;
+      if (sqlite3_step(statement) == SQLITE_ROW) {
+        const int type = sqlite3_column_type(statement, 0);
+        if (type == SQLITE_INTEGER) value = Value(static_cast<int64_t>(sqlite3_column_int64(statement, 0)));
+        if (type == SQLITE_FLOAT) value = Value(sqlite3_column_double(statement, 0));
+      }
+      sqlite3_finalize(statement);
+      return value;
+    };
+    return Answers{number("SELECT NOT EXISTS (SELECT 1 FROM raw_events LIMIT 1)"),
+                   number("SELECT MAX(timestamp) FROM raw_events"),
+                   number("SELECT EXISTS (SELECT 1 FROM raw_events WHERE is_realtime = 1 LIMIT 1)"),
+                   number("SELECT NOT EXISTS (SELECT 1 FROM queue LIMIT 1)"),
+                   number("SELECT MAX(bundle_end_timestamp) FROM queue"),
+                   number("SELECT EXISTS (SELECT 1 FROM queue WHERE is_realtime = 1 LIMIT 1)")};
+  };
+  auto insert = [&](double timestamp, bool realtime) {
+    APMEvent event = Event("e", timestamp);
+    return database_->insertRawEvent(&event, 1, realtime, nullptr);
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+    bool answeredFromMemory;  // only the commit checks run
+  };
+  const std::vector<Case> cases = {
+      {"nothing changed", [] {}, true},
+      {"an event", [&] { EXPECT_TRUE(insert(kNow, false)); }, false},
+      {"an earlier event", [&] { EXPECT_TRUE(insert(kNow - 10, false)); }, true},
+      {"a real-time event", [&] { EXPECT_TRUE(insert(kNow, true)); }, true},
+      {"a later event", [&] { EXPECT_TRUE(insert(kNow + 10.5, false)); }, false},
+      {"a rolled back event",
+       [&] {
+         EXPECT_FALSE(database_->performTransaction([&] {
+           EXPECT_TRUE(insert(kNow + 20, true));
+           return false;
+         }));
+       },
+       false},
+      {"a delete on another connection",
+       [&] {
+         EXPECT_EQ(sqlite3_exec(other, "DELETE FROM raw_events WHERE is_realtime = 1", nullptr, nullptr, nullptr),
+                   SQLITE_OK);
+       },
+       false},
+      {"the table emptied at once", [&] { Exec("DELETE FROM raw_events"); }, false},
+      {"a bundle",
+       [&] { EXPECT_TRUE(database_->insertBundle(Bundle("app", int64_t{1700000000123}).get(), true, nullptr)); },
+       false},
+      {"the queue emptied through the store",
+       [&] { EXPECT_TRUE(database_->sqliteStore().deleteAllRecordsFromTableWithName("queue", nullptr)); }, false},
+  };
+  read();
+  SqlTrace trace;
+  trace.attach(database_->sqliteStore().sqliteHandle());
+  for (const Case& c : cases) {
+    c.change();
+    trace.clear();
+    EXPECT_EQ(read(), fresh()) << c.name;
+    const bool onlyChecks = std::all_of(trace.texts().begin(), trace.texts().end(),
+                                        [](const std::string& text) { return text == "PRAGMA data_version"; });
+    EXPECT_EQ(onlyChecks, c.answeredFromMemory) << c.name;
+  }
+  sqlite3_close(other);
 }
 
 TEST_F(RawEventsAndQueueTest, BundleInsertChecks) {

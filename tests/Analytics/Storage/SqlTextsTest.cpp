@@ -85,13 +85,13 @@ TEST(SqlTextsTest, EveryOperation) {
       {"nextMetadataFingerprintToProcess", [&] { db.nextMetadataFingerprintToProcess(nullptr); }, {
            "SELECT metadata_fingerprint, MIN(rowid) FROM raw_events",}},
       {"isRawEventsTableEmpty", [&] { db.isRawEventsTableEmpty(nullptr); }, {
-           "SELECT NOT EXISTS (SELECT 1 FROM raw_events LIMIT 1)",}},
+           "PRAGMA data_version", "SELECT NOT EXISTS (SELECT 1 FROM raw_events LIMIT 1)",}},
       {"queryLatestRawEventTime", [&] { db.queryLatestRawEventTime(nullptr); }, {
-           "SELECT MAX(timestamp) FROM raw_events",}},
+           "PRAGMA data_version", "SELECT MAX(timestamp) FROM raw_events",}},
       {"containsRawEventWithMetadataFingerprint", [&] { db.containsRawEventWithMetadataFingerprint(1, nullptr); }, {
            "SELECT EXISTS (SELECT 1 FROM raw_events WHERE metadata_fingerprint = ? LIMIT 1)",}},
       {"containsRealtimeRawEventsWithError", [&] { db.containsRealtimeRawEventsWithError(nullptr); }, {
-           "SELECT EXISTS (SELECT 1 FROM raw_events WHERE is_realtime = 1 LIMIT 1)",}},
+           "PRAGMA data_version", "SELECT EXISTS (SELECT 1 FROM raw_events WHERE is_realtime = 1 LIMIT 1)",}},
       {"deleteRawEventsOverAbsoluteLimit", [&] { db.deleteRawEventsOverAbsoluteLimit(nullptr); }, {
            "SELECT COUNT(*) FROM raw_events",}},
       {"deleteRawEventMetadataWithMetadataFingerprint",
@@ -113,11 +113,11 @@ TEST(SqlTextsTest, EveryOperation) {
       {"deleteBundlesWithRowIDs", [&] { db.deleteBundlesWithRowIDs({Value(1)}, nullptr); }, {
            "DELETE FROM queue WHERE rowid IN (?)",}},
       {"isQueuedBundleTableEmpty", [&] { db.isQueuedBundleTableEmpty(nullptr); }, {
-           "SELECT NOT EXISTS (SELECT 1 FROM queue LIMIT 1)",}},
+           "PRAGMA data_version", "SELECT NOT EXISTS (SELECT 1 FROM queue LIMIT 1)",}},
       {"queryLatestBundleTime", [&] { db.queryLatestBundleTime(nullptr); }, {
-           "SELECT MAX(bundle_end_timestamp) FROM queue",}},
+           "PRAGMA data_version", "SELECT MAX(bundle_end_timestamp) FROM queue",}},
       {"containsRealtimeBundlesWithError", [&] { db.containsRealtimeBundlesWithError(nullptr); }, {
-           "SELECT EXISTS (SELECT 1 FROM queue WHERE is_realtime = 1 LIMIT 1)",}},
+           "PRAGMA data_version", "SELECT EXISTS (SELECT 1 FROM queue WHERE is_realtime = 1 LIMIT 1)",}},
       {"deleteRawEventsWithMaxRowID", [&] { db.deleteRawEventsWithMaxRowID(1, nullptr); }, {
            "DELETE FROM raw_events WHERE rowid <= ?",}},
       {"queryAppMetadata", [&] { db.queryAppMetadata(nullptr); }, {
