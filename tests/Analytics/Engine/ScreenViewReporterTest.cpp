@@ -44,7 +44,7 @@ class MapPane : public ViewController {};
 // A toolkit-looking private controller.
 class _PrivateScreen : public ViewController {};
 
-struct Event {
+struct LoggedEvent {
   std::string origin, name;
   APMEvent::Parameters parameters;
   // The time handed with the event; none: stamped by the facade.
@@ -90,14 +90,14 @@ class ScreenViewReporterTest : public uikit::testing::UIKitFixture {
     UIKitFixture::TearDown();
   }
 
-  std::vector<Event> take() {
+  std::vector<LoggedEvent> take() {
     runUntilIdle();
     std::lock_guard<std::mutex> lock(mu_);
     return std::exchange(events_, {});
   }
   // The single "_vs" logged since the last take.
-  Event screenView() {
-    std::vector<Event> events = take();
+  LoggedEvent screenView() {
+    std::vector<LoggedEvent> events = take();
     EXPECT_EQ(events.size(), 1u);
     if (events.empty()) return {};
     EXPECT_EQ(events[0].name, "_vs");
@@ -122,7 +122,7 @@ class ScreenViewReporterTest : public uikit::testing::UIKitFixture {
   platform::LogCapture capture_;
   std::shared_ptr<APMScreenViewReporter> reporter_;
   std::mutex mu_;
-  std::vector<Event> events_;
+  std::vector<LoggedEvent> events_;
 };
 
 TEST_F(ScreenViewReporterTest, TransitionsGiveScreenViewsWithConsecutiveInstanceIDs) {
@@ -130,7 +130,7 @@ TEST_F(ScreenViewReporterTest, TransitionsGiveScreenViewsWithConsecutiveInstance
   auto navigation = NavigationController::withRoot(home);
   show(navigation);
   activate();
-  Event first = screenView();
+  LoggedEvent first = screenView();
   EXPECT_EQ(first.origin, "auto");
   EXPECT_EQ(first.text("_sc"), "HomeScreen");
   EXPECT_FALSE(first.has("_pi")) << "the first screen of a launch has no previous one";
@@ -188,9 +188,9 @@ TEST_F(ScreenViewReporterTest, TransitionsGiveScreenViewsWithConsecutiveInstance
     }
     // Animated transitions end after their 0.3 s.
     runFor(ViewController::kPresentationDuration);
-    std::vector<Event> events = take();
+    std::vector<LoggedEvent> events = take();
     ASSERT_FALSE(events.empty());
-    for (const Event& event : events) {
+    for (const LoggedEvent& event : events) {
       EXPECT_EQ(event.name, "_vs");
       EXPECT_EQ(event.integer("_pi"), previous) << "each screen view names the one before";
       previous = event.integer("_si");
@@ -240,7 +240,7 @@ TEST_F(ScreenViewReporterTest, RepeatedManualScreenIsLoggedOnce) {
   const int64_t home = screenView().integer("_si");
 
   reporter_->setScreenName(std::string("Inbox"), std::nullopt);
-  Event manual = screenView();
+  LoggedEvent manual = screenView();
   EXPECT_EQ(manual.text("_sn"), "Inbox");
   EXPECT_EQ(manual.text("_sc"), "HomeScreen") << "the class defaults to the top controller's";
   EXPECT_EQ(manual.integer("_si"), home + 1);
@@ -270,7 +270,7 @@ TEST_F(ScreenViewReporterTest, ManualScreenBeforeAnyAppearanceIsRefused) {
 TEST_F(ScreenViewReporterTest, AppScreenViewInTheBackgroundIsRefused) {
   show(std::make_shared<HomeScreen>());
   activate();
-  Event tracked = screenView();
+  LoggedEvent tracked = screenView();
   const int64_t home = tracked.integer("_si");
   EXPECT_FALSE(tracked.timestamp) << "a tracked screen is stamped when handed on";
 
@@ -280,7 +280,7 @@ TEST_F(ScreenViewReporterTest, AppScreenViewInTheBackgroundIsRefused) {
   reporter_->trackScreenWithParameters(
       {{"screen_name", Value("Checkout")}, {"screen_class", Value("CartScreen")}, {"step", Value(int64_t{2})}},
       stamp);
-  Event event = screenView();
+  LoggedEvent event = screenView();
   EXPECT_EQ(event.timestamp, stamp);
   EXPECT_EQ(event.origin, "app");
   EXPECT_EQ(event.text("_sn"), "Checkout");
@@ -302,7 +302,7 @@ TEST_F(ScreenViewReporterTest, AppScreenViewInTheBackgroundIsRefused) {
   activate();
   take();
   reporter_->trackScreenWithParameters({{"screen_name", Value("Again")}}, platform::Clock::nowSeconds());
-  Event again = screenView();
+  LoggedEvent again = screenView();
   EXPECT_EQ(again.text("_sn"), "Again");
   EXPECT_EQ(again.text("_sc"), "HomeScreen") << "on the main thread the key window's root names the class";
 }
@@ -329,7 +329,7 @@ TEST_F(ScreenViewReporterTest, ChangeWhileInactiveIsLoggedOnActivation) {
   EXPECT_TRUE(take().empty()) << "not while in the background";
   uikit::Application::shared().enterForeground();
   activate();
-  Event event = screenView();
+  LoggedEvent event = screenView();
   EXPECT_EQ(event.text("_sc"), "DetailScreen");
   EXPECT_EQ(event.integer("_pi"), home);
   EXPECT_EQ(event.integer("_si"), home + 1);
@@ -365,7 +365,7 @@ TEST_F(ScreenViewReporterTest, WithoutAutomaticReportingOnlyTheAppsScreenViewsCo
   manualOnly->setScreenName(std::string("Inbox"), std::nullopt);
   EXPECT_TRUE(logged(31000));
   manualOnly->trackScreenWithParameters({{"screen_name", Value("Inbox")}}, platform::Clock::nowSeconds());
-  Event event = screenView();
+  LoggedEvent event = screenView();
   EXPECT_EQ(event.integer("_mst"), 1);
   EXPECT_EQ(event.text("_sn"), "Inbox");
 }

@@ -31,7 +31,7 @@ constexpr const char* kBackgroundEvent = "measurement.lifecycle.app_backgrounded
 constexpr const char* kRedundantRemoval = "measurement.collection.redundant_engagement_removal_enabled";
 constexpr const char* kEfficient = "measurement.collection.efficient_engagement_reporting_enabled";
 
-struct Event {
+struct InternalEvent {
   std::string name;
   APMEvent::Parameters parameters;
   bool has(const std::string& key) const { return parameters.count(key) != 0; }
@@ -75,14 +75,14 @@ class SessionReporterTest : public ::testing::Test {
     reporter_->handleAppWillResignActiveWithScreen(screen);
     active_ = false;
   }
-  std::vector<Event> take() {
+  std::vector<InternalEvent> take() {
     EXPECT_TRUE(clock_->runUntilIdle());
     std::lock_guard<std::mutex> lock(mu_);
     return std::exchange(events_, {});
   }
-  std::vector<std::string> names(const std::vector<Event>& events) {
+  std::vector<std::string> names(const std::vector<InternalEvent>& events) {
     std::vector<std::string> result;
-    for (const Event& event : events) result.push_back(event.name);
+    for (const InternalEvent& event : events) result.push_back(event.name);
     return result;
   }
   int timesLogged(int code) {
@@ -101,7 +101,7 @@ class SessionReporterTest : public ::testing::Test {
   std::shared_ptr<APMSessionReporter> reporter_;
   std::atomic<bool> active_{false};
   std::mutex mu_;
-  std::vector<Event> events_;
+  std::vector<InternalEvent> events_;
 };
 
 using Strings = std::vector<std::string>;
@@ -112,7 +112,7 @@ TEST_F(SessionReporterTest, EngagementTimerFiresOnTheIntervalWhileActive) {
   ASSERT_EQ(names(take()), Strings{"_s"});
   // Ninety minutes without a screen change: one "_e" at the hour, capped there.
   ASSERT_TRUE(clock_->runFor(90 * 60));
-  std::vector<Event> events = take();
+  std::vector<InternalEvent> events = take();
   ASSERT_EQ(names(events), Strings{"_e"});
   EXPECT_EQ(events[0].integer("_et"), 3600000);
   // The timer re-armed after the event; resigning active cancels it.
@@ -139,10 +139,10 @@ TEST_F(SessionReporterTest, EngagementIntervalBelowOneSecondArmsNoTimer) {
     take();
     EXPECT_EQ(reporter_->engagementTimerFireTimestamp().has_value(), c.armed);
     ASSERT_TRUE(clock_->runFor(3.5));
-    std::vector<Event> events = take();
+    std::vector<InternalEvent> events = take();
     if (c.armed) {
       ASSERT_EQ(names(events), (Strings{"_e", "_e", "_e"}));
-      for (const Event& event : events) EXPECT_EQ(event.integer("_et"), 1000);
+      for (const InternalEvent& event : events) EXPECT_EQ(event.integer("_et"), 1000);
       EXPECT_EQ(timesLogged(33009), 0);
     } else {
       EXPECT_TRUE(events.empty());
@@ -191,7 +191,7 @@ TEST_F(SessionReporterTest, NegativeTimeoutIsZeroAndEveryActivationStartsASessio
   EXPECT_EQ(timesLogged(33001), 1);
   for (int64_t session = 1; session <= 3; ++session) {
     becomeActive();
-    std::vector<Event> events = take();
+    std::vector<InternalEvent> events = take();
     ASSERT_EQ(names(events), Strings{"_s"});
     EXPECT_EQ(events[0].integer("_sno"), session);
     EXPECT_EQ(events[0].integer("_sid"), static_cast<int64_t>(platform::Clock::nowSeconds()));
@@ -229,7 +229,7 @@ TEST_F(SessionReporterTest, ScreenChangeReportsEngagementOfTheScreenLeft) {
   EXPECT_TRUE(take().empty());
   ASSERT_TRUE(clock_->runFor(0.5));
   reporter_->handleScreenDidChangeFromScreen(&home, &detail);
-  std::vector<Event> events = take();
+  std::vector<InternalEvent> events = take();
   ASSERT_EQ(names(events), Strings{"_e"});
   EXPECT_EQ(events[0].integer("_et"), 1250);
   EXPECT_EQ(events[0].integer("_si"), 41);
@@ -272,13 +272,13 @@ TEST_F(SessionReporterTest, ResignActiveWithTheBackgroundEventSettings) {
     becomeActive();
     ASSERT_TRUE(clock_->runFor(4));
     resignActive();
-    std::vector<Event> events = take();
+    std::vector<InternalEvent> events = take();
     ASSERT_EQ(names(events), c.names);
     if (events[0].name == "_e") {
       EXPECT_EQ(events[0].integer("_et"), 4000);
       EXPECT_EQ(events[0].has("_fr"), c.engagementFlaggedRedundant);
     }
-    const Event& last = events.back();
+    const InternalEvent& last = events.back();
     if (last.name == "_ab") {
       EXPECT_EQ(last.has("_et"), c.backgroundMillis.has_value());
       if (c.backgroundMillis) {

@@ -52,3 +52,9 @@ inline void RunCases(const std::vector<ProgramCase>& cases) {
     }
   }
 }
+
+// A program calling `method` on `receiver` with `args` (a comma-separated
+// list): ["2", receiver, method, ["7", args...]].
+inline std::string MethodCall(const std::string& receiver, const std::string& method, const std::string& args = "") {
+  return R"([["2", )" + receiver + R"(, ")" + method + R"(", ["7")" + (args.empty() ? "" : ", " + args) + "]]]";
+}

@@ -22,13 +22,12 @@ namespace {
 
 using platform::Value;
 
-constexpr double kNow = kFixtureNow;
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 
 class AggregatesAndMetadataTest : public MeasurementDatabaseFixture {
  protected:
   static APMEventAggregates Aggregates(const std::string& name) {
-    return *APMEventAggregates::initWithName(name, 1, 1, 1, kNow);
+    return *APMEventAggregates::initWithName(name, 1, 1, 1, kFixtureNow);
   }
 };
 
@@ -125,7 +124,7 @@ TEST_F(AggregatesAndMetadataTest, FreshDatabaseHasZeroCountsOfToday) {
   APMError error;
   auto counts = database_->dailyCounts(&error);
   ASSERT_TRUE(counts) << error.localizedDescription();
-  int32_t today = static_cast<int32_t>(std::floor((kNow - persisted_->midnightOffset()) / 86400));
+  int32_t today = static_cast<int32_t>(std::floor((kFixtureNow - persisted_->midnightOffset()) / 86400));
   EXPECT_EQ(Row(*counts), (CountsRow{today, 0, 0, 0, 0, 0}));
   auto metadata = database_->queryAppMetadata(&error);
   ASSERT_TRUE(metadata);
@@ -227,7 +226,7 @@ TEST_F(AggregatesAndMetadataTest, MeasurementConfigBlob) {
   auto back = database_->queryMeasurementConfigWithError(&error);
   ASSERT_TRUE(back);
   EXPECT_EQ(APMPBGetString(back.get(), 1), "1:123:ios:abc");
-  EXPECT_EQ(database_->lastRemoteConfigUpdateTimestamp(nullptr), Value(kNow));
+  EXPECT_EQ(database_->lastRemoteConfigUpdateTimestamp(nullptr), Value(kFixtureNow));
 
   auto& store = database_->sqliteStore();
   ASSERT_TRUE(store.updateRecord({{"remote_config_data", Value::bytes("\xff\xff\xff\xff")}}, "app_metadata", "rowid",

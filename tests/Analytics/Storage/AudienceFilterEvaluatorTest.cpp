@@ -29,9 +29,9 @@ std::shared_ptr<APMPBStringFilter> Contains(const std::string& expression) {
   return filter;
 }
 // A generic filter with either part, an optional parameter name and complement flag.
-std::shared_ptr<APMPBFilter> Generic(std::shared_ptr<APMPBNumberFilter> number,
-                                     std::shared_ptr<APMPBStringFilter> string, std::optional<std::string> name = {},
-                                     bool complement = false) {
+std::shared_ptr<APMPBFilter> GenericFilter(std::shared_ptr<APMPBNumberFilter> number,
+                                           std::shared_ptr<APMPBStringFilter> string, std::optional<std::string> name = {},
+                                           bool complement = false) {
   auto filter = std::make_shared<APMPBFilter>();
   if (string) APMPBSetMessage(filter.get(), 0, string.get());
   if (number) APMPBSetMessage(filter.get(), 1, number.get());
@@ -39,10 +39,10 @@ std::shared_ptr<APMPBFilter> Generic(std::shared_ptr<APMPBNumberFilter> number,
   if (name) APMPBSetString(filter.get(), 3, *name);
   return filter;
 }
-std::shared_ptr<APMPBEventFilter> EventFilter(const std::string& eventName,
-                                              const std::vector<std::shared_ptr<APMPBFilter>>& parameters,
-                                              std::shared_ptr<APMPBNumberFilter> count = nullptr,
-                                              bool sessionScoped = false) {
+std::shared_ptr<APMPBEventFilter> NamedEventFilter(const std::string& eventName,
+                                                   const std::vector<std::shared_ptr<APMPBFilter>>& parameters,
+                                                   std::shared_ptr<APMPBNumberFilter> count = nullptr,
+                                                   bool sessionScoped = false) {
   auto filter = std::make_shared<APMPBEventFilter>();
   APMPBSetInt32(filter.get(), 0, 1);
   APMPBSetString(filter.get(), 1, eventName);
@@ -51,7 +51,7 @@ std::shared_ptr<APMPBEventFilter> EventFilter(const std::string& eventName,
   if (sessionScoped) APMPBSetBool(filter.get(), 7, true);
   return filter;
 }
-std::shared_ptr<APMPBPropertyFilter> PropertyFilter(const std::string& name, std::shared_ptr<APMPBFilter> generic) {
+std::shared_ptr<APMPBPropertyFilter> NamedPropertyFilter(const std::string& name, std::shared_ptr<APMPBFilter> generic) {
   auto filter = std::make_shared<APMPBPropertyFilter>();
   APMPBSetInt32(filter.get(), 0, 1);
   APMPBSetString(filter.get(), 1, name);
@@ -75,7 +75,7 @@ class AudienceFilterEvaluatorTest : public MeasurementDatabaseFixture {
 };
 
 TEST_F(AudienceFilterEvaluatorTest, GenericFilterChoosesThePathByValueKind) {
-  auto between = Generic(Between("10", "20"), nullptr);
+  auto between = GenericFilter(Between("10", "20"), nullptr);
   struct Case {
     APMValue value;
     std::optional<bool> expected;
@@ -100,19 +100,19 @@ TEST_F(AudienceFilterEvaluatorTest, GenericFilterChoosesThePathByValueKind) {
     }
   }
   // The number filter wins when both are present.
-  EXPECT_EQ(Evaluator::evaluateFilter(*Generic(Between("10", "20"), Contains("x")), APMValue("15")), true);
-  EXPECT_EQ(Evaluator::evaluateFilter(*Generic(nullptr, Contains("b")), APMValue(int64_t{1})), std::nullopt);
+  EXPECT_EQ(Evaluator::evaluateFilter(*GenericFilter(Between("10", "20"), Contains("x")), APMValue("15")), true);
+  EXPECT_EQ(Evaluator::evaluateFilter(*GenericFilter(nullptr, Contains("b")), APMValue(int64_t{1})), std::nullopt);
   EXPECT_TRUE(LoggedNow("Value is not a string. Audience filter will not be evaluated"));
-  EXPECT_EQ(Evaluator::evaluateFilter(*Generic(nullptr, nullptr), APMValue("b")), std::nullopt);
+  EXPECT_EQ(Evaluator::evaluateFilter(*GenericFilter(nullptr, nullptr), APMValue("b")), std::nullopt);
   EXPECT_TRUE(LoggedNow("Filter has neither a number nor string filter"));
 }
 
 TEST_F(AudienceFilterEvaluatorTest, ComplementInvertsAnswersButNotNone) {
-  EXPECT_EQ(Evaluator::evaluateFilter(*Generic(nullptr, Contains("b")), APMValue("abc")), true);
-  EXPECT_EQ(Evaluator::evaluateFilter(*Generic(nullptr, Contains("b"), {}, true), APMValue("abc")), false);
-  EXPECT_EQ(Evaluator::evaluateFilter(*Generic(nullptr, Contains("z"), {}, true), APMValue("abc")), true);
-  EXPECT_EQ(Evaluator::evaluateFilter(*Generic(nullptr, Contains("b"), {}, true), APMValue(int64_t{1})), std::nullopt);
-  EXPECT_EQ(Evaluator::evaluateFilter(*Generic(Between("1", "2"), nullptr, {}, true), APMValue("1e3")), std::nullopt);
+  EXPECT_EQ(Evaluator::evaluateFilter(*GenericFilter(nullptr, Contains("b")), APMValue("abc")), true);
+  EXPECT_EQ(Evaluator::evaluateFilter(*GenericFilter(nullptr, Contains("b"), {}, true), APMValue("abc")), false);
+  EXPECT_EQ(Evaluator::evaluateFilter(*GenericFilter(nullptr, Contains("z"), {}, true), APMValue("abc")), true);
+  EXPECT_EQ(Evaluator::evaluateFilter(*GenericFilter(nullptr, Contains("b"), {}, true), APMValue(int64_t{1})), std::nullopt);
+  EXPECT_EQ(Evaluator::evaluateFilter(*GenericFilter(Between("1", "2"), nullptr, {}, true), APMValue("1e3")), std::nullopt);
 }
 
 TEST_F(AudienceFilterEvaluatorTest, EventFilterChecksNameCountAndEachParameter) {
@@ -128,27 +128,27 @@ TEST_F(AudienceFilterEvaluatorTest, EventFilterChecksNameCountAndEachParameter) 
     std::string line;
   };
   const std::vector<Case> cases = {
-      {EventFilter("purchase", {}), "purchase", true, ""},
-      {EventFilter("purchase", {Generic(Between("10", "20"), nullptr, "value")}), "purchase", true, ""},
-      {EventFilter("purchase", {Generic(Between("16", "20"), nullptr, "value")}), "purchase", false, ""},
+      {NamedEventFilter("purchase", {}), "purchase", true, ""},
+      {NamedEventFilter("purchase", {GenericFilter(Between("10", "20"), nullptr, "value")}), "purchase", true, ""},
+      {NamedEventFilter("purchase", {GenericFilter(Between("16", "20"), nullptr, "value")}), "purchase", false, ""},
       // The same digits as a string parameter against a number-only filter: no answer.
-      {EventFilter("purchase", {Generic(Between("10", "20"), nullptr, "item")}), "purchase", std::nullopt,
+      {NamedEventFilter("purchase", {GenericFilter(Between("10", "20"), nullptr, "item")}), "purchase", std::nullopt,
        "Event param is a string and the filter does not have a string filter"},
-      {EventFilter("purchase", {Generic(nullptr, Contains("eu"), "currency")}), "purchase", true, ""},
+      {NamedEventFilter("purchase", {GenericFilter(nullptr, Contains("eu"), "currency")}), "purchase", true, ""},
       // The first false decides before a later unevaluable filter is reached.
-      {EventFilter("purchase", {Generic(nullptr, Contains("x"), "currency"), Generic(nullptr, Contains("x"), "none")}),
+      {NamedEventFilter("purchase", {GenericFilter(nullptr, Contains("x"), "currency"), GenericFilter(nullptr, Contains("x"), "none")}),
        "purchase", false, ""},
-      {EventFilter("purchase", {Generic(nullptr, Contains("eu"), "none")}), "purchase", std::nullopt,
+      {NamedEventFilter("purchase", {GenericFilter(nullptr, Contains("eu"), "none")}), "purchase", std::nullopt,
        "Event does not have parameter required by filter"},
-      {EventFilter("purchase", {Generic(nullptr, Contains("eu"))}), "purchase", std::nullopt,
+      {NamedEventFilter("purchase", {GenericFilter(nullptr, Contains("eu"))}), "purchase", std::nullopt,
        "Event filter does not have parameter name"},
       // Lifetime count 7, session count 2.
-      {EventFilter("purchase", {}, countBetween("7", "7")), "purchase", true, ""},
-      {EventFilter("purchase", {}, countBetween("7", "7"), true), "purchase", false, ""},
-      {EventFilter("purchase", {}, countBetween("2", "2"), true), "purchase", true, ""},
-      {EventFilter("purchase", {}, countBetween("1", "1")), "purchase", false, ""},
-      {EventFilter("refund", {}), "purchase", std::nullopt, "Event filter name does not match event name"},
-      {EventFilter("purchase", {}), "", std::nullopt, "Event name is nil"},
+      {NamedEventFilter("purchase", {}, countBetween("7", "7")), "purchase", true, ""},
+      {NamedEventFilter("purchase", {}, countBetween("7", "7"), true), "purchase", false, ""},
+      {NamedEventFilter("purchase", {}, countBetween("2", "2"), true), "purchase", true, ""},
+      {NamedEventFilter("purchase", {}, countBetween("1", "1")), "purchase", false, ""},
+      {NamedEventFilter("refund", {}), "purchase", std::nullopt, "Event filter name does not match event name"},
+      {NamedEventFilter("purchase", {}), "", std::nullopt, "Event name is nil"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Evaluator::evaluateEventFilter(c.filter.get(), c.eventName, parameters, &*aggregates), c.expected)
@@ -160,14 +160,14 @@ TEST_F(AudienceFilterEvaluatorTest, EventFilterChecksNameCountAndEachParameter) 
   EXPECT_EQ(Evaluator::evaluateEventFilter(nullptr, "purchase", parameters, &*aggregates), std::nullopt);
   EXPECT_TRUE(LoggedNow("Event filter is nil"));
   auto other = APMEventAggregates::initWithName("refund", 7, 0, 2, kFixtureNow);
-  EXPECT_EQ(Evaluator::evaluateEventFilter(EventFilter("purchase", {}, Between("1", "9")).get(), "purchase",
+  EXPECT_EQ(Evaluator::evaluateEventFilter(NamedEventFilter("purchase", {}, Between("1", "9")).get(), "purchase",
                                            parameters, &*other),
             std::nullopt);
   EXPECT_TRUE(LoggedNow("Event aggregates name does not match event name"));
 }
 
 TEST_F(AudienceFilterEvaluatorTest, PropertyFilterComparesNumericStringsAsNumbers) {
-  auto numberFilter = PropertyFilter("level", Generic(Between("10", "20"), nullptr));
+  auto numberFilter = NamedPropertyFilter("level", GenericFilter(Between("10", "20"), nullptr));
   const auto digits = Property("level", APMValue("15"));
   const auto exponent = Property("level", APMValue("1e3"));
   const auto other = Property("score", APMValue("15"));
@@ -180,7 +180,7 @@ TEST_F(AudienceFilterEvaluatorTest, PropertyFilterComparesNumericStringsAsNumber
   EXPECT_TRUE(LoggedNow("Property filter is nil"));
   EXPECT_EQ(Evaluator::evaluatePropertyFilter(numberFilter.get(), nullptr), std::nullopt);
   EXPECT_TRUE(LoggedNow("User property is nil"));
-  EXPECT_EQ(Evaluator::evaluatePropertyFilter(PropertyFilter("level", nullptr).get(), &digits), std::nullopt);
+  EXPECT_EQ(Evaluator::evaluatePropertyFilter(NamedPropertyFilter("level", nullptr).get(), &digits), std::nullopt);
   EXPECT_TRUE(LoggedNow("Property filter does not have filter"));
 }
 
@@ -190,7 +190,7 @@ TEST_F(AudienceFilterEvaluatorTest, RegexLimitReachesTheCallerThroughEventAndPro
   APMPBSetString(hostile.get(), 1, "(a|a)*b");
   const Evaluator::Parameters parameters = {{"text", APMValue(std::string(100, 'a'))}};
   bool limitReached = false;
-  EXPECT_EQ(Evaluator::evaluateEventFilter(EventFilter("search", {Generic(nullptr, hostile, "text")}).get(), "search",
+  EXPECT_EQ(Evaluator::evaluateEventFilter(NamedEventFilter("search", {GenericFilter(nullptr, hostile, "text")}).get(), "search",
                                            parameters, nullptr, &limitReached),
             std::nullopt);
   EXPECT_TRUE(limitReached);
@@ -198,11 +198,11 @@ TEST_F(AudienceFilterEvaluatorTest, RegexLimitReachesTheCallerThroughEventAndPro
   const auto property = Property("text", APMValue(std::string(30, 'a')));
   limitReached = false;
   // The complement flag must not turn a stopped match into an answer.
-  EXPECT_EQ(Evaluator::evaluatePropertyFilter(PropertyFilter("text", Generic(nullptr, hostile, {}, true)).get(),
+  EXPECT_EQ(Evaluator::evaluatePropertyFilter(NamedPropertyFilter("text", GenericFilter(nullptr, hostile, {}, true)).get(),
                                               &property, &limitReached),
             std::nullopt);
   EXPECT_TRUE(limitReached);
-  EXPECT_EQ(Evaluator::evaluatePropertyFilter(PropertyFilter("text", Generic(nullptr, Contains("a"))).get(),
+  EXPECT_EQ(Evaluator::evaluatePropertyFilter(NamedPropertyFilter("text", GenericFilter(nullptr, Contains("a"))).get(),
                                               &property, &limitReached),
             true);
   EXPECT_FALSE(limitReached);

@@ -16,11 +16,11 @@ namespace {
 
 using Times = std::vector<int64_t>;
 
-APMEventFilter EventFilter(int32_t audienceID, int32_t filterID, bool sessionScoped, bool dynamic, bool sequence) {
+APMEventFilter StoredEventFilter(int32_t audienceID, int32_t filterID, bool sessionScoped, bool dynamic, bool sequence) {
   return APMEventFilter(audienceID, filterID, "purchase", {}, sessionScoped, dynamic, sequence);
 }
-APMPropertyFilter PropertyFilter(int32_t audienceID, int32_t filterID, bool sessionScoped, bool dynamic,
-                                 bool sequence) {
+APMPropertyFilter StoredPropertyFilter(int32_t audienceID, int32_t filterID, bool sessionScoped, bool dynamic,
+                                       bool sequence) {
   return APMPropertyFilter(audienceID, filterID, "tier", {}, sessionScoped, dynamic, sequence);
 }
 
@@ -79,18 +79,18 @@ TEST_F(AudienceTimestampsCacheTest, DynamicTimesOnlyMoveForwardAndComeOutByFilte
   APMAudienceTimestampsCache cache;
   cache.populateCachedTimestamps(nullptr, 1);
   for (int32_t filterID : {7, 2, 5}) {
-    cache.addEvaluationTimestamp(100.0 + filterID, EventFilter(1, filterID, false, true, false));
+    cache.addEvaluationTimestamp(100.0 + filterID, StoredEventFilter(1, filterID, false, true, false));
   }
   EXPECT_EQ(Describe(cache.dynamicTimestampsForAudienceID(1)), "2=102;5=105;7=107;");
-  cache.addEvaluationTimestamp(90.0, EventFilter(1, 7, false, true, false));
+  cache.addEvaluationTimestamp(90.0, StoredEventFilter(1, 7, false, true, false));
   EXPECT_TRUE(Logged("Candidate evaluation timestamp is earlier than cached evaluation timestamp"));
-  cache.addEvaluationTimestamp(107.0, PropertyFilter(1, 7, true, false, false));  // equal is not later
+  cache.addEvaluationTimestamp(107.0, StoredPropertyFilter(1, 7, true, false, false));  // equal is not later
   EXPECT_TRUE(Logged("Candidate evaluation timestamp is earlier than cached evaluation timestamp"));
-  cache.addEvaluationTimestamp(200.0, PropertyFilter(1, 5, true, false, false));  // session-scoped counts too
+  cache.addEvaluationTimestamp(200.0, StoredPropertyFilter(1, 5, true, false, false));  // session-scoped counts too
   EXPECT_EQ(Describe(cache.dynamicTimestampsForAudienceID(1)), "2=102;5=200;7=107;");
   // A filter with no flag records nothing; an audience never populated keeps nothing.
-  cache.addEvaluationTimestamp(300.0, EventFilter(1, 9, false, false, false));
-  cache.addEvaluationTimestamp(300.0, EventFilter(8, 1, false, true, false));
+  cache.addEvaluationTimestamp(300.0, StoredEventFilter(1, 9, false, false, false));
+  cache.addEvaluationTimestamp(300.0, StoredEventFilter(8, 1, false, true, false));
   EXPECT_EQ(Describe(cache.dynamicTimestampsForAudienceID(1)), "2=102;5=200;7=107;");
   EXPECT_TRUE(cache.dynamicTimestampsForAudienceID(8).empty());
   EXPECT_FALSE(cache.sequenceTimestampsForAudienceID(8));
@@ -115,8 +115,8 @@ TEST_F(AudienceTimestampsCacheTest, PopulatesFromStoredResultsOnceAndKeepsLastSe
   cache.populateCachedTimestamps(&result, 2);
   EXPECT_EQ(Describe(cache.dynamicTimestampsForAudienceID(2)), "4=1000;");
   EXPECT_EQ(Describe(*cache.sequenceTimestampsForAudienceID(2)), "6: 20;");
-  cache.addEvaluationTimestamp(1500.0, EventFilter(2, 4, false, true, false));
-  cache.addEvaluationTimestamp(30.0, EventFilter(2, 6, false, false, true));
+  cache.addEvaluationTimestamp(1500.0, StoredEventFilter(2, 4, false, true, false));
+  cache.addEvaluationTimestamp(30.0, StoredEventFilter(2, 6, false, false, true));
   // A second populate of the same audience must not undo this batch's times.
   cache.populateCachedTimestamps(&result, 2);
   EXPECT_EQ(Describe(cache.dynamicTimestampsForAudienceID(2)), "4=1500;");

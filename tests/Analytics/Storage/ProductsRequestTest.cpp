@@ -16,7 +16,7 @@ namespace {
 using storekit::SKProduct;
 using storekit::StoreCatalogue;
 
-struct Answer {
+struct ProductsAnswer {
   int calls = 0;
   std::string label;
   std::optional<APMProductsRequest::Products> products;
@@ -39,7 +39,7 @@ class ProductsRequestTest : public ::testing::Test {
     platform::Clock::setCurrent(nullptr);
   }
   // Asks through the class method; the answer lands in `answer`.
-  void request(const std::set<std::string>& ids, std::shared_ptr<Answer> answer) {
+  void request(const std::set<std::string>& ids, std::shared_ptr<ProductsAnswer> answer) {
     APMProductsRequest::requestProductsWithProductIdentifiers(
         ids, queue_, [answer, queue = queue_](const auto& products, const auto& invalid, const auto& error) {
           ++answer->calls;
@@ -71,7 +71,7 @@ TEST_F(ProductsRequestTest, AnswersOnceOnTheCallersQueue) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto answer = std::make_shared<Answer>();
+    auto answer = std::make_shared<ProductsAnswer>();
     request(c.ids, answer);
     EXPECT_EQ(answer->calls, 1);
     EXPECT_EQ(answer->label, queue_->label());
@@ -85,7 +85,7 @@ TEST_F(ProductsRequestTest, FailureHandsOnStoreKitsError) {
   const storekit::SKError offline{storekit::kSKErrorDomain, storekit::kSKErrorCloudServiceNetworkConnectionFailed,
                                   "offline"};
   StoreCatalogue::shared().setScriptedError(offline);
-  auto answer = std::make_shared<Answer>();
+  auto answer = std::make_shared<ProductsAnswer>();
   request({"coins.100"}, answer);
   EXPECT_EQ(answer->calls, 1);
   EXPECT_EQ(answer->label, queue_->label());

@@ -16,7 +16,7 @@ namespace {
 using storekit::SKProduct;
 using storekit::StoreCatalogue;
 
-struct Answer {
+struct CacheAnswer {
   int calls = 0;
   std::string label;
   APMInAppPurchaseProductCache::Products products;
@@ -43,8 +43,8 @@ class PurchaseProductCacheTest : public PurchaseFixture {
     for (const std::string& id : ids) products.push_back(Product(id));
     ASSERT_TRUE(StoreCatalogue::shared().setProducts(products).ok());
   }
-  std::shared_ptr<Answer> Request(const std::set<std::string>& ids) {
-    auto answer = std::make_shared<Answer>();
+  std::shared_ptr<CacheAnswer> Request(const std::set<std::string>& ids) {
+    auto answer = std::make_shared<CacheAnswer>();
     cache_->requestProductsWithProductIdentifiers(ids, caller_,
                                                   [answer](const auto& products, const auto& invalid, const auto& error) {
                                                     ++answer->calls;

@@ -32,8 +32,6 @@ namespace {
 
 using platform::Value;
 
-constexpr double kNow = kFixtureNow;
-
 std::shared_ptr<APMPBMeasurementBundle> Bundle(const std::string& appID, int64_t endMillis, int32_t retries = 0) {
   auto bundle = std::make_shared<APMPBMeasurementBundle>();
   APMPBSetString(bundle.get(), 14, appID);
@@ -49,7 +47,7 @@ class RawEventsAndQueueTest : public MeasurementDatabaseFixture {
     EXPECT_TRUE(event);
     return *event;
   }
-  void InsertEvents(int count, int64_t fingerprint = 1, double timestamp = kNow) {
+  void InsertEvents(int count, int64_t fingerprint = 1, double timestamp = kFixtureNow) {
     ASSERT_TRUE(database_->performTransaction([&] {
       for (int i = 0; i < count; ++i) {
         APMEvent event = Event("e" + std::to_string(i % 10), timestamp);
@@ -68,7 +66,7 @@ class RawEventsAndQueueTest : public MeasurementDatabaseFixture {
 TEST_F(RawEventsAndQueueTest, EventWithArrayParameterReadsBackEqual) {
   Value::Array items{Value(Value::Dictionary{{"item_id", Value("sku")}, {"price", Value(2.5)}, {"quantity", Value(3)}}),
                      Value(Value::Dictionary{{"item_id", Value("other")}})};
-  auto made = APMEvent::initWithOrigin("app", false, "purchase", kNow, kNow - 5,
+  auto made = APMEvent::initWithOrigin("app", false, "purchase", kFixtureNow, kFixtureNow - 5,
                                        APMParameterObjects{{"items", Value(items)}, {"n", Value(7)}, {"s", Value("x")},
                                                            {"d", Value(0.25)}});
   ASSERT_TRUE(made);
@@ -80,8 +78,8 @@ TEST_F(RawEventsAndQueueTest, EventWithArrayParameterReadsBackEqual) {
   const APMEvent& back = (*events)[0].rawEvent();
   EXPECT_EQ(back.name(), "purchase");
   EXPECT_EQ(back.origin(), "app");
-  EXPECT_EQ(back.timestamp(), kNow);
-  EXPECT_EQ(back.previousTimestamp(), kNow - 5);
+  EXPECT_EQ(back.timestamp(), kFixtureNow);
+  EXPECT_EQ(back.previousTimestamp(), kFixtureNow - 5);
   EXPECT_EQ(back.parameters(), made->parameters());
   EXPECT_EQ((*events)[0].metadataFingerprint(), 42);
   EXPECT_EQ(database_->containsRealtimeRawEventsWithError(nullptr), Value(1));
@@ -91,7 +89,7 @@ TEST_F(RawEventsAndQueueTest, EventWithArrayParameterReadsBackEqual) {
 
 TEST_F(RawEventsAndQueueTest, EmptyArrayParameterReadsBack) {
   // The sanitiser keeps an empty array; the stored event must stay readable.
-  auto made = APMEvent::initWithOrigin("app", false, "purchase", kNow, 0,
+  auto made = APMEvent::initWithOrigin("app", false, "purchase", kFixtureNow, 0,
                                        APMParameterObjects{{"items", Value(Value::Array{})}, {"n", Value(1)}});
   ASSERT_TRUE(made);
   ASSERT_NE(made->parameter("items"), nullptr);
@@ -104,17 +102,17 @@ TEST_F(RawEventsAndQueueTest, EmptyArrayParameterReadsBack) {
 }
 
 TEST_F(RawEventsAndQueueTest, UnreadableRowsAreSkippedAndAllBadGivesNone) {
-  APMEvent good = Event("e", kNow);
+  APMEvent good = Event("e", kFixtureNow);
   ASSERT_TRUE(database_->insertRawEvent(&good, 1, false, nullptr));
   // A stored event without "_o", and garbage bytes, ahead of the good one.
   auto noOrigin = good.protoEvent();
   APMPBSetMessageArray(noOrigin.get(), 0, std::vector<std::shared_ptr<APMPBEventParam>>{});
   auto bytes = *noOrigin->protoBuffer();
   auto& store = database_->sqliteStore();
-  ASSERT_TRUE(store.upsertRecord({{"rowid", Value(-2)}, {"name", Value("e")}, {"timestamp", Value(kNow)},
+  ASSERT_TRUE(store.upsertRecord({{"rowid", Value(-2)}, {"name", Value("e")}, {"timestamp", Value(kFixtureNow)},
                                   {"metadata_fingerprint", Value(1)}, {"data", Value(bytes)}},
                                  "raw_events", nullptr));
-  ASSERT_TRUE(store.upsertRecord({{"rowid", Value(-1)}, {"name", Value("e")}, {"timestamp", Value(kNow)},
+  ASSERT_TRUE(store.upsertRecord({{"rowid", Value(-1)}, {"name", Value("e")}, {"timestamp", Value(kFixtureNow)},
                                   {"metadata_fingerprint", Value(1)}, {"data", Value::bytes("\xff\xff\xff")}},
                                  "raw_events", nullptr));
   auto all = [](size_t, const APMSqliteStore::Record&) { return true; };
@@ -125,7 +123,7 @@ TEST_F(RawEventsAndQueueTest, UnreadableRowsAreSkippedAndAllBadGivesNone) {
   EXPECT_EQ((*events)[0].rowID(), 1);
 
   ASSERT_TRUE(database_->deleteRawEventsWithMaxRowID(1, nullptr));
-  ASSERT_TRUE(store.upsertRecord({{"name", Value("e")}, {"timestamp", Value(kNow)},
+  ASSERT_TRUE(store.upsertRecord({{"name", Value("e")}, {"timestamp", Value(kFixtureNow)},
                                   {"metadata_fingerprint", Value(1)}, {"data", Value(bytes)}},
                                  "raw_events", nullptr));
   EXPECT_FALSE(database_->rawEventsWithMetadataFingerprint(1, &error, all));
@@ -194,7 +192,7 @@ TEST_F(RawEventsAndQueueTest, OverLimitKeepsTheNewestAndCountsOnlyOnce) {
                                "DESC LIMIT -1 OFFSET ?)"}));
   // A rolled back transaction makes the count unknown again.
   EXPECT_FALSE(database_->performTransaction([&] {
-    APMEvent event = Event("e", kNow);
+    APMEvent event = Event("e", kFixtureNow);
     database_->insertRawEvent(&event, 1, false, nullptr);
     return false;
   }));
@@ -209,9 +207,9 @@ TEST_F(RawEventsAndQueueTest, OverLimitKeepsTheNewestAndCountsOnlyOnce) {
 
 TEST_F(RawEventsAndQueueTest, StaleSweepBothWaysOncePerInterval) {
   double maxAge = config_->maxQueueTime();
-  InsertEvents(1, 1, kNow - maxAge - 10);  // too old
-  InsertEvents(1, 2, kNow + maxAge + 10);  // dated in the future
-  InsertEvents(1, 3, kNow);
+  InsertEvents(1, 1, kFixtureNow - maxAge - 10);  // too old
+  InsertEvents(1, 2, kFixtureNow + maxAge + 10);  // dated in the future
+  InsertEvents(1, 3, kFixtureNow);
   for (int64_t fingerprint : {1, 2, 3}) {
     ASSERT_TRUE(database_->sqliteStore().upsertRecord(
         {{"metadata_fingerprint", Value(fingerprint)}, {"metadata", Value::bytes("m")}}, "raw_events_metadata",
@@ -222,8 +220,8 @@ TEST_F(RawEventsAndQueueTest, StaleSweepBothWaysOncePerInterval) {
   EXPECT_EQ(database_->maybeDeleteStaleData(&error), true);
   EXPECT_EQ(Count("raw_events"), 1);
   EXPECT_EQ(Count("raw_events_metadata"), 1);  // the unused metadata went too
-  EXPECT_EQ(persisted_->lastDeleteStaleBundlesTimestamp(), kNow);
-  InsertEvents(1, 3, kNow - maxAge - 10);
+  EXPECT_EQ(persisted_->lastDeleteStaleBundlesTimestamp(), kFixtureNow);
+  InsertEvents(1, 3, kFixtureNow - maxAge - 10);
   clock_->advance(10);
   EXPECT_EQ(database_->maybeDeleteStaleData(&error), false);
   EXPECT_EQ(Count("raw_events"), 2);
@@ -328,7 +326,7 @@ TEST_F(RawEventsAndQueueTest, BundleInsertChecks) {
   EXPECT_EQ(error.localizedDescription(), "Failed to insert bundle without valid timestamp");
   EXPECT_FALSE(database_->insertBundle(Bundle("", 1000).get(), false, &error));
   EXPECT_EQ(error.localizedDescription(), "Failed to insert bundle without App ID");
-  double far = kNow + config_->maxQueueTime() + 100;
+  double far = kFixtureNow + config_->maxQueueTime() + 100;
   EXPECT_TRUE(database_->insertBundle(Bundle("app", static_cast<int64_t>(far * 1000)).get(), true, &error));
   EXPECT_TRUE(Logged("Storing bundle outside of the max uploading time span"));
   EXPECT_EQ(database_->containsRealtimeBundlesWithError(nullptr), Value(1));
@@ -350,7 +348,7 @@ TEST_F(RawEventsAndQueueTest, SizeLimitWalk) {
     ASSERT_TRUE(database_->sqliteStore().deleteAllRecordsFromTableWithName("queue", nullptr));
     std::vector<int64_t> sizes;
     for (int padding : c.padding) {
-      auto bundle = Bundle(std::string(static_cast<size_t>(padding), 'a'), static_cast<int64_t>(kNow * 1000));
+      auto bundle = Bundle(std::string(static_cast<size_t>(padding), 'a'), static_cast<int64_t>(kFixtureNow * 1000));
       sizes.push_back(static_cast<int64_t>(bundle->protoBuffer()->size()));
       ASSERT_TRUE(database_->insertBundle(bundle.get(), false, nullptr));
     }
@@ -363,7 +361,7 @@ TEST_F(RawEventsAndQueueTest, SizeLimitWalk) {
 }
 
 TEST_F(RawEventsAndQueueTest, RetryCountsStopAtTheCeiling) {
-  int64_t end = static_cast<int64_t>(kNow * 1000);
+  int64_t end = static_cast<int64_t>(kFixtureNow * 1000);
   ASSERT_TRUE(database_->insertBundle(Bundle("a", end, 2147483647).get(), false, nullptr));
   ASSERT_TRUE(database_->insertBundle(Bundle("b", end, 3).get(), false, nullptr));
   ASSERT_TRUE(database_->insertBundle(Bundle("c", end).get(), false, nullptr));
@@ -391,9 +389,9 @@ TEST_F(RawEventsAndQueueTest, UndecodableBundlesAheadOfGoodOnesAreDeleted) {
   std::vector<Value> garbage{Value(platform::Bytes{}), Value::bytes("not gzip at all"), Value(gzip("\xff\xff\xff")),
                              Value("text, not bytes")};
   for (const Value& data : garbage) {
-    ASSERT_TRUE(store.upsertRecord({{"data", data}, {"bundle_end_timestamp", Value(kNow)}}, "queue", nullptr));
+    ASSERT_TRUE(store.upsertRecord({{"data", data}, {"bundle_end_timestamp", Value(kFixtureNow)}}, "queue", nullptr));
   }
-  ASSERT_TRUE(database_->insertBundle(Bundle("good", static_cast<int64_t>(kNow * 1000)).get(), false, nullptr));
+  ASSERT_TRUE(database_->insertBundle(Bundle("good", static_cast<int64_t>(kFixtureNow * 1000)).get(), false, nullptr));
   // A LIMIT window as wide as the bad rows still reaches the good bundle next time.
   auto first = database_->queryBundlesWithCountLimit(4, 1 << 20, nullptr);
   ASSERT_TRUE(first);
@@ -406,7 +404,7 @@ TEST_F(RawEventsAndQueueTest, UndecodableBundlesAheadOfGoodOnesAreDeleted) {
 }
 
 TEST_F(RawEventsAndQueueTest, BundleIsKeptWhenInflationRunsOutOfMemory) {
-  ASSERT_TRUE(database_->insertBundle(Bundle("good", static_cast<int64_t>(kNow * 1000)).get(), false, nullptr));
+  ASSERT_TRUE(database_->insertBundle(Bundle("good", static_cast<int64_t>(kFixtureNow * 1000)).get(), false, nullptr));
   database_->setInflaterForTesting(
       [](const platform::Bytes&) -> platform::Result<platform::Bytes> { return platform::Status::Internal("memory"); });
   auto bundles = database_->queryBundlesWithCountLimit(10, 1 << 20, nullptr);
@@ -420,7 +418,7 @@ TEST_F(RawEventsAndQueueTest, BundleIsKeptWhenInflationRunsOutOfMemory) {
 TEST_F(RawEventsAndQueueTest, BundleIsKeptWhenZlibRunsOutOfMemory) {
   // Larger than one inflation chunk, so that zlib needs its window mid-stream.
   const std::string appID(100000, 'g');
-  ASSERT_TRUE(database_->insertBundle(Bundle(appID, static_cast<int64_t>(kNow * 1000)).get(), false, nullptr));
+  ASSERT_TRUE(database_->insertBundle(Bundle(appID, static_cast<int64_t>(kFixtureNow * 1000)).get(), false, nullptr));
   // zlib gets its stream state, then no window: inflate itself reports the shortage.
   static std::atomic<int> granted{0};
   granted = 1;

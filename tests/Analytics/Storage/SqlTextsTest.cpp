@@ -28,13 +28,13 @@ namespace {
 
 using platform::Value;
 
-constexpr double kNow = 1700000000.0;
+constexpr double kTraceNow = 1700000000.0;
 
 // Every statement text the database operations form, in the order one call
 // runs them.
 TEST(SqlTextsTest, EveryOperation) {
   platform::TemporaryDataRoot root;
-  auto clock = std::make_shared<platform::ManualClock>(kNow);
+  auto clock = std::make_shared<platform::ManualClock>(kTraceNow);
   platform::Clock::setCurrent(clock);
   APMEngineHooks::reset();
   auto remote = std::make_shared<APMRemoteConfig>();
@@ -48,12 +48,12 @@ TEST(SqlTextsTest, EveryOperation) {
   SqlTrace trace;
   trace.attach(db.sqliteStore().sqliteHandle());
 
-  auto event = *APMEvent::initWithOrigin("app", false, "e", kNow, 0, APMEvent::Parameters{});
+  auto event = *APMEvent::initWithOrigin("app", false, "e", kTraceNow, 0, APMEvent::Parameters{});
   auto bundle = std::make_shared<APMPBMeasurementBundle>();
   APMPBSetString(bundle.get(), 14, "app");
-  APMPBSetInt64(bundle.get(), 5, static_cast<int64_t>(kNow * 1000));
-  auto aggregates = *APMEventAggregates::initWithName("e", 1, 1, 1, kNow);
-  auto attribute = *APMUserAttribute::initWithOrigin("app", "p", APMValue(1), kNow);
+  APMPBSetInt64(bundle.get(), 5, static_cast<int64_t>(kTraceNow * 1000));
+  auto aggregates = *APMEventAggregates::initWithName("e", 1, 1, 1, kTraceNow);
+  auto attribute = *APMUserAttribute::initWithOrigin("app", "p", APMValue(1), kTraceNow);
   APMConditionalUserProperty property;
   property.setName("c");
   property.setOrigin("app");
@@ -266,7 +266,7 @@ TEST(SqlTextsTest, EveryOperation) {
       {"maybeDeleteStaleData (not due)", [&] { db.maybeDeleteStaleData(nullptr); }, {}},
       {"queryBundlesWithCountLimit (an undecodable row)",
        [&] {
-         db.sqliteStore().upsertRecord({{"data", Value::bytes("junk")}, {"bundle_end_timestamp", Value(kNow)}}, "queue",
+         db.sqliteStore().upsertRecord({{"data", Value::bytes("junk")}, {"bundle_end_timestamp", Value(kTraceNow)}}, "queue",
                                        nullptr);
          trace.clear();
          db.queryBundlesWithCountLimit(5, 1000, nullptr);

@@ -24,11 +24,9 @@ namespace {
 
 using platform::Value;
 
-constexpr double kNow = kFixtureNow;
-
 class StoredPropertiesTest : public MeasurementDatabaseFixture {
  protected:
-  bool SetAttribute(const std::string& name, APMValue value, double time = kNow, APMError* error = nullptr) {
+  bool SetAttribute(const std::string& name, APMValue value, double time = kFixtureNow, APMError* error = nullptr) {
     auto attribute = APMUserAttribute::initWithOrigin("app", name, std::move(value), time);
     EXPECT_TRUE(attribute) << name;
     return attribute && database_->updateUserAttribute(&*attribute, error);
@@ -51,11 +49,11 @@ class StoredPropertiesTest : public MeasurementDatabaseFixture {
     property.setValue(APMValue("v"));
     property.setTriggerTimeout(60);
     property.setTimeToLive(3600);
-    property.setCreationTimestamp(kNow);
+    property.setCreationTimestamp(kFixtureNow);
     return property;
   }
   static APMEvent Event(const std::string& name) {
-    return *APMEvent::initWithOrigin("app", false, name, kNow, 0, APMEvent::Parameters{{"p", APMValue(1)}});
+    return *APMEvent::initWithOrigin("app", false, name, kFixtureNow, 0, APMEvent::Parameters{{"p", APMValue(1)}});
   }
 };
 
@@ -67,8 +65,8 @@ TEST_F(StoredPropertiesTest, UserPropertiesAtTheLimitAndValues) {
     return true;
   }));
   APMError error;
-  EXPECT_TRUE(SetAttribute("p5", APMValue(2.5), kNow, &error));
-  EXPECT_FALSE(SetAttribute("new_one", APMValue(1), kNow, &error));
+  EXPECT_TRUE(SetAttribute("p5", APMValue(2.5), kFixtureNow, &error));
+  EXPECT_FALSE(SetAttribute("new_one", APMValue(1), kFixtureNow, &error));
   EXPECT_EQ(error.localizedDescription(), "Failed to insert data type. Table is full");
   EXPECT_EQ(database_->userAttributeWithName("p5", nullptr)->value(), APMValue(2.5));
   EXPECT_EQ(database_->publicUserAttributeCount(nullptr), Value(1000));
@@ -91,8 +89,8 @@ TEST_F(StoredPropertiesTest, GarbageValueGivesNoProperty) {
 
 TEST_F(StoredPropertiesTest, EmptyStringValueIsRefused) {
   // The record itself refuses an empty value; the database checks it too.
-  EXPECT_FALSE(APMUserAttribute::initWithOrigin("app", "p", APMValue(""), kNow));
-  auto attribute = APMUserAttribute::initWithOrigin("", "p", APMValue("x"), kNow);
+  EXPECT_FALSE(APMUserAttribute::initWithOrigin("app", "p", APMValue(""), kFixtureNow));
+  auto attribute = APMUserAttribute::initWithOrigin("", "p", APMValue("x"), kFixtureNow);
   ASSERT_TRUE(attribute);
   APMError error;
   EXPECT_FALSE(database_->updateUserAttribute(&*attribute, &error));
@@ -108,8 +106,8 @@ TEST_F(StoredPropertiesTest, PublicListHidesInternalReservedAndPublicSpellingsOf
 }
 
 TEST_F(StoredPropertiesTest, LifetimeValuePrefixIsLiteral) {
-  SetAttribute("_ltv_USD", APMValue(5.0), kNow - 10);
-  SetAttribute("_ltv_EUR", APMValue(3.0), kNow);
+  SetAttribute("_ltv_USD", APMValue(5.0), kFixtureNow - 10);
+  SetAttribute("_ltv_EUR", APMValue(3.0), kFixtureNow);
   SetAttribute("altv_score", APMValue(1));  // "_" as a wildcard would match it
   SetAttribute("xltvxfoo", APMValue(1));
   APMError error;
@@ -148,7 +146,7 @@ TEST_F(StoredPropertiesTest, ConditionalPropertyQueriesByTime) {
   waiting.setTriggerEventName("buy");
   auto active = Property("active");
   active.setActive(true);
-  active.setTriggeredTimestamp(kNow - 7200);
+  active.setTriggeredTimestamp(kFixtureNow - 7200);
   for (auto* property : {&waiting, &active}) ASSERT_TRUE(database_->updateConditionalUserProperty(property, nullptr));
   EXPECT_EQ(Names(*database_->triggeredConditionalUserPropertiesWithEventName("buy", nullptr)),
             (std::vector<std::string>{"waiting"}));

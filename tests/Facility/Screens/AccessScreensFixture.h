@@ -18,6 +18,9 @@ namespace screens_test {
 
 class AccessScreensFixture : public ScreensFixture {
  protected:
+  // The vehicle number lookup the scanner screens send.
+  static constexpr const char* kLookupPath = "/api/FindVehicle/FindVehicleNumber";
+
   // JSON or form body; non-text JSON values are left out.
   static std::map<std::string, std::string> bodyOf(const Server::RecordedRequest& request) {
     std::map<std::string, std::string> out;

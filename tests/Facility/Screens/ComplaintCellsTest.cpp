@@ -10,14 +10,6 @@
 namespace screens_test {
 namespace {
 
-template <class Cell>
-std::shared_ptr<Cell> fromNib(const char* name) {
-  auto nib = uikit::Nib::named(name);
-  if (!nib) return nullptr;
-  auto objects = nib->instantiateWithOwner(nullptr);
-  return objects.empty() ? nullptr : std::dynamic_pointer_cast<Cell>(objects.front());
-}
-
 std::shared_ptr<uikit::Button> buttonNamed(const std::shared_ptr<uikit::View>& root, const std::string& id) {
   if (!root) return nullptr;
   if (root->accessibilityIdentifier() == id) return std::dynamic_pointer_cast<uikit::Button>(root);

@@ -14,14 +14,6 @@
 namespace screens_test {
 namespace {
 
-template <class Cell>
-std::shared_ptr<Cell> fromNib(const char* name) {
-  auto nib = uikit::Nib::named(name);
-  if (!nib) return nullptr;
-  auto objects = nib->instantiateWithOwner(nullptr);
-  return objects.empty() ? nullptr : std::dynamic_pointer_cast<Cell>(objects.front());
-}
-
 template <class Row>
 std::shared_ptr<Row> innerRow(FacilityTileCell& tile, long row) {
   auto table = tile.innerTable.lock();

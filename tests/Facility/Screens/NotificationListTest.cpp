@@ -16,7 +16,7 @@
 namespace screens_test {
 namespace {
 
-constexpr const char* kListPath = "/api/Notification/GetBroadCastNotification";
+constexpr const char* kNotificationListPath = "/api/Notification/GetBroadCastNotification";
 
 using Reply = testsupport::FacilityTestServer::Reply;
 
@@ -203,7 +203,7 @@ TEST_F(NotificationListTest, ReplyTable) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     freshStack();
-    server_.setReplies(kListPath, c.replies);
+    server_.setReplies(kNotificationListPath, c.replies);
     openList();
     ASSERT_EQ(shownRows(), kTwoRowsShown);
     EXPECT_EQ(toastOnScreen(), std::nullopt);
@@ -227,7 +227,7 @@ TEST_F(NotificationListTest, ReplyTable) {
     ASSERT_EQ(requests.size(), 2u);
     for (const auto& r : requests) {
       EXPECT_EQ(r.method, "GET");
-      EXPECT_EQ(r.target, kListPath);
+      EXPECT_EQ(r.target, kNotificationListPath);
       EXPECT_EQ(r.header("Authorization"), "Bearer token-7");
     }
   }
@@ -235,7 +235,7 @@ TEST_F(NotificationListTest, ReplyTable) {
 
 TEST_F(NotificationListTest, FirstEmptyListShowsTheToastOverNoRows) {
   signIn();
-  server_.setJsonReply(kListPath, R"({"IsSuccess":true,"BroadCastNotificationList":[]})");
+  server_.setJsonReply(kNotificationListPath, R"({"IsSuccess":true,"BroadCastNotificationList":[]})");
   openList();
   EXPECT_EQ(shownRows(), std::vector<Row>{});
   EXPECT_EQ(toastOnScreen(), "No notification found.");
@@ -244,7 +244,7 @@ TEST_F(NotificationListTest, FirstEmptyListShowsTheToastOverNoRows) {
 
 TEST_F(NotificationListTest, TitlesAreCapitalisedPerWordAndMissingFieldsShowEmpty) {
   signIn();
-  server_.setJsonReply(kListPath, R"({"IsSuccess":true,"BroadCastNotificationList":[)"
+  server_.setJsonReply(kNotificationListPath, R"({"IsSuccess":true,"BroadCastNotificationList":[)"
                                   R"({"Notifications":"GATE CLOSED today","MessageBody":"KEEP as SENT","SentDate":"2026-12-11T09:00:00"},)"
                                   R"({"Notifications":"x-ray ROOM\nnew HOURS","SentDate":""},)"
                                   R"({"MessageBody":"no title"},)"
@@ -260,7 +260,7 @@ TEST_F(NotificationListTest, TitlesAreCapitalisedPerWordAndMissingFieldsShowEmpt
 // leave the previous notification's text behind.
 TEST_F(NotificationListTest, ReusedCellsDropTheTextOfMissingFields) {
   signIn();
-  server_.setReplies(kListPath, {json(kTwoRows), json(R"({"IsSuccess":true,"BroadCastNotificationList":[{},{}]})")});
+  server_.setReplies(kNotificationListPath, {json(kTwoRows), json(R"({"IsSuccess":true,"BroadCastNotificationList":[{},{}]})")});
   openList();
   auto first = cellAt(0);
   ASSERT_EQ(shownRows(), kTwoRowsShown);
@@ -272,7 +272,7 @@ TEST_F(NotificationListTest, ReusedCellsDropTheTextOfMissingFields) {
 
 TEST_F(NotificationListTest, CellLookWithTheAppFontsAndWithoutOne) {
   signIn();
-  server_.setJsonReply(kListPath, kTwoRows);
+  server_.setJsonReply(kNotificationListPath, kTwoRows);
   openList();
   auto check = [&](const char* titleFont, bool titleSystem) {
     auto cell = cellAt(0);
@@ -320,7 +320,7 @@ TEST_F(NotificationListTest, CellLookWithTheAppFontsAndWithoutOne) {
   // font of the same size; new cells are made from the prototype.
   dropFont("Gotham-Medium", 0.58, uikit::FontWeight::kMedium);
   freshStack();
-  server_.setJsonReply(kListPath, kTwoRows);
+  server_.setJsonReply(kNotificationListPath, kTwoRows);
   openList();
   {
     SCOPED_TRACE("medium face missing");
@@ -330,7 +330,7 @@ TEST_F(NotificationListTest, CellLookWithTheAppFontsAndWithoutOne) {
 
 TEST_F(NotificationListTest, RowTapChangesNothing) {
   signIn();
-  server_.setJsonReply(kListPath, kTwoRows);
+  server_.setJsonReply(kNotificationListPath, kTwoRows);
   openList();
   auto table = screen->tblNotifList();
   const auto reloads = table->reloadCount();
@@ -359,7 +359,7 @@ TEST_F(NotificationListTest, PullEndsItsAnimationWhenTheRequestIsNotDelivered) {
     closedURL = closed.baseURL();
   }
   signIn();
-  server_.setJsonReply(kListPath, kTwoRows);
+  server_.setJsonReply(kNotificationListPath, kTwoRows);
   openList();
   ASSERT_EQ(shownRows(), kTwoRowsShown);
   auto pullView = screen->tblNotifList()->pullToRefreshView();

@@ -21,7 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kLookupPath = "/api/FindVehicle/FindVehicleNumber";
 constexpr const char* kNotifyPath = "/api/FindVehicle/SendNotification";
 
 class NumberScannerConsoleTest : public AccessScreensFixture {

@@ -23,8 +23,6 @@ namespace fs = std::filesystem;
 using facility_test::PlateRenderer;
 using facility_test::ScriptedTextRecognizer;
 
-constexpr const char* kLookupPath = "/api/FindVehicle/FindVehicleNumber";
-
 class NumberScannerTest : public AccessScreensFixture {
  protected:
   void SetUp() override {

@@ -149,7 +149,7 @@ TEST_F(PasswordTest, ResetSendsTheFieldsUntrimmedThenTicksRebuildsAndToasts) {
     ASSERT_TRUE(runUntil([] { return hudVisible(); }));
     EXPECT_EQ(root(), oldRoot) << "the root waits for the tick";
     EXPECT_EQ(formsSentTo(kResetPath),
-              (std::vector<Form>{{{"EmailId", "a@b.c"}, {"OTP", " 12 "}, {"password", "a b "}}}));
+              (std::vector<FormByKey>{{{"EmailId", "a@b.c"}, {"OTP", " 12 "}, {"password", "a b "}}}));
 
     ASSERT_TRUE(advanceUntil([&] { return root() != oldRoot; }));
     EXPECT_FALSE(hudVisible());
@@ -181,7 +181,7 @@ TEST_F(PasswordTest, SetPasswordStoresTheFlagBeforeTheTickThenLeavesTheForm) {
     ASSERT_TRUE(runUntil([] { return hudVisible(); }));
     EXPECT_TRUE(passwordSetStored()) << "stored before the tick";
     EXPECT_EQ(topScreenName(), "SetNewPasswordVC");
-    EXPECT_EQ(formsSentTo(kSetPasswordPath), (std::vector<Form>{{{"Username", " jane "}, {"Password", " pw"}}}));
+    EXPECT_EQ(formsSentTo(kSetPasswordPath), (std::vector<FormByKey>{{{"Username", " jane "}, {"Password", " pw"}}}));
 
     ASSERT_TRUE(advanceUntil([&] { return topScreenName() == "LandingVC"; })) << "root: " << topScreenName();
     EXPECT_FALSE(hudVisible());

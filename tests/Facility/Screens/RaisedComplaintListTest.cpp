@@ -12,7 +12,7 @@
 namespace screens_test {
 namespace {
 
-constexpr const char* kListPath = "/api/Complain/ComplainList";
+constexpr const char* kComplaintListPath = "/api/Complain/ComplainList";
 using Reply = testsupport::FacilityTestServer::Reply;
 using Form = std::vector<std::pair<std::string, std::string>>;
 using Rows = std::vector<std::string>;
@@ -35,7 +35,7 @@ class RaisedComplaintListTest : public ComplaintFilterFixture {
  protected:
   void SetUp() override {
     ComplaintFilterFixture::SetUp();
-    server_.setJsonReply(kListPath, kTwoComplaints);
+    server_.setJsonReply(kComplaintListPath, kTwoComplaints);
     // Lets any earlier toast finish.
     runFor(AppToastAlert::kVisibleDuration + 2 * AppToastAlert::kFadeDuration + 0.1);
   }
@@ -61,7 +61,7 @@ class RaisedComplaintListTest : public ComplaintFilterFixture {
   std::vector<Form> listForms() {
     std::vector<Form> forms;
     for (const auto& r : server_.requests()) {
-      if (r.path == kListPath) forms.push_back(r.form());
+      if (r.path == kComplaintListPath) forms.push_back(r.form());
     }
     return forms;
   }
@@ -142,7 +142,7 @@ TEST_F(RaisedComplaintListTest, TheBodyCarriesTheTickedOptionsOfTheFirstThreeGro
 }
 
 TEST_F(RaisedComplaintListTest, RowsShowStatusTitleTimeAndDescription) {
-  server_.setJsonReply(kListPath,
+  server_.setJsonReply(kComplaintListPath,
                        R"({"IsSuccess":true,"lstComplainList":[)"
                        R"({"Status":"OPEN","ComplainFor":"Parking","TypeOfComplain":"Lights","VisitDate":"12/03/2026","Description":"Dark"},)"
                        R"({"Status":"Open"},{"Status":"Closed","ComplainFor":"Building"},{"Status":""},)"
@@ -176,7 +176,7 @@ TEST_F(RaisedComplaintListTest, RepliesReplaceKeepOrToast) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    server_.setReply(kListPath, c.reply);
+    server_.setReply(kComplaintListPath, c.reply);
     runFor(AppToastAlert::kVisibleDuration + 2 * AppToastAlert::kFadeDuration + 0.1);
     const std::size_t before = listForms().size();
     bool done = false;
@@ -187,7 +187,7 @@ TEST_F(RaisedComplaintListTest, RepliesReplaceKeepOrToast) {
     EXPECT_EQ(shownRows().size(), c.rows);
     EXPECT_EQ(toastOnScreen(), c.toast);
   }
-  server_.setReply(kListPath, Reply(200, "not json"));
+  server_.setReply(kComplaintListPath, Reply(200, "not json"));
   bool done = false;
   screen->fetchComplaintList(std::nullopt, [&] { done = true; });
   ASSERT_TRUE(runUntil([&] { return done; }));
@@ -238,7 +238,7 @@ TEST_F(RaisedComplaintListTest, EveryRequestCarriesTheFilterTheIndicatorShows) {
   server_.clearRequests();
   // The reappearance asks with the filter it had, the apply with the new one;
   // the two go side by side, so the server may see them in either order.
-  server_.setJsonReply(kListPath, kOneComplaint);
+  server_.setJsonReply(kComplaintListPath, kOneComplaint);
   filter->tableViewDidSelectRowAtIndexPath(*filter->tblRightSide.lock(), uikit::IndexPath::forRow(24, 0));
   pump();
   ASSERT_TRUE(filter->btnApply.lock()->tap());
@@ -256,7 +256,7 @@ TEST_F(RaisedComplaintListTest, EveryRequestCarriesTheFilterTheIndicatorShows) {
 
   // Back from the form under the filter.
   server_.clearRequests();
-  server_.setJsonReply(kListPath, kOneComplaint);
+  server_.setJsonReply(kComplaintListPath, kOneComplaint);
   screen->actionAdd();
   pump();
   ASSERT_NE(nav->topViewController(), screen);
@@ -298,19 +298,19 @@ TEST_F(RaisedComplaintListTest, ALateReplyToAnOlderRequestChangesNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     openList();
-    server_.setJsonReply(kListPath, R"({"IsSuccess":true,"lstComplainList":[]})");
+    server_.setJsonReply(kComplaintListPath, R"({"IsSuccess":true,"lstComplainList":[]})");
     screen->fetchComplaintList(std::nullopt, [] {});
     ASSERT_TRUE(runUntil([&] { return shownRows().empty(); }));
     runFor(AppToastAlert::kVisibleDuration + 2 * AppToastAlert::kFadeDuration + 0.1);
     server_.clearRequests();
 
     // The older reply waits half a second on the server; the newer is at once.
-    server_.setReplies(kListPath, {Reply(200, c.olderReply), Reply(200, kOneComplaint)});
-    server_.setReplyDelay(kListPath, 0.5);
+    server_.setReplies(kComplaintListPath, {Reply(200, c.olderReply), Reply(200, kOneComplaint)});
+    server_.setReplyDelay(kComplaintListPath, 0.5);
     std::vector<std::string> order;
     screen->fetchComplaintList(tree({{0, 0}}), [&] { order.push_back("older"); });
     ASSERT_TRUE(server_.waitForRequests(1, 5.0));
-    server_.setReplyDelay(kListPath, 0);
+    server_.setReplyDelay(kComplaintListPath, 0);
     screen->fetchComplaintList(tree({{0, 1}}), [&] { order.push_back("newer"); });
     ASSERT_TRUE(runUntil([&] { return order.size() == 2; }));
     pump();

@@ -28,12 +28,22 @@
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/UIKit/AlertController.h"
 #include "Platform/UIKit/Application.h"
+#include "Platform/UIKit/Nib.h"
 #include "Platform/UIKit/PKHUD.h"
 #include "Platform/UIKit/Storyboard.h"
 #include "Platform/UIKit/Window.h"
 #include "tests/support/FacilityTestServer.h"
 
 namespace screens_test {
+
+// The cell a nib holds first, as the class the test expects (null if not).
+template <class Cell>
+std::shared_ptr<Cell> fromNib(const char* name) {
+  auto nib = uikit::Nib::named(name);
+  if (!nib) return nullptr;
+  auto objects = nib->instantiateWithOwner(nullptr);
+  return objects.empty() ? nullptr : std::dynamic_pointer_cast<Cell>(objects.front());
+}
 
 struct LoginFlags {
   std::optional<std::string> facilityAdmin;

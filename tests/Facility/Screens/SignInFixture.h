@@ -31,7 +31,7 @@ inline constexpr const char* kResetPath = "/api/Security/ResetPassword";
 inline constexpr const char* kSetPasswordPath = "/api/Security/SetPassword";
 
 // A sent form by key; the client writes the keys in its own order.
-using Form = std::map<std::string, std::string>;
+using FormByKey = std::map<std::string, std::string>;
 
 class SignInFixture : public ScreensFixture {
  protected:
@@ -123,8 +123,8 @@ class SignInFixture : public ScreensFixture {
   }
 
   // The form of each request to the path, in arrival order.
-  std::vector<Form> formsSentTo(const std::string& path) {
-    std::vector<Form> out;
+  std::vector<FormByKey> formsSentTo(const std::string& path) {
+    std::vector<FormByKey> out;
     for (const auto& r : server_.requests()) {
       if (r.path != path) continue;
       auto pairs = r.form();

@@ -153,7 +153,7 @@ TEST_F(SignInTest, FormChecksComeFirstAndBlanksArePasswords) {
       EXPECT_TRUE(loaderCalls_.empty());
     } else {
       EXPECT_EQ(alert->message, std::optional<std::string>("No")) << "the server's refusal";
-      EXPECT_EQ(formsSentTo(kSignInPath), (std::vector<Form>{{{"UserName", *c.user}, {"Password", *c.password}}}));
+      EXPECT_EQ(formsSentTo(kSignInPath), (std::vector<FormByKey>{{{"UserName", *c.user}, {"Password", *c.password}}}));
     }
     EXPECT_EQ(topScreenName(), "LoginVC") << "the fields stay for another try";
     EXPECT_EQ(login->txtEmail()->text().value_or(""), c.user.value_or(""));
@@ -181,8 +181,8 @@ TEST_F(SignInTest, RoleDropDownChangesOnlyItsOwnText) {
     signIn("jane", "pw");
     ASSERT_TRUE(takeAlert());
   }
-  const Form same{{"UserName", "jane"}, {"Password", "pw"}};
-  EXPECT_EQ(formsSentTo(kSignInPath), (std::vector<Form>{same, same, same}));
+  const FormByKey same{{"UserName", "jane"}, {"Password", "pw"}};
+  EXPECT_EQ(formsSentTo(kSignInPath), (std::vector<FormByKey>{same, same, same}));
   EXPECT_TRUE(nothingStored());
 }
 
@@ -282,7 +282,7 @@ TEST_F(SignInTest, ForgottenPasswordSendsTheStoredAddressThenPresentsTheReset) {
             std::optional<std::string>("Please wait..."));
   ASSERT_TRUE(runUntil([&] { return login->presentedViewController() != nullptr; }));
   runFor(0.3);
-  EXPECT_EQ(formsSentTo(kForgotPath), (std::vector<Form>{{{"EmailId", " a@b.c "}}})) << "sent untrimmed";
+  EXPECT_EQ(formsSentTo(kForgotPath), (std::vector<FormByKey>{{{"EmailId", " a@b.c "}}})) << "sent untrimmed";
   EXPECT_EQ(topScreenName(), "ForgotPasswordVC");
   EXPECT_TRUE(std::dynamic_pointer_cast<ForgotPasswordVC>(login->presentedViewController()));
 }

@@ -8,18 +8,12 @@
 #include "Facility/Screens/UserCell.h"
 #include "Facility/Storage/UserDefaultsKey.h"
 #include "Facility/Support/AppColor.h"
-#include "Facility/Widgets/NibLoader.h"
 #include "Platform/UIKit/Device.h"
 #include "Platform/UIKit/WebImageManager.h"
 #include "tests/Facility/Screens/ScreensFixture.h"
 
 namespace screens_test {
 namespace {
-
-template <class Cell>
-std::shared_ptr<Cell> fromNib(const char* name) {
-  return std::dynamic_pointer_cast<Cell>(NibLoader::loadFromNib(name));
-}
 
 std::string textOf(const std::weak_ptr<uikit::Label>& label) { return label.lock()->text().value_or(""); }
 

@@ -33,7 +33,7 @@ class LoginScreen : public ViewController {
   std::shared_ptr<Button> loginButton_;
 };
 
-class OtherScreen : public ViewController {};
+class UnlistedScreen : public ViewController {};
 
 class StoryboardTest : public UIKitFixture {
  protected:
@@ -58,7 +58,7 @@ void registerMain(int* populated) {
                                       {"loginButton", [vc, button] { vc->setLoginButton(button); }}}};
     });
     // A scene whose identifier names a controller of another class.
-    sb.addScene("MisfiledScreen", [] { return StoryboardSceneContents{std::make_shared<OtherScreen>(), nullptr, {}}; });
+    sb.addScene("MisfiledScreen", [] { return StoryboardSceneContents{std::make_shared<UnlistedScreen>(), nullptr, {}}; });
   });
 }
 
@@ -83,8 +83,8 @@ TEST_F(StoryboardTest, UnknownOrMismatchedIdentifiersGiveNone) {
   EXPECT_EQ(Storyboard::named("Nowhere"), nullptr);
   EXPECT_EQ(ViewController::instantiateFromStoryboard<LoginScreen>("Nowhere"), nullptr);
   EXPECT_EQ(Storyboard::named("Main")->instantiateViewController("NoSuchScreen"), nullptr);
-  EXPECT_EQ(ViewController::instantiateFromStoryboard<OtherScreen>("Main"), nullptr)
-      << "no scene carries the identifier OtherScreen";
+  EXPECT_EQ(ViewController::instantiateFromStoryboard<UnlistedScreen>("Main"), nullptr)
+      << "no scene carries the identifier UnlistedScreen";
   class MisfiledScreen : public ViewController {};
   EXPECT_EQ(ViewController::instantiateFromStoryboard<MisfiledScreen>("Main"), nullptr)
       << "the scene holds a controller of another class";

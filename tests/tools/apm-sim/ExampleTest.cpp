@@ -9,16 +9,10 @@
 
 #include "Analytics/Engine/APMMeasurement.h"
 #include "Platform/Foundation/TemporaryDataRoot.h"
+#include "tests/tools/apm-sim/ReadFile.h"
 #include "tools/apm-sim/ApmSimulation.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 std::size_t Occurrences(const std::string& text, const std::string& part) {
   std::size_t n = 0;

@@ -26,6 +26,7 @@
 #include "Platform/Runtime/Deployment.h"
 #include "tests/support/MeasurementConfigBuilder.h"
 #include "tests/support/MeasurementCollector.h"
+#include "tests/tools/apm-sim/ReadFile.h"
 
 extern char** environ;
 
@@ -38,13 +39,6 @@ using Route = MeasurementCollector::Route;
 
 constexpr int kGroups = 3;
 constexpr int kEventsPerGroup = 4;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Starts apm-sim on the scenario with the data root and deployment given,
 // its output going to a file; the child's PID, or -1.

@@ -23,8 +23,6 @@ constexpr uint32_t kExpiry = 6;
 constexpr uint32_t kEventTime = 7;
 constexpr uint32_t kBackoff = 8;
 
-constexpr int64_t kStartMillis = static_cast<int64_t>(kStartNow) * 1000;
-
 // Alarms keep their due time on the uptime scale: compare to the millisecond.
 void ExpectDue(const std::optional<double>& due, double expected) {
   ASSERT_TRUE(due);

@@ -31,8 +31,7 @@ namespace {
 
 constexpr const char* kKeychainIdentifier = "_pfo";
 constexpr int64_t kHour = 3600000;
-// kStartNow in milliseconds, and the whole hour after it.
-constexpr int64_t kStartMillis = 1700000000000;
+// The whole hour after kStartMillis.
 constexpr int64_t kStartNextHour = 1700002800000;
 
 class LifecycleTest : public MeasurementFixture {

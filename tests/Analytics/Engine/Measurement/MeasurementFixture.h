@@ -49,6 +49,7 @@ using platform::Value;
 using measurement_config::ConfigBuilder;
 
 inline constexpr double kStartNow = 1700000000.0;  // 2023-11-14 22:13:20 UTC
+inline constexpr int64_t kStartMillis = static_cast<int64_t>(kStartNow) * 1000;
 inline constexpr const char* kAppID = measurement_config::kConfigAppID;
 inline constexpr const char* kPublicAnalyticsClass = "QRVAnalytics";
 
