@@ -281,14 +281,14 @@ TEST_F(RawEventsAndQueueTest, ScheduleAnswersFollowEveryChangeOfTheirTable) {
   };
   const std::vector<Case> cases = {
       {"nothing changed", [] {}, true},
-      {"an event", [&] { EXPECT_TRUE(insert(kNow, false)); }, false},
-      {"an earlier event", [&] { EXPECT_TRUE(insert(kNow - 10, false)); }, true},
-      {"a real-time event", [&] { EXPECT_TRUE(insert(kNow, true)); }, true},
-      {"a later event", [&] { EXPECT_TRUE(insert(kNow + 10.5, false)); }, false},
+      {"an event", [&] { EXPECT_TRUE(insert(kFixtureNow, false)); }, false},
+      {"an earlier event", [&] { EXPECT_TRUE(insert(kFixtureNow - 10, false)); }, true},
+      {"a real-time event", [&] { EXPECT_TRUE(insert(kFixtureNow, true)); }, true},
+      {"a later event", [&] { EXPECT_TRUE(insert(kFixtureNow + 10.5, false)); }, false},
       {"a rolled back event",
        [&] {
          EXPECT_FALSE(database_->performTransaction([&] {
-           EXPECT_TRUE(insert(kNow + 20, true));
+           EXPECT_TRUE(insert(kFixtureNow + 20, true));
            return false;
          }));
        },
